@@ -1,0 +1,35 @@
+#pragma once
+// Windows-1252, the code page of the course's data files, the history log and the
+// exercise-name block. Qt 6 has no built-in converter for it, so it lives here.
+#include <QByteArray>
+#include <QString>
+
+#include <array>
+
+namespace cp1252 {
+
+// Characters with no Windows-1252 code become `replacement`; `ok` (when given) is cleared then.
+QByteArray encode(QStringView text, char replacement = '?', bool* ok = nullptr);
+QString decode(QByteArrayView bytes);
+
+namespace detail {
+constexpr std::array<unsigned char, 256> makeUpper() {
+  std::array<unsigned char, 256> t{};
+  for (int i = 0; i < 256; ++i) t[i] = static_cast<unsigned char>(i);
+  for (int c = 'a'; c <= 'z'; ++c) t[c] = static_cast<unsigned char>(c - 32);
+  for (int c = 0xE0; c <= 0xFE; ++c)
+    if (c != 0xF7) t[c] = static_cast<unsigned char>(c - 32);
+  t[0x9A] = 0x8A;  // š Š
+  t[0x9C] = 0x8C;  // œ Œ
+  t[0x9E] = 0x8E;  // ž Ž
+  t[0xFF] = 0x9F;  // ÿ Ÿ
+  return t;
+}
+inline constexpr std::array<unsigned char, 256> kUpper = makeUpper();
+}  // namespace detail
+
+// Upper case of one Windows-1252 byte, as the system's upper-casing does it:
+// ASCII letters, the accented Latin-1 letters, and š œ ž ÿ; ß, µ and ÷ stay.
+constexpr unsigned char upper(unsigned char c) { return detail::kUpper[c]; }
+
+}  // namespace cp1252
