@@ -1,0 +1,33 @@
+#pragma once
+// The embedded web browser as the viewer sees it. The real one is a Chromium page view;
+// tests put a small fake in its place.
+#include <QObject>
+#include <QString>
+
+#include <optional>
+
+class QWidget;
+
+class Browser : public QObject {
+  Q_OBJECT
+ public:
+  using QObject::QObject;
+  ~Browser() override = default;
+
+  virtual QWidget* widget() = 0;
+
+  // Top-level location of the document that completed last ("" before the first).
+  virtual QString locationUrl() const = 0;
+  // Resolved href of link i of that document, in document order; nothing when the
+  // document has fewer links.
+  virtual std::optional<QString> linkHref(int i) const = 0;
+  // Changes the target of link i in the live document; false when there is no link i.
+  virtual bool setLinkHref(int i, const QString& href) = 0;
+
+  virtual void navigate(const QString& url) = 0;
+  virtual void goBack() = 0;
+
+ signals:
+  // One per document that completed loading in the main frame, after its links can be read.
+  void documentComplete();
+};

@@ -1,0 +1,23 @@
+#pragma once
+// Everything the windows need of the world outside the program, in one place, so that
+// the program wires in the real things and a test wires in fakes.
+#include "shell/startup.h"
+
+#include <QSize>
+#include <QString>
+
+#include <functional>
+
+class Browser;
+class MessageBoxes;
+class QWidget;
+
+struct Platform {
+  std::function<Browser*(QWidget* parent)> createBrowser;
+  MessageBoxes* messages = nullptr;
+  startup::Environment environment;
+  std::function<bool()> anotherCopyRuns;   // the previous-copy test
+  std::function<QSize()> screenSize;       // in pixels
+  std::function<void(int code)> endProcess;  // ends the process at once; the real one never returns
+  QString programFolder;                   // folder of the executable, no trailing slash
+};

@@ -1,0 +1,61 @@
+#include "platform/webenginebrowser.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QUrl>
+#include <QWebEnginePage>
+#include <QWebEngineProfile>
+#include <QWebEngineScript>
+#include <QWebEngineView>
+
+WebEngineBrowser::WebEngineBrowser(QWidget* parent)
+    : Browser(parent),
+      // Off the record: the course server is the only state the reader relies on, and
+      // concurrent copies (launchers, tests) never fight over a profile on disk.
+      profile_(new QWebEngineProfile(this)),
+      view_(new QWebEngineView(parent)) {
+  view_->setPage(new QWebEnginePage(profile_, view_));
+  connect(view_, &QWebEngineView::loadFinished, this, [this](bool) { onLoadFinished(); });
+}
+
+WebEngineBrowser::~WebEngineBrowser() {
+  // The page must go before its profile.
+  delete view_;
+}
+
+QWidget* WebEngineBrowser::widget() { return view_; }
+
+void WebEngineBrowser::onLoadFinished() {
+  const QString location = view_->url().toString();
+  view_->page()->runJavaScript(
+      QStringLiteral("Array.from(document.links, function (a) { return a.href; })"),
+      QWebEngineScript::ApplicationWorld, [this, location](const QVariant& result) {
+        location_ = location;
+        links_ = result.toStringList();
+        emit documentComplete();
+      });
+}
+
+std::optional<QString> WebEngineBrowser::linkHref(int i) const {
+  if (i < 0 || i >= links_.size()) return std::nullopt;
+  return links_[i];
+}
+
+bool WebEngineBrowser::setLinkHref(int i, const QString& href) {
+  if (i < 0 || i >= links_.size()) return false;
+  links_[i] = href;
+  // The address travels as a JSON array, which quotes it safely for the script.
+  const QByteArray arg = QJsonDocument(QJsonArray{href}).toJson(QJsonDocument::Compact);
+  const QString script =
+      QStringLiteral("(function (h) { var a = document.links[%1]; if (a) a.href = h[0]; })(%2)")
+          .arg(i)
+          .arg(QString::fromUtf8(arg));
+  view_->page()->runJavaScript(script, QWebEngineScript::ApplicationWorld);
+  return true;
+}
+
+void WebEngineBrowser::navigate(const QString& url) {
+  view_->load(QUrl(url));
+}
+
+void WebEngineBrowser::goBack() { view_->back(); }

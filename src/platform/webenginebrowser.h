@@ -1,0 +1,34 @@
+#pragma once
+#include "platform/browser.h"
+
+#include <QStringList>
+
+class QWebEngineView;
+class QWebEngineProfile;
+
+// Browser on Qt WebEngine. Reading the links of a page is asynchronous there, so the
+// links are taken in one script call when a load finishes and documentComplete is sent
+// afterwards: the arrival handling then runs in order, on a fixed picture of the page.
+class WebEngineBrowser : public Browser {
+  Q_OBJECT
+ public:
+  explicit WebEngineBrowser(QWidget* parent);
+  ~WebEngineBrowser() override;
+
+  QWidget* widget() override;
+  QString locationUrl() const override { return location_; }
+  std::optional<QString> linkHref(int i) const override;
+  bool setLinkHref(int i, const QString& href) override;
+  void navigate(const QString& url) override;
+  void goBack() override;
+
+  QWebEngineView* view() const { return view_; }
+
+ private:
+  void onLoadFinished();
+
+  QWebEngineProfile* profile_;
+  QWebEngineView* view_;
+  QString location_;
+  QStringList links_;
+};

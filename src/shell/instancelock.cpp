@@ -1,0 +1,34 @@
+#include "shell/instancelock.h"
+
+#include <QFile>
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+namespace {
+QString defaultLockPath() {
+  QString folder = qEnvironmentVariable("XDG_RUNTIME_DIR");
+  if (folder.isEmpty()) folder = QStringLiteral("/tmp");
+  return folder + QStringLiteral("/tavrin-%1.lock").arg(::getuid());
+}
+}  // namespace
+
+InstanceLock::InstanceLock() : InstanceLock(defaultLockPath()) {}
+InstanceLock::InstanceLock(QString path) : path_(std::move(path)) {}
+
+InstanceLock::~InstanceLock() {
+  if (fd_ >= 0) ::close(fd_);
+}
+
+bool InstanceLock::anotherCopyRuns() {
+  if (fd_ >= 0) return false;
+  const int fd = ::open(QFile::encodeName(path_).constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+  if (fd < 0) return false;  // no lock to be had: behave as the only copy
+  if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+    ::close(fd);
+    return true;
+  }
+  fd_ = fd;
+  return false;
+}

@@ -1,0 +1,58 @@
+#pragma once
+// The course's page names: screen classes and their letters, the page families the
+// viewer composes or recognises, the module table and the media addresses. All of it is
+// plain string work on names; nothing here touches a browser or a window.
+#include <QString>
+#include <QStringView>
+
+#include <optional>
+
+namespace pages {
+
+constexpr int kModules = 24;
+
+// Screen class 1..7 from the classification metrics, compared as 16-bit signed values.
+int classify(int width, int height);
+
+// "a".."g" for classes 1..7; nothing for any other value.
+std::optional<QChar> classLetter(int screenSize);
+// The letter every consumer with a default branch uses: class 1 ("a") outside 1..7.
+QChar classLetterOrA(int screenSize);
+
+QString startPage(int screenSize);     // "qxa.qx" .. "qxg.qx"
+QString contentsPage(int screenSize);  // "qxcra.qx" .. "qxcrg.qx"
+bool isStartPage(QStringView name);     // any of the seven, whatever the current class
+bool isContentsPage(QStringView name);
+
+// The key of a page of the module table ("mod07" for qx070001.qx, "obj07" for its
+// objectives page, "rev07" for its review page); nothing for any other name.
+std::optional<QString> moduleTableKey(QStringView name);
+QString objectivesPage(int module);
+QString reviewPage(int module);
+QString entryPage(int module);
+
+// The module number a name carries for the window title: characters 3-4 after "qx",
+// or 4-5 after "mod"/"obj"/"rev", when they are two decimal digits.
+std::optional<int> moduleOf(QStringView name);
+
+// What the arrival of a page name sets off, in the order the names are tested.
+enum class Arrival {
+  Video,           // "fig…", "title.qx", "ttv…"
+  Narration,       // "v…"
+  ClassPage,       // "mod…", "obj…", "rev…": links taken, not recorded
+  SearchTrigger,   // "search.qx"
+  IndexTrigger,    // "index.qx"
+  HistTrigger,     // "hist.qx"
+  StartPage,       // links taken, recorded
+  ContentsPage,    // fitted to the class, recorded
+  ModuleTable,     // sent on to the class page
+  Ordinary,        // links taken, recorded
+};
+Arrival dispatch(QStringView name);
+
+// Media address of a video or narration trigger page. Empty optional when the name holds
+// no ".qx", so that no base name can be taken (the title and tech-tip videos do not need one).
+std::optional<QString> videoAddress(const QString& fileLocn, QStringView name);
+std::optional<QString> narrationAddress(const QString& fileLocn, QStringView name);
+
+}  // namespace pages
