@@ -105,6 +105,13 @@ void frmQX::navigateWeb1(const QString& url) {
   Web1->navigate(url);
 }
 
+// ---- Commands ----------------------------------------------------------------------
+
+void frmQX::cmdBack_Click() {
+  viewer_.BackPressed = true;
+  Web1->goBack();
+}
+
 // ---- Page arrival -------------------------------------------------------------------
 
 void frmQX::Web1_DocumentComplete() {

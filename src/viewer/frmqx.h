@@ -34,6 +34,9 @@ class frmQX : public QWidget {
   void LastBit();
   void EndQX();
 
+  // Commands.
+  void cmdBack_Click();
+
   // The one road by which any window loads a page into the main browser.
   void navigateWeb1(const QString& url);
 

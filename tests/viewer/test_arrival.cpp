@@ -1,0 +1,255 @@
+// The main window's start-up and its handling of every page that arrives, on fakes.
+#include "support/fakes.h"
+#include "viewer/frmqx.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+const QString kBase = QStringLiteral("http://127.0.0.1:1/qx_cbt/qx2/");
+
+QByteArray readAll(const QString& path) {
+  QFile f(path);
+  return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+}  // namespace
+
+class TestArrival : public QObject {
+  Q_OBJECT
+
+  QTemporaryDir home;
+  std::unique_ptr<FakePlatform> fake;
+  std::unique_ptr<frmQX> form;
+
+  // A reader that has started on a 1280 x 1024 screen (class 4, letter d).
+  frmQX& startReader() {
+    fake = std::make_unique<FakePlatform>();
+    fake->env[QStringLiteral("APPDATA")] = home.path() + QStringLiteral("/appdata");
+    fake->env[QStringLiteral("TAVRIN_COURSE_BASE")] = kBase;
+    form = std::make_unique<frmQX>(fake->platform);
+    form->resize(968, 741);
+    form->Form_Load();
+    fake->browser->calls.clear();
+    return *form;
+  }
+  QByteArray history() const { return readAll(form->historyPath()); }
+
+ private slots:
+  void cleanup() {
+    form.reset();
+    fake.reset();
+    QDir(home.path()).removeRecursively();
+    QDir().mkpath(home.path());
+  }
+
+  void startUpLoadsTheStartPageOfTheScreenClass_data() {
+    QTest::addColumn<QSize>("screen");
+    QTest::addColumn<QString>("page");
+    QTest::newRow("800x600") << QSize(800, 600) << "qxa.qx";
+    QTest::newRow("1280x1024") << QSize(1280, 1024) << "qxd.qx";
+    QTest::newRow("1920x1080") << QSize(1920, 1080) << "qxf.qx";
+    QTest::newRow("2560x1440") << QSize(2560, 1440) << "qxg.qx";
+  }
+  void startUpLoadsTheStartPageOfTheScreenClass() {
+    QFETCH(QSize, screen);
+    QFETCH(QString, page);
+    FakePlatform fp;
+    fp.screen = screen;
+    fp.env[QStringLiteral("APPDATA")] = home.path();
+    fp.env[QStringLiteral("TAVRIN_COURSE_BASE")] = kBase;
+    frmQX w(fp.platform);
+    QVERIFY(w.Form_Load());
+    QCOMPARE(fp.browser->calls, QStringList{"navigate " + kBase + page});
+    QCOMPARE(w.FileLocn, kBase);
+    QCOMPARE(w.windowTitle(), QStringLiteral("   Tavrin"));
+    // The video backdrop covers the classification metrics.
+    QCOMPARE(w.avi()->geometry(), QRect(QPoint(0, 0), screen));
+    QVERIFY(!fp.ended);
+  }
+
+  void startUpCreatesTheWholeUserFolder() {
+    // Neither the maker's folder nor the application-data folder itself exists yet.
+    frmQX& w = startReader();
+    QCOMPARE(w.UserDir, home.path() + QStringLiteral("/appdata/Vendrel/TavrinLab/"));
+    QVERIFY(QFileInfo(w.UserDir).isDir());
+    QVERIFY(fake->messages.asked.empty());
+  }
+
+  void userFolderThatCannotBeMadeIsReportedAndTheReaderGoesOn() {
+    QFile blocker(home.path() + QStringLiteral("/appdata"));  // a file where a folder must go
+    QVERIFY(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    frmQX& w = startReader();
+    QCOMPARE(fake->messages.asked.size(), size_t(1));
+    QVERIFY(fake->messages.asked[0].text.contains(w.UserDir));
+    QVERIFY(!fake->ended);
+    fake->browser->arrive(kBase + "qx010002.qx", {kBase + "s", kBase + "p", kBase + "n"});
+    QCOMPARE(w.viewer().NextLink, kBase + "n");  // works on, without history
+  }
+
+  void refusedCourseBaseEndsWithAMessage_data() {
+    QTest::addColumn<QString>("value");
+    QTest::newRow("not a web address") << "/srv/course/qx2/";
+    QTest::newRow("ftp") << "ftp://127.0.0.1/qx_cbt/qx2/";
+    QTest::newRow("no trailing slash") << "http://127.0.0.1:8642/qx_cbt/qx2";
+    QTest::newRow("more after qx2/") << "http://127.0.0.1/qx_cbt/qx2/x/";
+    QTest::newRow("qx2/ twice") << "http://127.0.0.1/qx2/qx_cbt/qx2/";
+    QTest::newRow("rewritten fragment") << "http://models.example/qx_cbt/qx2/";
+    QTest::newRow("start page name") << "http://127.0.0.1/qxa.qx/qx2/";
+  }
+  void refusedCourseBaseEndsWithAMessage() {
+    QFETCH(QString, value);
+    FakePlatform fp;
+    fp.env[QStringLiteral("APPDATA")] = home.path();
+    fp.env[QStringLiteral("TAVRIN_COURSE_BASE")] = value;
+    frmQX w(fp.platform);
+    QVERIFY(!w.Form_Load());
+    QCOMPARE(fp.ended, std::optional<int>(1));
+    QCOMPARE(fp.messages.asked.size(), size_t(1));
+    QVERIFY(fp.messages.asked[0].text.contains(u"TAVRIN_COURSE_BASE"));
+    QVERIFY(fp.browser->calls.isEmpty());
+  }
+
+  void builtInCourseBaseWithoutMirror() {
+    FakePlatform fp;
+    fp.env[QStringLiteral("APPDATA")] = home.path();
+    frmQX w(fp.platform);
+    QVERIFY(w.Form_Load());
+    QVERIFY(w.FileLocn.startsWith(u"https://"));
+    QVERIFY(w.FileLocn.endsWith(u"/qx_cbt/qx2/"));
+  }
+
+  void secondCopyEndsWithoutLoadingAPage() {
+    FakePlatform fp;
+    fp.otherCopy = true;
+    fp.env[QStringLiteral("APPDATA")] = home.path();
+    fp.env[QStringLiteral("TAVRIN_COURSE_BASE")] = kBase;
+    frmQX w(fp.platform);
+    QVERIFY(!w.Form_Load());
+    QCOMPARE(fp.ended, std::optional<int>(0));
+    QVERIFY(fp.browser->calls.isEmpty());
+    QVERIFY(!w.isVisible());
+  }
+
+  // One arrival after the reader has shown the start page with links s0, p0, n0.
+  void arrival_data() {
+    QTest::addColumn<QString>("location");
+    QTest::addColumn<QStringList>("links");
+    QTest::addColumn<QString>("page");     // CurrentPage afterwards
+    QTest::addColumn<QString>("title");
+    QTest::addColumn<int>("module");
+    QTest::addColumn<QStringList>("targets");  // Section, <<, >> afterwards
+    QTest::addColumn<QStringList>("calls");    // what the browser was asked to do
+    QTest::addColumn<bool>("recorded");
+
+    const QStringList three{kBase + "s1", kBase + "p1", kBase + "n1"};
+    const QStringList before{kBase + "s0", kBase + "p0", kBase + "n0"};
+    const QString start = kBase + "qxd.qx";
+    auto row = [&](const char* tag, QString location, QStringList links, QString page, QString title,
+                   int module, QStringList targets, QStringList calls, bool recorded) {
+      QTest::newRow(tag) << location << links << page << title << module << targets << calls << recorded;
+    };
+    row("module page", kBase + "qx070012.qx", three, "qx070012.qx", "Tavrin - Module 7", 7, three, {}, true);
+    row("class page", kBase + "mod07c.qx", three, "mod07c.qx", "Tavrin - Module 7", 7, three, {}, false);
+    row("objectives class page", kBase + "obj24g.qx", three, "obj24g.qx", "Tavrin - Module 24", 24, three, {},
+        false);
+    row("start page of another class", kBase + "qxc.qx", three, "qxc.qx", "Tavrin", 3, three, {}, true);
+    row("contents page", kBase + "qxcra.qx", three, "qxcra.qx", "Tavrin", 3, {start, start, start}, {}, true);
+    row("module entry page", kBase + "qx070001.qx", three, "qx070001.qx", "Tavrin - Module 7", 7, three,
+        {"navigate " + kBase + "mod07d.qx"}, true);
+    row("module 24 review page", kBase + "qx240326.qx", three, "qx240326.qx", "Tavrin - Module 24", 24, three,
+        {"navigate " + kBase + "rev24d.qx"}, true);
+    row("not module 24's review page", kBase + "qx240026.qx", three, "qx240026.qx", "Tavrin - Module 24", 24,
+        three, {}, true);
+    row("search trigger", kBase + "search.qx", three, "search.qx", "Tavrin", 3, before, {}, false);
+    row("capital Search is an ordinary page", kBase + "Search.qx", three, "Search.qx", "Tavrin", 3, three, {},
+        true);
+    row("narration", kBase + "v0101.qx", three, "v0101.qx", "Tavrin", 3, before, {"back"}, false);
+    row("any v name is narration", kBase + "vsearch.qx", three, "vsearch.qx", "Tavrin", 3, before, {"back"},
+        false);
+    row("figure video", kBase + "fig0312.qx", three, "fig0312.qx", "Tavrin", 3, before, {"back"}, false);
+    row("title video", kBase + "title.qx", three, "title.qx", "Tavrin", 3, before, {"back"}, false);
+    row("single link", kBase + "qx010002.qx", {kBase + "only"}, "qx010002.qx", "Tavrin - Module 1", 1,
+        {kBase + "only", before[1], before[2]}, {}, true);
+    row("qx2/ twice", kBase + "sub/qx2/qx010002.qx", three, "sub/qx2/qx010002.qx", "Tavrin", 3, three, {},
+        true);
+    row("blank page", "about:blank", three, "about:blank", "Tavrin", 3, before, {}, false);
+    row("foreign page", "http://127.0.0.1:1/other/page.html", three, "http://127.0.0.1:1/other/page.html",
+        "Tavrin", 3, before, {}, false);
+    row("empty location", "", three, "", "Tavrin", 3, before, {}, false);
+    row("blank http", "http:///", three, "http:///", "Tavrin", 3, before, {}, false);
+    row("blank file, upper case", "FILE:///", three, "FILE:///", "Tavrin", 3, before, {}, false);
+  }
+  void arrival() {
+    QFETCH(QString, location);
+    QFETCH(QStringList, links);
+    QFETCH(QString, page);
+    QFETCH(QString, title);
+    QFETCH(int, module);
+    QFETCH(QStringList, targets);
+    QFETCH(QStringList, calls);
+    QFETCH(bool, recorded);
+
+    frmQX& w = startReader();
+    fake->browser->arrive(kBase + "qx030002.qx", {kBase + "s0", kBase + "p0", kBase + "n0"});
+    fake->browser->arrive(kBase + "qxd.qx", {kBase + "s0", kBase + "p0", kBase + "n0"});
+    const QByteArray logBefore = history();
+    QCOMPARE(logBefore, QByteArray("\"qx030002.qx\"\r\n\"qxd.qx\"\r\n"));
+
+    fake->browser->arrive(location, links);
+
+    const ViewerState& v = w.viewer();
+    QCOMPARE(v.CurrentPage, page);
+    QCOMPARE(w.windowTitle(), title);
+    QCOMPARE(int(v.CurrentModule), module);
+    QCOMPARE((QStringList{v.SecnLink, v.PrevLink, v.NextLink}), targets);
+    QCOMPARE(fake->browser->calls, calls);
+    const QByteArray record = '"' + page.toLatin1() + "\"\r\n";
+    QCOMPARE(history(), recorded ? logBefore + record : logBefore);
+    QCOMPARE(fake->browser->view->size(), w.size());
+  }
+
+  void contentsPageRewritesItsSixthLinkToTheStartPageOfTheClass() {
+    startReader();
+    QStringList links;
+    for (int i = 0; i < 8; ++i) links << kBase + QStringLiteral("link%1").arg(i);
+    fake->browser->arrive(kBase + "qxcrg.qx", links);
+    QCOMPARE(fake->browser->links[5], kBase + "qxd.qx");
+    QCOMPARE(fake->browser->links[4], kBase + "link4");
+    QCOMPARE(fake->browser->links[6], kBase + "link6");
+  }
+
+  void backOverAModuleTablePageStepsBackOnceMore() {
+    frmQX& w = startReader();
+    fake->browser->arrive(kBase + "qx060005.qx", {kBase + "s0", kBase + "p0", kBase + "n0"});
+    const QByteArray logBefore = history();
+    w.cmdBack_Click();
+    QVERIFY(w.viewer().BackPressed);
+    fake->browser->arrive(kBase + "qx070001.qx", {kBase + "s1", kBase + "p1", kBase + "n1"});
+    QCOMPARE(fake->browser->calls, (QStringList{"back", "back"}));
+    QCOMPARE(w.viewer().NextLink, kBase + "n0");  // links not taken
+    QCOMPARE(history(), logBefore);               // not recorded, not sent on
+    QVERIFY(!w.viewer().BackPressed);
+
+    // Back onto an ordinary page is a plain step back, and the flag lives one arrival only.
+    w.cmdBack_Click();
+    fake->browser->arrive(kBase + "qx060004.qx", {kBase + "s2", kBase + "p2", kBase + "n2"});
+    QVERIFY(!w.viewer().BackPressed);
+    QCOMPARE(history(), logBefore + "\"qx060004.qx\"\r\n");
+    fake->browser->arrive(kBase + "qx070001.qx", {kBase + "s3", kBase + "p3", kBase + "n3"});
+    QCOMPARE(fake->browser->calls.last(), "navigate " + kBase + "mod07d.qx");
+  }
+
+  void courseArrivalShowsAHiddenWindowButABlankPageDoesNot() {
+    frmQX& w = startReader();
+    QVERIFY(!w.isVisible());
+    fake->browser->arrive("about:blank");
+    QVERIFY(!w.isVisible());
+    fake->browser->arrive(kBase + "qxd.qx");
+    QVERIFY(w.isVisible());
+  }
+};
+
+QTEST_MAIN(TestArrival)
+#include "test_arrival.moc"
