@@ -1,0 +1,44 @@
+#pragma once
+// What the reader typed into the search box, cut into the terms the search matches, and
+// the rules both search implementations share for reading the data.
+//
+// Matching: a word of "words.qx" matches a term when the word, with spaces removed from
+// both ends and upper-cased in Windows-1252, begins with the upper-cased term. Words that
+// are empty after trimming never match.
+//
+// Page lists: a word's page list is cut at every TAB; each piece, the one after the last
+// TAB included, that reads as a page number from 1 to kCapacity (see toPageNumber) is a
+// page, and every other piece (empty, not a number, out of range) is passed over. So a list
+// without its final TAB still gives its last page, and garbage costs only itself.
+//
+// Limits: results are told apart by page file name and a page entry has one name, so a
+// search can never find more than kCapacity pages. The two-word search's hit lists are not
+// cut at any count: cutting them would silently drop pages that hold both words.
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QStringView>
+
+#include <optional>
+
+namespace search {
+
+// A term upper-cased in Windows-1252. Nothing when the typed text holds a character that
+// Windows-1252 cannot write: no word of the data files can contain it, so it matches nothing.
+using Term = std::optional<QByteArray>;
+
+struct Query {
+  // 0 for blank input, which must leave the window as it is; otherwise 1 or 2.
+  int words = 0;
+  Term first;
+  Term second;
+};
+
+// The text is trimmed of spaces at both ends. Without an inner space it is one term. With
+// one, the first term runs up to the first space; the rest, trimmed, up to its own first
+// space is the second term, and any further words are ignored.
+Query parseQuery(QStringView input);
+
+// `word` without the spaces at both of its ends.
+QByteArrayView trimSpaces(QByteArrayView word);
+
+}  // namespace search
