@@ -3,9 +3,11 @@
 #include "platform/platform.h"
 #include "platform/webenginebrowser.h"
 #include "shell/instancelock.h"
+#include "shell/tickwait.h"
 #include "viewer/frmqx.h"
 
 #include <QApplication>
+#include <QFile>
 #include <QScreen>
 
 #include <cstdio>
@@ -22,6 +24,7 @@ int main(int argc, char* argv[]) {
 
   QtMessageBoxes messages;
   InstanceLock instance;
+  SteadyClock clock;
   Platform platform;
   platform.createBrowser = [](QWidget* parent) -> Browser* { return new WebEngineBrowser(parent); };
   platform.messages = &messages;
@@ -32,10 +35,15 @@ int main(int argc, char* argv[]) {
     std::fflush(nullptr);
     ::_exit(code);
   };
+  platform.removeFile = [](const QString& path) { return QFile::remove(path); };
+  platform.clock = &clock;
+  platform.processEvents = processPendingEvents;
+  platform.commandLine = QCoreApplication::arguments().mid(1).join(u' ');
   platform.programFolder = QCoreApplication::applicationDirPath();
 
   frmQX reader(platform);
   if (!reader.Form_Load()) return 0;
-  reader.show();
+  // Open full-screen-sized: the first page was chosen for the whole screen.
+  reader.showMaximized();
   return app.exec();
 }

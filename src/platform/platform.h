@@ -9,6 +9,7 @@
 #include <functional>
 
 class Browser;
+class Clock;
 class MessageBoxes;
 class QWidget;
 
@@ -16,8 +17,12 @@ struct Platform {
   std::function<Browser*(QWidget* parent)> createBrowser;
   MessageBoxes* messages = nullptr;
   startup::Environment environment;
-  std::function<bool()> anotherCopyRuns;   // the previous-copy test
-  std::function<QSize()> screenSize;       // in pixels
+  QString commandLine;                      // what followed the program's name
+  std::function<bool()> anotherCopyRuns;    // the previous-copy test
+  std::function<QSize()> screenSize;        // in pixels
   std::function<void(int code)> endProcess;  // ends the process at once; the real one never returns
-  QString programFolder;                   // folder of the executable, no trailing slash
+  std::function<bool(const QString& path)> removeFile;
+  Clock* clock = nullptr;                   // for the tick wait
+  std::function<void(int maxMs)> processEvents;
+  QString programFolder;                    // folder of the executable, no trailing slash
 };

@@ -38,25 +38,39 @@ SearchEngine::SearchEngine(const PageTable& pages, const WordTable& words) : Sea
   found_.assign(nameCount_ + 1, 0);
   inSecond_.assign(nameCount_ + 1, 0);
 
-  // Every page costs at least one digit and a TAB, so this is enough for all of them.
+  // Every page costs at least one digit and a TAB, so this is room enough for all of them.
   qsizetype listBytes = 0;
   qsizetype wordBytes = 0;
   for (int k = 1; k <= kCapacity; ++k) {
     listBytes += words.pages(k).size();
     wordBytes += words.word(k).size();
   }
-  hits_.reserve(size_t(listBytes / 2 + 1));
-  keys_.reserve(wordBytes);
-  sorted_.reserve(kCapacity);
+  hits_.resize(size_t(listBytes / 2 + 1));
+  keys_.resize(wordBytes);
+  std::uint16_t* hit = hits_.data();
+  char* key = keys_.data();
+  // Sorting compares the first eight bytes as one number and only ties in full.
+  struct SortKey {
+    std::uint64_t head;
+    std::uint16_t k;
+  };
+  std::vector<SortKey> order;
+  order.reserve(kCapacity);
 
   for (int k = 1; k <= kCapacity; ++k) {
-    hitBegin_[k] = std::uint32_t(hits_.size());
-    keyBegin_[k] = std::uint32_t(keys_.size());
+    hitBegin_[k] = std::uint32_t(hit - hits_.data());
+    keyBegin_[k] = std::uint32_t(key - keys_.data());
     const QByteArrayView word = trimSpaces(words.word(k));
     // A word that is empty after trimming never matches, so its pages can never be listed.
     if (word.isEmpty()) continue;
-    for (char c : word) keys_.append(char(cp1252::upper(static_cast<unsigned char>(c))));
-    sorted_.push_back(std::uint16_t(k));
+    std::uint64_t head = 0;
+    for (qsizetype i = 0; i < word.size(); ++i) {
+      const unsigned char c = cp1252::upper(static_cast<unsigned char>(word[i]));
+      key[i] = char(c);
+      if (i < 8) head |= std::uint64_t(c) << (56 - 8 * i);
+    }
+    key += word.size();
+    order.push_back({head, std::uint16_t(k)});
 
     const QByteArrayView list = words.pages(k);
     const char* s = list.data();
@@ -75,27 +89,30 @@ SearchEngine::SearchEngine(const PageTable& pages, const WordTable& words) : Sea
       }
       if (!plain) value = toPageNumber(QByteArrayView(begin, s - begin)).value_or(0);
       if (s < end) ++s;
-      if (value >= 1 && value <= kCapacity && nameOf_[value] != 0)
-        hits_.push_back(std::uint16_t(value));
+      if (value >= 1 && value <= kCapacity && nameOf_[value] != 0) *hit++ = std::uint16_t(value);
     }
   }
-  hitBegin_[kCapacity + 1] = std::uint32_t(hits_.size());
-  keyBegin_[kCapacity + 1] = std::uint32_t(keys_.size());
+  hitBegin_[kCapacity + 1] = std::uint32_t(hit - hits_.data());
+  keyBegin_[kCapacity + 1] = std::uint32_t(key - keys_.data());
+  hits_.resize(hit - hits_.data());
+  hits_.shrink_to_fit();
+  keys_.truncate(key - keys_.data());
 
-  const auto key = [this](std::uint16_t k) {
-    return std::string_view(keys_.constData() + keyBegin_[k], keyBegin_[k + 1] - keyBegin_[k]);
+  // string_view compares bytes as unsigned char, as the heads do: the code page's order.
+  const auto less = [this](const SortKey& a, const SortKey& b) {
+    if (a.head != b.head) return a.head < b.head;
+    return keyOf(a.k) < keyOf(b.k);
   };
-  // string_view compares bytes as unsigned char, so the order is that of the code page.
-  std::sort(sorted_.begin(), sorted_.end(),
-            [&key](std::uint16_t a, std::uint16_t b) { return key(a) < key(b); });
+  // The word file is alphabetical as a rule, so the sort is usually a check.
+  if (!std::is_sorted(order.begin(), order.end(), less)) std::sort(order.begin(), order.end(), less);
+  sorted_.resize(order.size());
+  for (size_t i = 0; i < order.size(); ++i) sorted_[i] = order[i].k;
 }
 
 bool SearchEngine::match(const Term& term) {
   if (!term) return false;
   const std::string_view t = asStringView(*term);
-  const auto key = [this](std::uint16_t k) {
-    return std::string_view(keys_.constData() + keyBegin_[k], keyBegin_[k + 1] - keyBegin_[k]);
-  };
+  const auto key = [this](std::uint16_t k) { return keyOf(k); };
   // The words that begin with t follow each other in sorted order, starting where t would go.
   const auto lo = std::lower_bound(sorted_.begin(), sorted_.end(), t,
                                    [&key](std::uint16_t k, std::string_view v) { return key(k) < v; });

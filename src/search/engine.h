@@ -15,6 +15,7 @@
 #include <QStringView>
 
 #include <cstdint>
+#include <string_view>
 #include <vector>
 
 namespace search {
@@ -37,6 +38,9 @@ class SearchEngine {
   template <typename Visit>
   void forEachMatchedHit(Visit visit) const;
   std::uint32_t nextGeneration();
+  std::string_view keyOf(int k) const {
+    return {keys_.constData() + keyBegin_[k], size_t(keyBegin_[k + 1] - keyBegin_[k])};
+  }
 
   // Per page entry: the id of its file name, 0 when the name is empty.
   std::vector<std::uint16_t> nameOf_;

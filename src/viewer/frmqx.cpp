@@ -1,39 +1,99 @@
 #include "viewer/frmqx.h"
 
+#include "layout/design.h"
+#include "layout/resize.h"
 #include "platform/browser.h"
 #include "platform/messageboxes.h"
 #include "shell/startup.h"
+#include "sidewin/handover.h"
+#include "viewer/helpimage.h"
 #include "viewer/historylog.h"
+#include "viewer/keypreview.h"
 
+#include <QCloseEvent>
 #include <QDir>
-#include <QLabel>
+#include <QStyle>
 #include <QTimer>
 
-frmQX::frmQX(Platform& platform, QWidget* parent) : QWidget(parent), platform_(platform) {
-  setWindowTitle(QStringLiteral("   Tavrin"));
-  resize(968, 741);
-  move(104, 130);
+namespace {
 
+QTimer* makeTimer(QObject* owner, const char* name, int interval) {
+  auto* t = new QTimer(owner);
+  t->setObjectName(QString::fromLatin1(name));
+  t->setInterval(interval);
+  return t;
+}
+
+// A picture box that answers a click.
+class ClickableLabel : public QLabel {
+ public:
+  ClickableLabel(QWidget* parent, std::function<void()> onClick) : QLabel(parent), onClick_(std::move(onClick)) {}
+
+ protected:
+  void mousePressEvent(QMouseEvent*) override { onClick_(); }
+
+ private:
+  std::function<void()> onClick_;
+};
+
+}  // namespace
+
+frmQX::frmQX(Platform& platform, QWidget* parent)
+    : QWidget(parent),
+      platform_(platform),
+      WaitOneSecond{platform.clock, platform.processEvents},
+      FileExists{platform.messages, [this] { EndQX(); }},
+      bar_(this, CommandBar::Slot3::Search) {
+  setWindowTitle(QStringLiteral("   Tavrin"));
+  resize(design::kClientSize);
+  move(design::kWindowPos);
+
+  TimerPREavi = makeTimer(this, "TimerPREavi", 5000);
   picAVI = new QLabel(this);
   picAVI->setObjectName(QStringLiteral("picAVI"));
-  picAVI->setAutoFillBackground(true);
   picAVI->setStyleSheet(QStringLiteral("background: black"));
-  picAVI->setGeometry(0, 0, 81, 33);
+  picAVI->setGeometry(design::kPicAVI);
   picAVI->hide();
-
-  TimerEnd = new QTimer(this);
-  TimerEnd->setInterval(1000);
+  TimerAVI = makeTimer(this, "TimerAVI", 500);
+  TimerPop = makeTimer(this, "TimerPop", 50);
+  TimerTri = makeTimer(this, "TimerTri", 1000);
+  TimerAmp = makeTimer(this, "TimerAmp", 1000);
+  TimerEnd = makeTimer(this, "TimerEnd", 1000);
   connect(TimerEnd, &QTimer::timeout, this, &frmQX::TimerEnd_Timer);
 
   Web1 = platform_.createBrowser(this);
   Web1->widget()->setObjectName(QStringLiteral("Web1"));
-  Web1->widget()->setGeometry(0, 24, 1024, 768);
+  Web1->widget()->setGeometry(design::kWeb1);
   connect(Web1, &Browser::documentComplete, this, &frmQX::Web1_DocumentComplete);
+
+  picHelp = new ClickableLabel(this, [this] { picHelp_Click(); });
+  picHelp->setObjectName(QStringLiteral("picHelp"));
+  picHelp->setGeometry(design::kMainHelp);
+  picHelp->setPixmap(mainHelpImage());
+  picHelp->hide();
+
+  connect(bar_.cmdCont, &QPushButton::clicked, this, &frmQX::cmdCont_Click);
+  connect(bar_.cmdSlot3, &QPushButton::clicked, this, &frmQX::cmdSearch_Click);
+  connect(bar_.cmdBack, &QPushButton::clicked, this, &frmQX::cmdBack_Click);
+  connect(bar_.cmdPrev, &QPushButton::clicked, this, &frmQX::cmdPrev_Click);
+  connect(bar_.cmdNext, &QPushButton::clicked, this, &frmQX::cmdNext_Click);
+  connect(bar_.cmdHist, &QPushButton::clicked, this, &frmQX::cmdHist_Click);
+  connect(bar_.cmdHelp, &QPushButton::clicked, this, &frmQX::cmdHelp_Click);
+  connect(bar_.cmdSecn, &QPushButton::clicked, this, &frmQX::cmdSecn_Click);
+
+  // While the reader drags the window's edge, reload the page once the size settles.
+  reloadAfterResize_ = makeTimer(this, "reloadAfterResize", 150);
+  reloadAfterResize_->setSingleShot(true);
+  connect(reloadAfterResize_, &QTimer::timeout, this, &frmQX::reloadForClass);
+
+  new KeyPreview(
+      this, [this](int& key, int& shift) { Form_KeyDown(key, shift); }, [this](int& ch) { Form_KeyPress(ch); });
 }
 
 frmQX::~frmQX() = default;
 
 QString frmQX::historyPath() const { return historylog::pathIn(UserDir); }
+QTimer* frmQX::timer(const char* name) const { return findChild<QTimer*>(QString::fromLatin1(name)); }
 
 // ---- Start-up ----------------------------------------------------------------------
 
@@ -94,10 +154,82 @@ void frmQX::ClassifyScreen() {
   picAVI->setGeometry(0, 0, ScreenWidth, ScreenHeight);
 }
 
+// ---- Quitting -----------------------------------------------------------------------
+
+void frmQX::AskQuit() {
+  const auto answer = platform_.messages->ask({QStringLiteral("Do you want to quit?"), QStringLiteral("Quit Tavrin?"),
+                                               MessageBoxes::Buttons::YesNo, MessageBoxes::Icon::Question, this});
+  if (answer != MessageBoxes::Answer::Yes) return;
+  const QString log = historyPath();
+  if (FileExists(log, this) && !platform_.removeFile(log)) {
+    platform_.messages->ask({QStringLiteral("Your reading history could not be deleted:\n%1").arg(log),
+                             QStringLiteral("Tavrin"), MessageBoxes::Buttons::Ok, MessageBoxes::Icon::Warning,
+                             this});
+  }
+  EndQX();
+}
+
+void frmQX::closeEvent(QCloseEvent* event) {
+  // A copy started with a command line, or one the return window quits, closes unasked.
+  if (!platform_.commandLine.isEmpty() || FromWithfile) {
+    event->accept();
+    return;
+  }
+  event->ignore();
+  AskQuit();
+}
+
 void frmQX::EndQX() {
   TimerEnd->stop();
   platform_.endProcess(0);
 }
+
+// ---- Layout -------------------------------------------------------------------------
+
+void frmQX::resizeEvent(QResizeEvent* event) {
+  QWidget::resizeEvent(event);
+  Form_Resize();
+}
+
+void frmQX::changeEvent(QEvent* event) {
+  QWidget::changeEvent(event);
+  if (event->type() == QEvent::WindowStateChange) Form_Resize();
+}
+
+int frmQX::captionHeight() const {
+  const int frameTop = geometry().top() - frameGeometry().top();
+  return frameTop > 0 ? frameTop : style()->pixelMetric(QStyle::PM_TitleBarHeight);
+}
+
+void frmQX::Form_Resize() {
+  // A minimised window shows no page; its size is the one it will come back with.
+  if (windowState() & Qt::WindowMinimized) return;
+  if (!(windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen)) && x() < 0) move(design::kOffscreenRescue);
+  Web1->widget()->resize(width(), height());
+  ScreenHeight = static_cast<qint16>(height() + captionHeight());
+  ScreenWidth = static_cast<qint16>(width());
+  const QSize screen = platform_.screenSize();
+  if (ScreenWidth == screen.width() && ScreenHeight == screen.height() && !(windowState() & Qt::WindowMaximized))
+    setWindowState(windowState() | Qt::WindowMaximized);
+  if (windowState() & Qt::WindowMaximized) {
+    ScreenWidth = static_cast<qint16>(screen.width());
+    ScreenHeight = static_cast<qint16>(screen.height());
+  }
+  ClassifyScreen();
+  // Before the first page has arrived there is nothing to reload: the start page on its
+  // way is already the one for the screen.
+  if (Web1->locationUrl().isEmpty())
+    reloadAfterResize_->stop();
+  else
+    reloadAfterResize_->start();
+}
+
+void frmQX::reloadForClass() {
+  const QString address = Web1->locationUrl();
+  navigateWeb1(layout::addressForClass(address, FileLocn, ScreenSize));
+}
+
+// ---- Commands -----------------------------------------------------------------------
 
 void frmQX::navigateWeb1(const QString& url) {
   // An empty target (a button before any page gave it one) is not a page to load.
@@ -105,11 +237,115 @@ void frmQX::navigateWeb1(const QString& url) {
   Web1->navigate(url);
 }
 
-// ---- Commands ----------------------------------------------------------------------
+void frmQX::cmdCont_Click() {
+  picHelp->hide();
+  const QString start = pages::startPage(ScreenSize);
+  navigateWeb1(FileLocn + (viewer_.CurrentPage == start ? pages::contentsPage(ScreenSize) : start));
+}
+
+void frmQX::handOverTo(QWidget* window) { handOver(*this, *window, WaitOneSecond); }
+
+void frmQX::cmdSearch_Click() {
+  picHelp->hide();
+  handOverTo(searchWindow());
+  navigateWeb1(FileLocn + QStringLiteral("search.qx"));
+}
+
+void frmQX::cmdHist_Click() {
+  picHelp->hide();
+  handOverTo(historyWindow());
+  navigateWeb1(FileLocn + QStringLiteral("hist.qx"));
+}
 
 void frmQX::cmdBack_Click() {
+  picHelp->hide();
   viewer_.BackPressed = true;
   Web1->goBack();
+}
+
+void frmQX::cmdPrev_Click() {
+  picHelp->hide();
+  navigateWeb1(viewer_.PrevLink);
+}
+
+void frmQX::cmdNext_Click() {
+  picHelp->hide();
+  navigateWeb1(viewer_.NextLink);
+}
+
+void frmQX::cmdSecn_Click() {
+  picHelp->hide();
+  navigateWeb1(viewer_.SecnLink);
+}
+
+void frmQX::cmdHelp_Click() {
+  if (picHelp->isVisible()) {
+    picHelp->hide();
+  } else {
+    picHelp->show();
+    picHelp->raise();
+  }
+}
+
+void frmQX::picHelp_Click() { picHelp->hide(); }
+
+void frmQX::Form_KeyDown(int& key, int& shift) {
+  picHelp->hide();
+  if (shift & keys::kAlt) {
+    if (key == keys::kQ) {
+      key = 0;
+      AskQuit();
+    } else if (key == keys::kComma) {
+      key = 0;
+      cmdPrev_Click();
+    } else if (key == keys::kPeriod) {
+      key = 0;
+      cmdNext_Click();
+    }
+  }
+  if (key == keys::kEscape) {
+    StopMedia();
+  } else if (key == keys::kPageUp) {
+    cmdPrev_Click();
+    key = 0;
+  } else if (key == keys::kPageDown) {
+    cmdNext_Click();
+    key = 0;
+  }
+}
+
+void frmQX::Form_KeyPress(int& character) {
+  if (character == keys::kEscape) {
+    picHelp->hide();
+    character = 0;
+  }
+}
+
+void frmQX::StopMedia() {
+  TimerAVI->stop();
+  TimerPREavi->stop();
+  picAVI->hide();
+}
+
+// ---- Side windows -------------------------------------------------------------------
+
+namespace {
+QWidget* placeholderWindow(const char* title) {
+  auto* w = new QWidget;
+  w->setWindowTitle(QString::fromLatin1(title));
+  w->resize(design::kClientSize);
+  return w;
+}
+}  // namespace
+
+QWidget* frmQX::searchWindow() {
+  if (!frmSearch_) frmSearch_ = placeholderWindow("Tavrin - Search");
+  return frmSearch_;
+}
+
+QWidget* frmQX::historyWindow() {
+  if (!frmHist_) frmHist_ = placeholderWindow("Tavrin - History");
+  return frmHist_;
 }
 
 // ---- Page arrival -------------------------------------------------------------------
@@ -227,7 +463,7 @@ void frmQX::PlayNarration(const QString& /*address*/) {
 }
 
 void frmQX::openSideWindow(pages::Arrival /*trigger*/) {
-  // The search, index and history windows are not built yet; the trigger page stays on show.
+  // The side windows are not built yet; the trigger page stays on show.
 }
 
 void frmQX::TimerEnd_Timer() {

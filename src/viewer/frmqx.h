@@ -1,16 +1,19 @@
 #pragma once
-// The main window: the course page view, its navigation state, and start-up.
+// The main window: the course page view, its navigation state, its commands, and
+// start-up and quitting of the program.
+#include "layout/commandbar.h"
 #include "platform/platform.h"
+#include "shell/presence.h"
+#include "shell/tickwait.h"
 #include "viewer/pagenames.h"
 
-#include <QString>
 #include <QLabel>
+#include <QString>
 #include <QWidget>
 
 #include <optional>
 
 class Browser;
-
 class QTimer;
 
 // What the main window knows about the page on show. Only the main window writes it.
@@ -34,11 +37,25 @@ class frmQX : public QWidget {
   void LastBit();
   void EndQX();
 
-  // Commands.
+  // Commands of the buttons and keys.
+  void cmdCont_Click();
+  void cmdSearch_Click();
   void cmdBack_Click();
+  void cmdPrev_Click();
+  void cmdNext_Click();
+  void cmdHist_Click();
+  void cmdHelp_Click();
+  void cmdSecn_Click();
+  void picHelp_Click();
+  void Form_KeyDown(int& keyCode, int& shift);
+  void Form_KeyPress(int& character);
+  void StopMedia();
 
   // The one road by which any window loads a page into the main browser.
   void navigateWeb1(const QString& url);
+  // The side windows, created hidden on first use.
+  QWidget* searchWindow();
+  QWidget* historyWindow();
 
   // Public properties other windows read.
   QString FileLocn;
@@ -52,12 +69,27 @@ class frmQX : public QWidget {
   const ViewerState& viewer() const { return viewer_; }
   Browser* web1() const { return Web1; }
   QWidget* avi() const { return picAVI; }
+  QLabel* help() const { return picHelp; }
+  const CommandBar& commandBar() const { return bar_; }
+  QTimer* timer(const char* name) const;
   QString historyPath() const;
+  const TickWait& waitOneSecond() const { return WaitOneSecond; }
+  const PresenceCheck& fileExists() const { return FileExists; }
+
+ protected:
+  void resizeEvent(QResizeEvent* event) override;
+  void changeEvent(QEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
 
  private:
   void SetCourseBase();
   bool FolderExists(const QString& path);
   void ClassifyScreen();
+  void AskQuit();
+  void Form_Resize();
+  void reloadForClass();
+  int captionHeight() const;
+  void handOverTo(QWidget* window);
 
   void Web1_DocumentComplete();
   void applyTitle();
@@ -75,8 +107,20 @@ class frmQX : public QWidget {
   void TimerEnd_Timer();
 
   Platform& platform_;
+  TickWait WaitOneSecond;
+  PresenceCheck FileExists;
   ViewerState viewer_;
+  CommandBar bar_;
   Browser* Web1;
   QLabel* picAVI;
+  QLabel* picHelp;
+  QTimer* TimerPREavi;
+  QTimer* TimerAVI;
+  QTimer* TimerPop;
+  QTimer* TimerTri;
+  QTimer* TimerAmp;
   QTimer* TimerEnd;
+  QTimer* reloadAfterResize_;
+  QWidget* frmSearch_ = nullptr;
+  QWidget* frmHist_ = nullptr;
 };

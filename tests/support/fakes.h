@@ -4,7 +4,10 @@
 #include "platform/browser.h"
 #include "platform/messageboxes.h"
 #include "platform/platform.h"
+#include "shell/tickwait.h"
 
+#include <QCoreApplication>
+#include <QFile>
 #include <QHash>
 #include <QStringList>
 #include <QWidget>
@@ -56,6 +59,14 @@ class FakeMessageBoxes : public MessageBoxes {
   std::vector<Message> asked;
 };
 
+// A clock that moves on by `step` milliseconds each time it is read.
+class FakeClock : public Clock {
+ public:
+  quint32 milliseconds() override { return now += step; }
+  quint32 now = 0;
+  quint32 step = 250;
+};
+
 // A platform of fakes; `ended` holds the exit code once the program has ended itself.
 struct FakePlatform {
   FakePlatform() {
@@ -65,6 +76,12 @@ struct FakePlatform {
     platform.anotherCopyRuns = [this] { return otherCopy; };
     platform.screenSize = [this] { return screen; };
     platform.endProcess = [this](int code) { ended = code; };
+    platform.removeFile = [this](const QString& path) { return canRemove && QFile::remove(path); };
+    platform.clock = &clock;
+    platform.processEvents = [this](int) {
+      ++eventRounds;
+      QCoreApplication::processEvents();
+    };
     platform.programFolder = QStringLiteral("/opt/tavrin");
   }
   Platform platform;
@@ -74,4 +91,7 @@ struct FakePlatform {
   bool otherCopy = false;
   QSize screen{1280, 1024};
   std::optional<int> ended;
+  bool canRemove = true;
+  FakeClock clock;
+  int eventRounds = 0;
 };

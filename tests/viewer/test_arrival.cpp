@@ -22,13 +22,13 @@ class TestArrival : public QObject {
   std::unique_ptr<FakePlatform> fake;
   std::unique_ptr<frmQX> form;
 
-  // A reader that has started on a 1280 x 1024 screen (class 4, letter d).
+  // A reader that has started on a 1280 x 1024 screen (class 4, letter d), maximised.
   frmQX& startReader() {
     fake = std::make_unique<FakePlatform>();
     fake->env[QStringLiteral("APPDATA")] = home.path() + QStringLiteral("/appdata");
     fake->env[QStringLiteral("TAVRIN_COURSE_BASE")] = kBase;
     form = std::make_unique<frmQX>(fake->platform);
-    form->resize(968, 741);
+    form->setWindowState(Qt::WindowMaximized);
     form->Form_Load();
     fake->browser->calls.clear();
     return *form;

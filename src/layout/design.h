@@ -1,0 +1,26 @@
+#pragma once
+// The design layout shared by the four full-size windows, in pixels (15 twips each).
+#include <QRect>
+
+namespace design {
+
+constexpr int kTwipsPerPixel = 15;
+constexpr int px(int twips) { return twips / kTwipsPerPixel; }
+
+constexpr QSize kClientSize{968, 741};         // 14520 x 11115 twips
+constexpr QPoint kWindowPos{px(1560), px(1950)};
+constexpr QPoint kOffscreenRescue{px(1500), px(1500)};  // where a window dragged off to the left jumps
+
+// Command bar: ten buttons, 975 x 280 twips, 990 twips apart from left 45, top 30.
+constexpr int kButtonCount = 10;
+constexpr QRect button(int slot) {  // slot 0..9
+  return {3 + 66 * slot, 2, 65, 19};
+}
+
+// Main window.
+constexpr QRect kWeb1{0, 24, 1024, 768};
+constexpr QRect kPicAVI{0, 0, 81, 33};
+constexpr QRect kMainHelp{40, 48, 821, 695};
+constexpr QSize kMainHelpImage{820, 692};
+
+}  // namespace design

@@ -1,0 +1,108 @@
+#include "e2e/harness.h"
+
+#include <QDir>
+#include <QFile>
+#include <QRegularExpression>
+#include <QSize>
+#include <QTest>
+
+namespace e2e {
+
+namespace {
+QString run(const QString& program, const QStringList& args) {
+  QProcess p;
+  p.start(program, args);
+  if (!p.waitForFinished(10000)) {
+    p.kill();
+    return {};
+  }
+  return QString::fromUtf8(p.readAllStandardOutput());
+}
+}  // namespace
+
+QString buildDir() { return QString::fromLocal8Bit(TAVRIN_BUILD_DIR); }
+
+CourseServer::CourseServer() {
+  process_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+  process_.start(QStringLiteral("python3"),
+                 {QString::fromLocal8Bit(TAVRIN_SOURCE_DIR) + QStringLiteral("/course/serve.py"),
+                  QStringLiteral("--root"), buildDir() + QStringLiteral("/course"), QStringLiteral("--port"),
+                  QStringLiteral("0")});
+  if (process_.waitForStarted(5000)) {
+    for (int i = 0; i < 100 && !process_.canReadLine(); ++i) process_.waitForReadyRead(100);
+    base_ = QString::fromUtf8(process_.readLine()).trimmed();
+  }
+}
+
+CourseServer::~CourseServer() {
+  process_.terminate();
+  if (!process_.waitForFinished(3000)) process_.kill();
+}
+
+Reader::Reader(const QString& courseBase) : env_(QProcessEnvironment::systemEnvironment()) {
+  env_.insert(QStringLiteral("TAVRIN_COURSE_BASE"), courseBase);
+  env_.insert(QStringLiteral("APPDATA"), home_.path() + QStringLiteral("/appdata"));
+  QDir().mkpath(home_.path() + QStringLiteral("/run"));
+  QFile::setPermissions(home_.path() + QStringLiteral("/run"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+  env_.insert(QStringLiteral("XDG_RUNTIME_DIR"), home_.path() + QStringLiteral("/run"));
+  env_.insert(QStringLiteral("HOME"), home_.path());
+  if (!env_.contains(QStringLiteral("QTWEBENGINE_CHROMIUM_FLAGS")))
+    env_.insert(QStringLiteral("QTWEBENGINE_CHROMIUM_FLAGS"), QStringLiteral("--disable-gpu"));
+  env_.remove(QStringLiteral("QT_QPA_PLATFORM"));  // real X11 windows
+}
+
+Reader::~Reader() {
+  if (process_.state() != QProcess::NotRunning) {
+    process_.kill();
+    process_.waitForFinished(5000);
+  }
+}
+
+void Reader::start(const QStringList& arguments) {
+  process_.setProcessEnvironment(env_);
+  process_.setProcessChannelMode(QProcess::ForwardedChannels);
+  process_.start(buildDir() + QStringLiteral("/tavrin"), arguments);
+  process_.waitForStarted(5000);
+}
+
+QString Reader::userDir() const { return home_.path() + QStringLiteral("/appdata/Vendrel/TavrinLab/"); }
+
+QByteArray Reader::history() const {
+  QFile f(userDir() + QStringLiteral("history.qx"));
+  return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+QStringList windowTitles() {
+  const QStringList ids =
+      run(QStringLiteral("xdotool"), {QStringLiteral("search"), QStringLiteral("--onlyvisible"),
+                                      QStringLiteral("--name"), QStringLiteral(".*")})
+          .split(u'\n', Qt::SkipEmptyParts);
+  QStringList titles;
+  for (const QString& id : ids)
+    titles << run(QStringLiteral("xdotool"), {QStringLiteral("getwindowname"), id}).trimmed();
+  return titles;
+}
+
+QString findWindow(const QString& titleRegex) {
+  return run(QStringLiteral("xdotool"), {QStringLiteral("search"), QStringLiteral("--onlyvisible"),
+                                         QStringLiteral("--name"), titleRegex})
+      .section(u'\n', 0, 0)
+      .trimmed();
+}
+
+void sendKeys(const QString& window, const QStringList& keys) {
+  run(QStringLiteral("xdotool"), {QStringLiteral("windowactivate"), QStringLiteral("--sync"), window});
+  run(QStringLiteral("xdotool"), {QStringLiteral("windowfocus"), QStringLiteral("--sync"), window});
+  for (const QString& key : keys) {
+    run(QStringLiteral("xdotool"), {QStringLiteral("key"), QStringLiteral("--clearmodifiers"), key});
+    QTest::qWait(50);
+  }
+}
+
+QSize screenSize() {
+  const QString info = run(QStringLiteral("xdpyinfo"), {});
+  const auto m = QRegularExpression(QStringLiteral("dimensions:\\s+(\\d+)x(\\d+)")).match(info);
+  return m.hasMatch() ? QSize(m.captured(1).toInt(), m.captured(2).toInt()) : QSize();
+}
+
+}  // namespace e2e

@@ -1,0 +1,51 @@
+#pragma once
+// The real program against the sample course: a loopback course server, reader
+// processes with their own folders, and the X windows they show.
+#include <QProcess>
+#include <QString>
+#include <QStringList>
+#include <QTemporaryDir>
+
+namespace e2e {
+
+// Folder of the built program (holds tavrin, files.qx, words.qx and course/).
+QString buildDir();
+
+class CourseServer {
+ public:
+  CourseServer();
+  ~CourseServer();
+  QString base() const { return base_; }  // ends in "qx2/"
+
+ private:
+  QProcess process_;
+  QString base_;
+};
+
+class Reader {
+ public:
+  explicit Reader(const QString& courseBase);
+  ~Reader();
+
+  // Starts a copy of the program sharing this reader's folders.
+  void start(const QStringList& arguments = {});
+  QProcess& process() { return process_; }
+  QString userDir() const;
+  QByteArray history() const;  // the bytes of history.qx ("" when there is none)
+  QProcessEnvironment environment() const { return env_; }
+
+ private:
+  QTemporaryDir home_;
+  QProcessEnvironment env_;
+  QProcess process_;
+};
+
+// Titles of the visible top-level windows of the display.
+QStringList windowTitles();
+// X window id of the first visible window whose title matches the pattern.
+QString findWindow(const QString& titleRegex);
+// Sends keys (xdotool names, e.g. "Next", "alt+period") to that window after focusing it.
+void sendKeys(const QString& window, const QStringList& keys);
+QSize screenSize();
+
+}  // namespace e2e
