@@ -30,7 +30,7 @@ bool KeyPreview::eventFilter(QObject* watched, QEvent* event) {
   auto* widget = qobject_cast<QWidget*>(watched);
   if (!widget || widget->window() != window_) return false;
   // A key the focused control ignores travels on to its parents; see it once, first.
-  QWidget* focus = QApplication::focusWidget();
+  QWidget* focus = window_->focusWidget();
   if (focus ? widget != focus : widget != window_) return false;
 
   auto* key = static_cast<QKeyEvent*>(event);

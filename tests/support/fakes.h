@@ -13,6 +13,7 @@
 #include <QWidget>
 
 #include <deque>
+#include <functional>
 
 class FakeBrowser : public Browser {
   Q_OBJECT
@@ -50,12 +51,14 @@ class FakeMessageBoxes : public MessageBoxes {
  public:
   Answer ask(const Message& m) override {
     asked.push_back(m);
+    if (onAsk) onAsk(m);
     if (answers.empty()) return m.buttons == Buttons::YesNo ? Answer::No : Answer::Ok;
     const Answer a = answers.front();
     answers.pop_front();
     return a;
   }
   std::deque<Answer> answers;  // answers to give, in order; then Ok (or No)
+  std::function<void(const Message&)> onAsk;  // what the user does while the box is up
   std::vector<Message> asked;
 };
 

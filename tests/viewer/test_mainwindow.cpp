@@ -1,0 +1,337 @@
+// The main window's commands, keys, quitting and resizing, on fakes.
+#include "support/fakes.h"
+#include "viewer/frmqx.h"
+#include "viewer/keypreview.h"
+
+#include <QCloseEvent>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+namespace {
+const QString kBase = QStringLiteral("http://127.0.0.1:1/qx_cbt/qx2/");
+}
+
+class TestMainWindow : public QObject {
+  Q_OBJECT
+
+  QTemporaryDir home;
+  std::unique_ptr<FakePlatform> fake;
+  std::unique_ptr<frmQX> form;
+
+  // A maximised reader on a 1280 x 1024 screen (class 4), showing an ordinary page.
+  frmQX& startReader() {
+    fake = std::make_unique<FakePlatform>();
+    fake->env[QStringLiteral("APPDATA")] = home.path();
+    fake->env[QStringLiteral("TAVRIN_COURSE_BASE")] = kBase;
+    form = std::make_unique<frmQX>(fake->platform);
+    form->setWindowState(Qt::WindowMaximized);
+    form->Form_Load();
+    fake->browser->arrive(kBase + "qx040003.qx", {kBase + "secn", kBase + "prev", kBase + "next"});
+    fake->browser->calls.clear();
+    return *form;
+  }
+  QStringList calls() const { return fake->browser->calls; }
+
+ private slots:
+  void cleanup() {
+    form.reset();
+    fake.reset();
+  }
+
+  void keys_data() {
+    QTest::addColumn<int>("key");
+    QTest::addColumn<int>("shift");
+    QTest::addColumn<QStringList>("calls");
+    QTest::addColumn<int>("keyAfter");  // 0: swallowed
+    QTest::addColumn<bool>("asksToQuit");
+    using namespace keys;
+    const QStringList prev{"navigate " + kBase + "prev"}, next{"navigate " + kBase + "next"};
+    QTest::newRow("Page Down") << kPageDown << 0 << next << 0 << false;
+    QTest::newRow("Page Up") << kPageUp << 0 << prev << 0 << false;
+    QTest::newRow("Alt+period") << kPeriod << kAlt << next << 0 << false;
+    QTest::newRow("Alt+comma") << kComma << kAlt << prev << 0 << false;
+    QTest::newRow("Alt+Shift+comma") << kComma << (kAlt | kShift) << prev << 0 << false;
+    QTest::newRow("Ctrl+Alt+period") << kPeriod << (kAlt | kCtrl) << next << 0 << false;
+    QTest::newRow("period alone") << kPeriod << 0 << QStringList{} << kPeriod << false;
+    QTest::newRow("Alt+Q") << kQ << kAlt << QStringList{} << 0 << true;
+    QTest::newRow("Ctrl+Alt+Q") << kQ << (kAlt | kCtrl) << QStringList{} << 0 << true;
+    QTest::newRow("Q alone") << kQ << 0 << QStringList{} << kQ << false;
+    QTest::newRow("Escape") << kEscape << 0 << QStringList{} << kEscape << false;
+    QTest::newRow("Enter") << kEnter << 0 << QStringList{} << kEnter << false;
+  }
+  void keys() {
+    QFETCH(int, key);
+    QFETCH(int, shift);
+    QFETCH(QStringList, calls);
+    QFETCH(int, keyAfter);
+    QFETCH(bool, asksToQuit);
+    frmQX& w = startReader();
+    w.cmdHelp_Click();
+    QVERIFY(w.help()->isVisibleTo(&w));
+    w.avi()->show();
+
+    fake->messages.answers = {MessageBoxes::Answer::No};
+    w.Form_KeyDown(key, shift);
+
+    QCOMPARE(this->calls(), calls);
+    QCOMPARE(key, keyAfter);
+    QVERIFY(!w.help()->isVisibleTo(&w));  // any key closes the help picture
+    QCOMPARE(fake->messages.asked.size(), size_t(asksToQuit ? 1 : 0));
+    QCOMPARE(w.avi()->isVisibleTo(&w), key != keys::kEscape);  // Escape stops media
+    QVERIFY(!fake->ended);
+  }
+
+  void keysReachTheWindowBeforeThePageView() {
+    frmQX& w = startReader();
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    fake->browser->view->setFocusPolicy(Qt::StrongFocus);
+    fake->browser->view->setFocus();
+    QTest::keyClick(fake->browser->view, Qt::Key_PageDown);
+    QCOMPARE(calls(), QStringList{"navigate " + kBase + "next"});
+    w.cmdHelp_Click();
+    QTest::keyClick(fake->browser->view, Qt::Key_Escape);
+    QVERIFY(!w.help()->isVisible());
+  }
+
+  void navigationButtons() {
+    frmQX& w = startReader();
+    w.commandBar().cmdSecn->click();
+    w.commandBar().cmdPrev->click();
+    w.commandBar().cmdNext->click();
+    w.commandBar().cmdBack->click();
+    QCOMPARE(calls(), (QStringList{"navigate " + kBase + "secn", "navigate " + kBase + "prev",
+                                   "navigate " + kBase + "next", "back"}));
+    QVERIFY(w.viewer().BackPressed);
+  }
+
+  void buttonsBeforeAnyLinksLoadNothing() {
+    fake = std::make_unique<FakePlatform>();
+    fake->env[QStringLiteral("APPDATA")] = home.path();
+    fake->env[QStringLiteral("TAVRIN_COURSE_BASE")] = kBase;
+    frmQX w(fake->platform);
+    w.Form_Load();
+    fake->browser->calls.clear();
+    w.cmdPrev_Click();
+    w.cmdNext_Click();
+    w.cmdSecn_Click();
+    QVERIFY(calls().isEmpty());
+    QVERIFY(fake->messages.asked.empty());
+  }
+
+  void contentsAlternatesOnTheStartPageOfTheClass_data() {
+    QTest::addColumn<QString>("page");
+    QTest::addColumn<QString>("target");
+    QTest::newRow("start page of the class") << "qxd.qx" << "qxcrd.qx";
+    QTest::newRow("contents page") << "qxcrd.qx" << "qxd.qx";
+    QTest::newRow("start page of another class") << "qxa.qx" << "qxd.qx";
+    QTest::newRow("ordinary page") << "qx040003.qx" << "qxd.qx";
+  }
+  void contentsAlternatesOnTheStartPageOfTheClass() {
+    QFETCH(QString, page);
+    QFETCH(QString, target);
+    frmQX& w = startReader();
+    fake->browser->arrive(kBase + page, {kBase + "s", kBase + "p", kBase + "n"});
+    fake->browser->calls.clear();
+    w.cmdHelp_Click();
+    w.commandBar().cmdCont->click();
+    QCOMPARE(calls(), QStringList{"navigate " + kBase + target});
+    QVERIFY(!w.help()->isVisibleTo(&w));
+  }
+
+  void helpToggles() {
+    frmQX& w = startReader();
+    w.commandBar().cmdHelp->click();
+    QVERIFY(w.help()->isVisibleTo(&w));
+    QCOMPARE(w.help()->pixmap().size(), QSize(820, 692));
+    w.commandBar().cmdHelp->click();
+    QVERIFY(!w.help()->isVisibleTo(&w));
+    w.commandBar().cmdHelp->click();
+    QTest::mouseClick(w.help(), Qt::LeftButton);
+    QVERIFY(!w.help()->isVisibleTo(&w));
+  }
+
+  void searchAndHistoryHandOverThenLoadTheirTriggerPage_data() {
+    QTest::addColumn<bool>("history");
+    QTest::addColumn<Qt::WindowState>("state");
+    QTest::newRow("search, normal") << false << Qt::WindowNoState;
+    QTest::newRow("search, maximised") << false << Qt::WindowMaximized;
+    QTest::newRow("history, normal") << true << Qt::WindowNoState;
+  }
+  void searchAndHistoryHandOverThenLoadTheirTriggerPage() {
+    QFETCH(bool, history);
+    QFETCH(Qt::WindowState, state);
+    frmQX& w = startReader();
+    w.setWindowState(Qt::WindowNoState);
+    w.move(230, 140);
+    w.setWindowState(state);
+    QTRY_COMPARE(w.windowState() & Qt::WindowMaximized, state & Qt::WindowMaximized);
+    QWidget* side = history ? w.historyWindow() : w.searchWindow();
+    side->move(600, 500);
+    int roundsBefore = fake->eventRounds;
+    (history ? w.commandBar().cmdHist : w.commandBar().cmdSlot3)->click();
+    QVERIFY(fake->eventRounds > roundsBefore);  // the tick wait ran
+    QCOMPARE(side->windowState() & Qt::WindowMaximized, state & Qt::WindowMaximized);
+    QCOMPARE(side->pos(), state == Qt::WindowNoState ? w.pos() : QPoint(600, 500));
+    QCOMPARE(calls(), QStringList{"navigate " + kBase + (history ? "hist.qx" : "search.qx")});
+    QVERIFY(!side->isVisible());
+  }
+
+  void quit_data() {
+    QTest::addColumn<MessageBoxes::Answer>("answer");
+    QTest::addColumn<bool>("logExists");
+    QTest::addColumn<bool>("canRemove");
+    QTest::addColumn<bool>("ends");
+    QTest::addColumn<bool>("logAfter");
+    QTest::addColumn<int>("boxes");
+    QTest::newRow("no keeps everything") << MessageBoxes::Answer::No << true << true << false << true << 1;
+    QTest::newRow("yes deletes the log") << MessageBoxes::Answer::Yes << true << true << true << false << 1;
+    QTest::newRow("yes without a log") << MessageBoxes::Answer::Yes << false << true << true << false << 1;
+    QTest::newRow("yes, log cannot go") << MessageBoxes::Answer::Yes << true << false << true << true << 2;
+  }
+  void quit() {
+    QFETCH(MessageBoxes::Answer, answer);
+    QFETCH(bool, logExists);
+    QFETCH(bool, canRemove);
+    QFETCH(bool, ends);
+    QFETCH(bool, logAfter);
+    QFETCH(int, boxes);
+    frmQX& w = startReader();
+    if (!logExists) QFile::remove(w.historyPath());
+    QCOMPARE(QFile::exists(w.historyPath()), logExists);
+    fake->canRemove = canRemove;
+    fake->messages.answers = {answer};
+    int key = keys::kQ, shift = keys::kAlt;
+    w.Form_KeyDown(key, shift);
+
+    const MessageBoxes::Message& question = fake->messages.asked.at(0);
+    QCOMPARE(question.text, QStringLiteral("Do you want to quit?"));
+    QCOMPARE(question.title, QStringLiteral("Quit Tavrin?"));
+    QVERIFY(question.buttons == MessageBoxes::Buttons::YesNo);
+    QVERIFY(question.icon == MessageBoxes::Icon::Question);
+    QCOMPARE(question.owner, &w);
+    QCOMPARE(fake->ended.has_value(), ends);
+    QCOMPARE(QFile::exists(w.historyPath()), logAfter);
+    QCOMPARE(int(fake->messages.asked.size()), boxes);
+    if (ends) QVERIFY(!w.timer("TimerEnd")->isActive());
+  }
+
+  void closeRequest_data() {
+    QTest::addColumn<QString>("commandLine");
+    QTest::addColumn<bool>("fromWithfile");
+    QTest::addColumn<bool>("asks");
+    QTest::newRow("plain reader asks") << "" << false << true;
+    QTest::newRow("started with a command line") << "/x" << false << false;
+    QTest::newRow("quit from the return window") << "" << true << false;
+  }
+  void closeRequest() {
+    QFETCH(QString, commandLine);
+    QFETCH(bool, fromWithfile);
+    QFETCH(bool, asks);
+    frmQX& w = startReader();
+    fake->platform.commandLine = commandLine;
+    w.FromWithfile = fromWithfile;
+    fake->messages.answers = {MessageBoxes::Answer::No};
+    QCloseEvent close;
+    QCoreApplication::sendEvent(&w, &close);
+    QCOMPARE(close.isAccepted(), !asks);
+    QCOMPARE(fake->messages.asked.size(), size_t(asks ? 1 : 0));
+    QVERIFY(QFile::exists(w.historyPath()));  // a close never deletes the log by itself
+    QVERIFY(!fake->ended);
+  }
+
+  void layoutOfTheMainWindow() {
+    fake = std::make_unique<FakePlatform>();
+    frmQX w(fake->platform);
+    QCOMPARE(w.windowTitle(), QStringLiteral("   Tavrin"));
+    const CommandBar& bar = w.commandBar();
+    const QPushButton* order[] = {bar.cmdCont, bar.cmdPrint, bar.cmdSlot3, bar.cmdBack, bar.cmdPrev,
+                                  bar.cmdNext, bar.cmdHist, bar.cmdCalc, bar.cmdHelp, bar.cmdSecn};
+    const char* captions[] = {"&Contents", "&Print", "&Search", "&Back", "&<<",
+                              "&>>", "His&tory", "C&alc", "&Help", "Sectio&n"};
+    for (int i = 0; i < 10; ++i) {
+      QCOMPARE(order[i]->text(), QString::fromLatin1(captions[i]));
+      QCOMPARE(order[i]->geometry(), QRect(3 + 66 * i, 2, 65, 19));
+      if (i) QCOMPARE(order[i - 1]->nextInFocusChain(), order[i]);
+      // The caption fits its button in the face chosen for it.
+      QVERIFY(QFontMetrics(order[i]->font()).horizontalAdvance(order[i]->text().remove(u'&')) < 60);
+    }
+    const struct { const char* name; int interval; } timers[] = {
+        {"TimerPREavi", 5000}, {"TimerAVI", 500}, {"TimerPop", 50},
+        {"TimerTri", 1000},    {"TimerAmp", 1000}, {"TimerEnd", 1000}};
+    for (const auto& t : timers) {
+      QCOMPARE(w.timer(t.name)->interval(), t.interval);
+      QVERIFY(!w.timer(t.name)->isActive());
+    }
+    QCOMPARE(fake->browser->view->geometry(), QRect(0, 24, 1024, 768));
+    QCOMPARE(w.help()->geometry(), QRect(40, 48, 821, 695));
+    QVERIFY(!w.avi()->isVisibleTo(&w));
+  }
+
+  void resizeReloadsThePageInTheVariantOfTheNewClass() {
+    frmQX& w = startReader();
+    w.setWindowState(Qt::WindowNoState);
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    w.resize(1280, 900);
+    fake->browser->arrive(kBase + "mod05d.qx", {});
+    QCOMPARE(w.ScreenSize, qint16(4));
+    fake->browser->calls.clear();
+
+    w.resize(1024, 700);  // 1024 wide, less than 768 high with the caption: class 1
+    QTRY_COMPARE(calls(), QStringList{"navigate " + kBase + "mod05a.qx"});
+    QCOMPARE(w.ScreenSize, qint16(1));
+    QCOMPARE(w.ScreenWidth, qint16(1024));
+    QCOMPARE(fake->browser->view->size(), w.size());
+    QCOMPARE(w.avi()->geometry(), QRect(0, 0, w.ScreenWidth, w.ScreenHeight));
+
+    // An ordinary page is reloaded as it is.
+    fake->browser->arrive(kBase + "qx050002.qx", {});
+    fake->browser->calls.clear();
+    w.resize(1000, 800);
+    QTRY_COMPARE(calls(), QStringList{"navigate " + kBase + "qx050002.qx"});
+  }
+
+  void maximisedWindowIsClassifiedByTheScreen() {
+    frmQX& w = startReader();
+    fake->browser->arrive(kBase + "qxa.qx", {});
+    fake->browser->calls.clear();
+    w.setWindowState(Qt::WindowNoState);
+    w.resize(500, 400);
+    QTRY_COMPARE(calls(), QStringList{"navigate " + kBase + "qxa.qx"});
+    fake->browser->calls.clear();
+    w.setWindowState(Qt::WindowMaximized);
+    QCOMPARE(w.ScreenWidth, qint16(1280));
+    QCOMPARE(w.ScreenHeight, qint16(1024));
+    QCOMPARE(w.ScreenSize, qint16(4));
+    QTRY_COMPARE(calls(), QStringList{"navigate " + kBase + "qxd.qx"});
+  }
+
+  void resizeBeforeTheFirstPageLoadsNothing() {
+    fake = std::make_unique<FakePlatform>();
+    fake->env[QStringLiteral("APPDATA")] = home.path();
+    fake->env[QStringLiteral("TAVRIN_COURSE_BASE")] = kBase;
+    frmQX w(fake->platform);
+    w.Form_Load();
+    fake->browser->calls.clear();
+    w.show();
+    w.resize(800, 600);
+    QTest::qWait(400);
+    QVERIFY(calls().isEmpty());
+  }
+
+  void windowDraggedOffToTheLeftJumpsBack() {
+    frmQX& w = startReader();
+    w.setWindowState(Qt::WindowNoState);
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    w.move(-300, 50);
+    w.resize(900, 700);
+    QTRY_COMPARE(w.pos(), QPoint(100, 100));
+  }
+};
+
+QTEST_MAIN(TestMainWindow)
+#include "test_mainwindow.moc"
