@@ -304,7 +304,7 @@ def start_html(letter):
              "current, semiconductors and amplifiers to digital logic and microcontrollers. Each "
              "module has a few short sections with worked examples, a summary with a small "
              "glossary, a list of objectives and review questions.</p>",
-             "<p>Use Contents to reach the list of modules, << and >> to turn the pages, Section "
+             "<p>Use Contents to reach the list of modules, &lt;&lt; and &gt;&gt; to turn the pages, Section "
              "to return to the first page of a module, Search to find pages by word and History "
              "to see where you have been.</p>",
              f"<p>This page is laid out for {esc(screens)}.</p>",
