@@ -23,15 +23,21 @@ QString run(const QString& program, const QStringList& args) {
 QString buildDir() { return QString::fromLocal8Bit(TAVRIN_BUILD_DIR); }
 
 CourseServer::CourseServer() {
-  process_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
   process_.start(QStringLiteral("python3"),
                  {QString::fromLocal8Bit(TAVRIN_SOURCE_DIR) + QStringLiteral("/course/serve.py"),
                   QStringLiteral("--root"), buildDir() + QStringLiteral("/course"), QStringLiteral("--port"),
-                  QStringLiteral("0")});
+                  QStringLiteral("0"), QStringLiteral("--verbose")});
   if (process_.waitForStarted(5000)) {
     for (int i = 0; i < 100 && !process_.canReadLine(); ++i) process_.waitForReadyRead(100);
     base_ = QString::fromUtf8(process_.readLine()).trimmed();
   }
+}
+
+QStringList CourseServer::requests() {
+  static const QRegularExpression request(QStringLiteral("\"(?:GET|HEAD) (\\S+) HTTP"));
+  const QString log = QString::fromUtf8(process_.readAllStandardError());
+  for (auto it = request.globalMatch(log); it.hasNext();) requests_ << it.next().captured(1);
+  return requests_;
 }
 
 CourseServer::~CourseServer() {

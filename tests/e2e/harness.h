@@ -16,10 +16,13 @@ class CourseServer {
   CourseServer();
   ~CourseServer();
   QString base() const { return base_; }  // ends in "qx2/"
+  // Paths of the requests served so far, oldest first ("/qx_cbt/qx2/qxa.qx").
+  QStringList requests();
 
  private:
   QProcess process_;
   QString base_;
+  QStringList requests_;
 };
 
 class Reader {

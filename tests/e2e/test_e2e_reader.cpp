@@ -1,0 +1,92 @@
+// The real reader on the served sample course, driven by its keys.
+#include "e2e/harness.h"
+#include "viewer/pagenames.h"
+
+#include <QTest>
+
+using namespace e2e;
+
+class TestE2EReader : public QObject {
+  Q_OBJECT
+  std::unique_ptr<CourseServer> server;
+
+ private slots:
+  void initTestCase() {
+    server = std::make_unique<CourseServer>();
+    QVERIFY2(!server->base().isEmpty(), "the course server did not start");
+  }
+  void cleanupTestCase() { server.reset(); }
+
+  void firstPageIsTheStartPageOfTheScreenClass() {
+    const QSize screen = screenSize();
+    const int cls = pages::classify(screen.width(), screen.height());
+    Reader reader(server->base());
+    reader.start();
+    QTRY_VERIFY_WITH_TIMEOUT(windowTitles().contains(QStringLiteral("Tavrin")), 30000);
+    const QByteArray record = '"' + pages::startPage(cls).toLatin1() + "\"\r\n";
+    QTRY_COMPARE_WITH_TIMEOUT(reader.history(), record, 10000);
+
+    // Page Down follows the start page's "next" link: the entry page of module 1, which
+    // leads on to the class page and is recorded under its own name.
+    sendKeys(findWindow(QStringLiteral("^Tavrin$")), {QStringLiteral("Next")});
+    QTRY_VERIFY_WITH_TIMEOUT(windowTitles().contains(QStringLiteral("Tavrin - Module 1")), 20000);
+    QTRY_COMPARE_WITH_TIMEOUT(reader.history(), record + "\"qx010001.qx\"\r\n", 10000);
+    const QString classPage = QStringLiteral("/qx_cbt/qx2/mod01%1.qx").arg(*pages::classLetter(cls));
+    QTRY_VERIFY_WITH_TIMEOUT(server->requests().contains(classPage), 10000);
+    QTest::qWait(1000);  // the class page has arrived: it is not recorded
+    QCOMPARE(reader.history(), record + "\"qx010001.qx\"\r\n");
+  }
+
+  void keysTurnThePagesAndBackStepsOverTheEntryPage() {
+    const QSize screen = screenSize();
+    const QByteArray start = '"' + pages::startPage(pages::classify(screen.width(), screen.height())).toLatin1() +
+                             "\"\r\n";
+    Reader reader(server->base());
+    reader.start();
+    QTRY_COMPARE_WITH_TIMEOUT(reader.history(), start, 30000);
+    const QString window = findWindow(QStringLiteral("^Tavrin"));
+    QByteArray expected = start;
+    auto record = [](const char* page) { return '"' + QByteArray(page) + "\"\r\n"; };
+    const struct {
+      const char* key;
+      QByteArray recorded;  // empty when the page reached is not recorded
+      const char* title;
+    } steps[] = {
+        {"Next", record("qx010001.qx"), "Tavrin - Module 1"},  // sent on to the class page
+        {"Next", record("qx010002.qx"), "Tavrin - Module 1"},
+        {"alt+period", record("qx010003.qx"), "Tavrin - Module 1"},
+        {"Prior", record("qx010002.qx"), "Tavrin - Module 1"},
+        {"alt+b", record("qx010003.qx"), "Tavrin - Module 1"},
+        {"alt+b", record("qx010002.qx"), "Tavrin - Module 1"},
+        {"alt+b", {}, "Tavrin - Module 1"},  // the class page
+        {"alt+b", start, "Tavrin"},          // over the entry page, back to the start page
+    };
+    for (const auto& step : steps) {
+      sendKeys(window, {QString::fromLatin1(step.key)});
+      expected += step.recorded;
+      QTRY_VERIFY_WITH_TIMEOUT(windowTitles().contains(QString::fromLatin1(step.title)), 15000);
+      QTRY_COMPARE_WITH_TIMEOUT(reader.history(), expected, 15000);
+      QTest::qWait(700);  // a class page that follows has arrived before the next key
+    }
+    QCOMPARE(reader.history(), expected);
+  }
+
+  void secondCopyEndsAtOnceAndLeavesTheReaderAlone() {
+    Reader reader(server->base());
+    reader.start();
+    QTRY_VERIFY_WITH_TIMEOUT(!reader.history().isEmpty(), 30000);
+    const QByteArray history = reader.history();
+
+    QProcess second;
+    second.setProcessEnvironment(reader.environment());
+    second.start(buildDir() + QStringLiteral("/tavrin"));
+    QVERIFY(second.waitForFinished(20000));
+    QCOMPARE(second.exitCode(), 0);
+    QCOMPARE(windowTitles().count(QStringLiteral("Tavrin")), 1);
+    QCOMPARE(reader.history(), history);
+    QCOMPARE(reader.process().state(), QProcess::Running);
+  }
+};
+
+QTEST_MAIN(TestE2EReader)
+#include "test_e2e_reader.moc"
