@@ -1,5 +1,6 @@
 #pragma once
 // The design layout shared by the four full-size windows, in pixels (15 twips each).
+#include <QColor>
 #include <QRect>
 
 namespace design {
@@ -22,5 +23,20 @@ constexpr QRect kWeb1{0, 24, 1024, 768};
 constexpr QRect kPicAVI{0, 0, 81, 33};
 constexpr QRect kMainHelp{40, 48, 821, 695};
 constexpr QSize kMainHelpImage{820, 692};
+
+// Side windows (search, index, history).
+constexpr QRect kSideHelp{40, 48, 809, 649};
+constexpr QSize kSideHelpImage{800, 640};
+inline const QColor kSideBackground{0xC0, 0xC0, 0xC0};
+constexpr QRect kTxtInput{24, 40, 569, 24};
+constexpr QRect kCmdFTS{616, 40, 89, 25};
+constexpr QRect kLblSearch{24, 88, 137, 17};
+constexpr QRect kLblFound{512, 88, 145, 25};
+constexpr QRect kLbResults{24, 112, 681, 160};
+constexpr QRect kHistResults{24, 32, 681, 238};
+
+// The splash shown while search data loads: 4785 x 1365 twips, its label at 600, 360.
+constexpr QSize kSplashClient{319, 91};
+constexpr QRect kSplashLabel{40, 24, 249, 41};
 
 }  // namespace design

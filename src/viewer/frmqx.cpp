@@ -4,6 +4,8 @@
 #include "layout/resize.h"
 #include "platform/browser.h"
 #include "platform/messageboxes.h"
+#include "search/frmsearch.h"
+#include "search/frmsplsh.h"
 #include "shell/startup.h"
 #include "sidewin/handover.h"
 #include "viewer/helpimage.h"
@@ -156,15 +158,16 @@ void frmQX::ClassifyScreen() {
 
 // ---- Quitting -----------------------------------------------------------------------
 
-void frmQX::AskQuit() {
+void frmQX::AskQuit(QWidget* reference) {
+  QWidget* owner = reference ? reference : this;
   const auto answer = platform_.messages->ask({QStringLiteral("Do you want to quit?"), QStringLiteral("Quit Tavrin?"),
-                                               MessageBoxes::Buttons::YesNo, MessageBoxes::Icon::Question, this});
+                                               MessageBoxes::Buttons::YesNo, MessageBoxes::Icon::Question, owner});
   if (answer != MessageBoxes::Answer::Yes) return;
   const QString log = historyPath();
-  if (FileExists(log, this) && !platform_.removeFile(log)) {
+  if (FileExists(log, owner) && !platform_.removeFile(log)) {
     platform_.messages->ask({QStringLiteral("Your reading history could not be deleted:\n%1").arg(log),
                              QStringLiteral("Tavrin"), MessageBoxes::Buttons::Ok, MessageBoxes::Icon::Warning,
-                             this});
+                             owner});
   }
   EndQX();
 }
@@ -194,6 +197,10 @@ void frmQX::resizeEvent(QResizeEvent* event) {
 void frmQX::changeEvent(QEvent* event) {
   QWidget::changeEvent(event);
   if (event->type() == QEvent::WindowStateChange) Form_Resize();
+  if (event->type() == QEvent::ActivationChange && isActiveWindow()) {
+    for (QWidget* side : {frmHist_.get(), frmIndex_.get(), static_cast<QWidget*>(frmSearch_.get())})
+      if (side) side->hide();
+  }
 }
 
 int frmQX::captionHeight() const {
@@ -330,22 +337,58 @@ void frmQX::StopMedia() {
 // ---- Side windows -------------------------------------------------------------------
 
 namespace {
-QWidget* placeholderWindow(const char* title) {
-  auto* w = new QWidget;
+// Stands in for a side window that has no content of its own yet.
+std::unique_ptr<QWidget> placeholderWindow(const char* title) {
+  auto w = std::make_unique<QWidget>();
   w->setWindowTitle(QString::fromLatin1(title));
   w->resize(design::kClientSize);
   return w;
 }
 }  // namespace
 
-QWidget* frmQX::searchWindow() {
-  if (!frmSearch_) frmSearch_ = placeholderWindow("Tavrin - Search");
-  return frmSearch_;
+frmSearch* frmQX::searchWindow() {
+  if (!frmSearch_) frmSearch_ = std::make_unique<frmSearch>(*this);
+  return frmSearch_.get();
+}
+
+QWidget* frmQX::indexWindow() {
+  if (!frmIndex_) frmIndex_ = placeholderWindow("Tavrin - Index");
+  return frmIndex_.get();
 }
 
 QWidget* frmQX::historyWindow() {
   if (!frmHist_) frmHist_ = placeholderWindow("Tavrin - History");
-  return frmHist_;
+  return frmHist_.get();
+}
+
+void frmQX::openSideWindowFrom(QWidget* from, SideWindow target) {
+  handOver(*from, *this, WaitOneSecond);
+  switch (target) {
+    case SideWindow::Search:
+      handOver(*from, *searchWindow(), WaitOneSecond);
+      navigateWeb1(FileLocn + QStringLiteral("search.qx"));
+      break;
+    case SideWindow::Index:
+      handOver(*from, *indexWindow(), WaitOneSecond);
+      navigateWeb1(FileLocn + QStringLiteral("index.qx"));
+      break;
+    case SideWindow::History:
+      handOver(*from, *historyWindow(), WaitOneSecond);
+      navigateWeb1(FileLocn + QStringLiteral("hist.qx"));
+      break;
+  }
+}
+
+void frmQX::showSideWindow(QWidget* window) {
+  window->show();
+  window->raise();
+  window->activateWindow();
+}
+
+void frmQX::sideWindowActivated(QWidget* window) {
+  hide();
+  for (QWidget* side : {static_cast<QWidget*>(frmSearch_.get()), frmIndex_.get(), frmHist_.get()})
+    if (side && side != window) side->hide();
 }
 
 // ---- Page arrival -------------------------------------------------------------------
@@ -462,8 +505,52 @@ void frmQX::PlayNarration(const QString& /*address*/) {
   // Narration playback is not built yet.
 }
 
-void frmQX::openSideWindow(pages::Arrival /*trigger*/) {
-  // The side windows are not built yet; the trigger page stays on show.
+void frmQX::openSideWindow(pages::Arrival trigger) {
+  WaitOneSecond();
+  if (!frmSplsh_) frmSplsh_ = std::make_unique<frmSplsh>();
+  // The flag goes up before the load, so a load that fails is not tried again.
+  switch (trigger) {
+    case pages::Arrival::SearchTrigger:
+      if (viewer_.SearchLoaded) {
+        showSideWindow(searchWindow());
+      } else {
+        viewer_.SearchLoaded = true;
+        frmSplsh_->showOver(*this);
+        searchWindow()->LoaderUp();
+      }
+      break;
+    case pages::Arrival::IndexTrigger:
+      if (viewer_.IndexLoaded) {
+        frmIndex_Show();
+      } else {
+        viewer_.IndexLoaded = true;
+        frmSplsh_->showOver(*this);
+        frmIndex_LoadWords();
+      }
+      break;
+    case pages::Arrival::HistTrigger:
+      if (!viewer_.HistLoaded) {
+        viewer_.HistLoaded = true;
+        frmSplsh_->showOver(*this);
+      }
+      frmHist_LoadHist();
+      break;
+    default:
+      break;
+  }
+  frmSplsh_->hide();
+}
+
+void frmQX::frmIndex_LoadWords() {
+  // The word index window is not built yet: its trigger page stays on show.
+}
+
+void frmQX::frmIndex_Show() {
+  // The word index window is not built yet.
+}
+
+void frmQX::frmHist_LoadHist() {
+  // The history window is not built yet: its trigger page stays on show.
 }
 
 void frmQX::TimerEnd_Timer() {

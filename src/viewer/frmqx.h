@@ -11,9 +11,12 @@
 #include <QString>
 #include <QWidget>
 
+#include <memory>
 #include <optional>
 
 class Browser;
+class frmSearch;
+class frmSplsh;
 class QTimer;
 
 // What the main window knows about the page on show. Only the main window writes it.
@@ -51,11 +54,24 @@ class frmQX : public QWidget {
   void Form_KeyPress(int& character);
   void StopMedia();
 
+  // The quit question, placed over `reference` (the main window when none is given).
+  void AskQuit(QWidget* reference = nullptr);
+
   // The one road by which any window loads a page into the main browser.
   void navigateWeb1(const QString& url);
+
   // The side windows, created hidden on first use.
-  QWidget* searchWindow();
+  enum class SideWindow { Search, Index, History };
+  frmSearch* searchWindow();
+  QWidget* indexWindow();
   QWidget* historyWindow();
+  // A side window's Search, Index or History button: back through the main window, whose
+  // trigger page then opens the target window.
+  void openSideWindowFrom(QWidget* from, SideWindow target);
+  // Shows a side window in front; on becoming active it hides the main window.
+  void showSideWindow(QWidget* window);
+  // One window on screen at a time: a side window that becomes active hides the others.
+  void sideWindowActivated(QWidget* window);
 
   // Public properties other windows read.
   QString FileLocn;
@@ -75,6 +91,7 @@ class frmQX : public QWidget {
   QString historyPath() const;
   const TickWait& waitOneSecond() const { return WaitOneSecond; }
   const PresenceCheck& fileExists() const { return FileExists; }
+  const Platform& platform() const { return platform_; }
 
  protected:
   void resizeEvent(QResizeEvent* event) override;
@@ -85,7 +102,6 @@ class frmQX : public QWidget {
   void SetCourseBase();
   bool FolderExists(const QString& path);
   void ClassifyScreen();
-  void AskQuit();
   void Form_Resize();
   void reloadForClass();
   int captionHeight() const;
@@ -104,6 +120,9 @@ class frmQX : public QWidget {
   void PlayVideo(const std::optional<QString>& address);
   void PlayNarration(const QString& address);
   void openSideWindow(pages::Arrival trigger);
+  void frmIndex_LoadWords();
+  void frmIndex_Show();
+  void frmHist_LoadHist();
   void TimerEnd_Timer();
 
   Platform& platform_;
@@ -121,6 +140,8 @@ class frmQX : public QWidget {
   QTimer* TimerAmp;
   QTimer* TimerEnd;
   QTimer* reloadAfterResize_;
-  QWidget* frmSearch_ = nullptr;
-  QWidget* frmHist_ = nullptr;
+  std::unique_ptr<frmSearch> frmSearch_;
+  std::unique_ptr<QWidget> frmIndex_;
+  std::unique_ptr<QWidget> frmHist_;
+  std::unique_ptr<frmSplsh> frmSplsh_;
 };

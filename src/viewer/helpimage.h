@@ -1,5 +1,7 @@
 #pragma once
 #include <QPixmap>
 
-// The main window's help picture: what the ten buttons and the keys do.
+// The help pictures: what the ten buttons and the keys do, in the main window and in
+// the side windows, where some buttons do other things.
 QPixmap mainHelpImage();
+QPixmap sideHelpImage();

@@ -1,4 +1,5 @@
 // The main window's commands, keys, quitting and resizing, on fakes.
+#include "search/frmsearch.h"
 #include "support/fakes.h"
 #include "viewer/frmqx.h"
 #include "viewer/keypreview.h"
@@ -168,7 +169,7 @@ class TestMainWindow : public QObject {
     w.move(230, 140);
     w.setWindowState(state);
     QTRY_COMPARE(w.windowState() & Qt::WindowMaximized, state & Qt::WindowMaximized);
-    QWidget* side = history ? w.historyWindow() : w.searchWindow();
+    QWidget* side = history ? w.historyWindow() : static_cast<QWidget*>(w.searchWindow());
     side->move(600, 500);
     int roundsBefore = fake->eventRounds;
     (history ? w.commandBar().cmdHist : w.commandBar().cmdSlot3)->click();
