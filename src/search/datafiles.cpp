@@ -59,9 +59,8 @@ std::optional<int> toPageNumber(QByteArrayView field) {
 
 namespace detail {
 
-FieldPairs::FieldPairs() : first_(kCapacity + 1), second_(kCapacity + 1) {}
-
-FieldPairs::FieldPairs(QByteArray bytes) : FieldPairs() { bytes_ = std::move(bytes); }
+FieldPairs::FieldPairs(QByteArray bytes)
+    : bytes_(std::move(bytes)), first_(kCapacity + 1), second_(kCapacity + 1) {}
 
 void FieldPairs::set(int k, QByteArrayView first, QByteArrayView second) {
   if (k < 1 || k > kCapacity) return;

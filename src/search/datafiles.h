@@ -56,7 +56,7 @@ namespace detail {
 // Two text fields per entry, kept as spans of the file's own bytes: loading copies no text.
 class FieldPairs {
  public:
-  FieldPairs();
+  FieldPairs() = default;  // no entries: every field reads empty
   explicit FieldPairs(QByteArray bytes);
   QByteArrayView text() const { return bytes_; }
   // `first` and `second` must be views into text().
@@ -70,7 +70,7 @@ class FieldPairs {
     qsizetype size = 0;
   };
   QByteArrayView get(const std::vector<Span>& column, int k) const {
-    if (k < 1 || k > kCapacity) return {};
+    if (k < 1 || size_t(k) >= column.size()) return {};
     return QByteArrayView(bytes_).sliced(column[k].begin, column[k].size);
   }
   QByteArray bytes_;
@@ -85,6 +85,7 @@ class FieldPairs {
 // number checked and leaves its entry empty.
 class PageTable {
  public:
+  PageTable() = default;  // no file: every entry empty
   static PageTable read(QByteArray bytes);
 
   // Empty for an entry that was not filled and for any k outside 1..kCapacity.
@@ -101,6 +102,7 @@ class PageTable {
 // numbers, each followed by a TAB). Kept as written; the search interprets the list.
 class WordTable {
  public:
+  WordTable() = default;
   static WordTable read(QByteArray bytes);
 
   QByteArrayView word(int k) const { return fields_.first(k); }

@@ -15,6 +15,7 @@
 #include <QStringView>
 
 #include <cstdint>
+#include <memory>
 #include <string_view>
 #include <vector>
 
@@ -33,11 +34,12 @@ class SearchEngine {
   bool search(const Query& query, std::vector<int>& found);
 
  private:
-  // Marks in matched_ the entries whose word begins with `term`; false when none does.
+  // Finds the entries whose word begins with `term`, for forEachMatchedHit; false when
+  // there are none.
   bool match(const Term& term);
   template <typename Visit>
   void forEachMatchedHit(Visit visit) const;
-  std::uint32_t nextGeneration();
+  std::uint32_t nextStamp();
   std::string_view keyOf(int k) const {
     return {keys_.constData() + keyBegin_[k], size_t(keyBegin_[k + 1] - keyBegin_[k])};
   }
@@ -45,20 +47,27 @@ class SearchEngine {
   // Per page entry: the id of its file name, 0 when the name is empty.
   std::vector<std::uint16_t> nameOf_;
   int nameCount_ = 0;
+  bool sharedNames_ = false;
   // Per word entry k: its usable pages are hits_[hitBegin_[k] .. hitBegin_[k + 1]).
   std::vector<std::uint32_t> hitBegin_;
-  std::vector<std::uint16_t> hits_;
+  std::unique_ptr<std::uint16_t[]> hits_;
   // Per word entry k: its trimmed upper-cased word is keys_[keyBegin_[k] .. keyBegin_[k + 1]).
   std::vector<std::uint32_t> keyBegin_;
   QByteArray keys_;
-  // The entries with a non-empty word, sorted by that word (bytes compared unsigned).
+  // The entries with a non-empty word, sorted by that word (bytes compared unsigned), and
+  // the words' first eight bytes as numbers in the same order.
   std::vector<std::uint16_t> sorted_;
+  std::vector<std::uint64_t> heads_;
+  bool alphabetical_ = true;  // sorted_ is in entry order
 
   // Scratch of one query, kept to save allocations.
-  std::vector<std::uint64_t> matched_;  // one bit per word entry
-  std::vector<std::uint32_t> found_;    // per name id: generation in which it was listed
-  std::vector<std::uint32_t> inSecond_; // per name id: generation in which the second term hit it
-  std::uint32_t generation_ = 0;
+  const std::uint16_t* first_ = nullptr;  // the run of sorted_ that matched
+  const std::uint16_t* last_ = nullptr;
+  bool inOrder_ = true;                   // the run lists its entries in the file's order
+  std::vector<std::uint64_t> matched_;    // else one bit per word entry of the run
+  std::vector<std::uint32_t> mark_;  // per name id: a stamp of the query that last saw it
+  std::uint32_t stamp_ = 0;
+  std::vector<int> out_;  // the pages found, before they are handed out
 };
 
 }  // namespace search
