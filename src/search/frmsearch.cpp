@@ -97,6 +97,7 @@ frmSearch::frmSearch(frmQX& main) : main_(main), bar_(this, CommandBar::Slot3::I
   setTabOrder(txtInput, cmdFTS);
   setTabOrder(cmdFTS, lbResults);
   setTabOrder(lbResults, bar_.cmdCont);
+  txtInput->setFocus();  // where typing goes when the window first comes up
 
   auto* help = new ClickableLabel(this);
   help->setObjectName(QStringLiteral("picHelp"));
@@ -238,7 +239,9 @@ void frmSearch::Form_Resize() {
     move(design::kOffscreenRescue);
   const int w = width(), h = height();
   lbResults->resize(qRound(0.95 * w), qRound(0.8 * h));
-  // In a very narrow window the button would leave the box a negative width.
-  txtInput->resize(qMax(0, qRound(0.95 * w) - cmdFTS->width() - 20), txtInput->height());
   cmdFTS->move(qRound(0.88 * w), cmdFTS->y());
+  // The box grows with the window but never runs under the button, and in a very narrow
+  // window it shrinks to nothing rather than to a negative width.
+  const int beforeButton = cmdFTS->x() - 8 - txtInput->x();
+  txtInput->resize(qBound(0, qRound(0.95 * w) - cmdFTS->width() - 20, qMax(0, beforeButton)), txtInput->height());
 }

@@ -209,8 +209,13 @@ int frmQX::captionHeight() const {
 }
 
 void frmQX::Form_Resize() {
-  // A minimised window shows no page; its size is the one it will come back with.
-  if (windowState() & Qt::WindowMinimized) return;
+  // Only a size the reader sees counts. A minimised window shows no page, and the window
+  // system reports sizes of a hidden window (and the same size again when it comes back
+  // from a side window) that nobody chose: none of these may reload the page.
+  if (!isVisible() || (windowState() & Qt::WindowMinimized)) return;
+  const Shape shape{size(), windowState() & ~Qt::WindowActive};
+  if (shape == handledShape_) return;
+  handledShape_ = shape;
   if (!(windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen)) && x() < 0) move(design::kOffscreenRescue);
   Web1->widget()->resize(width(), height());
   ScreenHeight = static_cast<qint16>(height() + captionHeight());

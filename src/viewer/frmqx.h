@@ -140,6 +140,12 @@ class frmQX : public QWidget {
   QTimer* TimerAmp;
   QTimer* TimerEnd;
   QTimer* reloadAfterResize_;
+  struct Shape {
+    QSize size;
+    Qt::WindowStates state;
+    bool operator==(const Shape&) const = default;
+  };
+  Shape handledShape_;  // the size and state the page was last fitted to
   std::unique_ptr<frmSearch> frmSearch_;
   std::unique_ptr<QWidget> frmIndex_;
   std::unique_ptr<QWidget> frmHist_;
