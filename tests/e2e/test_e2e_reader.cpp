@@ -1,5 +1,8 @@
 // The real reader on the served sample course, driven by its keys.
 #include "e2e/harness.h"
+#include "search/datafiles.h"
+#include "search/engine.h"
+#include "shell/codepage.h"
 #include "viewer/pagenames.h"
 
 #include <QTest>
@@ -69,6 +72,41 @@ class TestE2EReader : public QObject {
       QTest::qWait(700);  // a class page that follows has arrived before the next key
     }
     QCOMPARE(reader.history(), expected);
+  }
+
+  void searchFindsAPageAndOpensItInTheMainWindow() {
+    // What the first result must be, from the same data files the reader loads.
+    const auto pages = search::PageTable::read(*search::readWholeFile(buildDir() + "/files.qx"));
+    const auto words = search::WordTable::read(*search::readWholeFile(buildDir() + "/words.qx"));
+    std::vector<int> found;
+    QVERIFY(search::SearchEngine(pages, words).search(u"capacitor", found));
+    QVERIFY(found.size() > 1);
+    const QByteArray firstPage = pages.file(found.front()).toByteArray();
+
+    Reader reader(server->base());
+    reader.start();
+    QTRY_VERIFY_WITH_TIMEOUT(!reader.history().isEmpty(), 30000);
+    const QByteArray before = reader.history();
+
+    sendKeys(findWindow(QStringLiteral("^Tavrin$")), {QStringLiteral("alt+s")});
+    QTRY_VERIFY_WITH_TIMEOUT(!findWindow(QStringLiteral("^Tavrin - Search$")).isEmpty(), 20000);
+    QTRY_VERIFY_WITH_TIMEOUT(!windowTitles().contains(QStringLiteral("Tavrin")), 5000);  // one window at a time
+    const QString searchWindow = findWindow(QStringLiteral("^Tavrin - Search$"));
+    sendKeys(searchWindow, {});
+    QProcess::execute(QStringLiteral("xdotool"), {QStringLiteral("type"), QStringLiteral("capacitor")});
+    sendKeys(searchWindow, {QStringLiteral("Return")});
+    QTest::qWait(500);
+    // Double-click the first row of the list (its top-left is at 24, 112 in the window).
+    QProcess::execute(QStringLiteral("xdotool"),
+                      {QStringLiteral("mousemove"), QStringLiteral("--window"), searchWindow, QStringLiteral("80"),
+                       QStringLiteral("120"), QStringLiteral("click"), QStringLiteral("--repeat"), QStringLiteral("2"),
+                       QStringLiteral("--delay"), QStringLiteral("80"), QStringLiteral("1")});
+
+    QTRY_COMPARE_WITH_TIMEOUT(reader.history(), before + '"' + firstPage + "\"\r\n", 20000);
+    const auto module = pages::moduleOf(QString::fromLatin1(firstPage));
+    const QString title = module ? QStringLiteral("Tavrin - Module %1").arg(*module) : QStringLiteral("Tavrin");
+    QTRY_VERIFY_WITH_TIMEOUT(windowTitles().contains(title), 10000);
+    QTRY_VERIFY_WITH_TIMEOUT(!windowTitles().contains(QStringLiteral("Tavrin - Search")), 5000);
   }
 
   void secondCopyEndsAtOnceAndLeavesTheReaderAlone() {
