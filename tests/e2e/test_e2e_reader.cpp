@@ -5,6 +5,7 @@
 #include "shell/codepage.h"
 #include "viewer/pagenames.h"
 
+#include <QFile>
 #include <QTest>
 
 using namespace e2e;
@@ -48,6 +49,10 @@ class TestE2EReader : public QObject {
     reader.start();
     QTRY_COMPARE_WITH_TIMEOUT(reader.history(), start, 30000);
     const QString window = findWindow(QStringLiteral("^Tavrin"));
+    // Give the page itself the keyboard: the keys must still turn pages, not scroll.
+    QProcess::execute(QStringLiteral("xdotool"),
+                      {QStringLiteral("mousemove"), QStringLiteral("--window"), window, QStringLiteral("900"),
+                       QStringLiteral("700"), QStringLiteral("click"), QStringLiteral("1")});
     QByteArray expected = start;
     auto record = [](const char* page) { return '"' + QByteArray(page) + "\"\r\n"; };
     const struct {
@@ -107,6 +112,38 @@ class TestE2EReader : public QObject {
     const QString title = module ? QStringLiteral("Tavrin - Module %1").arg(*module) : QStringLiteral("Tavrin");
     QTRY_VERIFY_WITH_TIMEOUT(windowTitles().contains(title), 10000);
     QTRY_VERIFY_WITH_TIMEOUT(!windowTitles().contains(QStringLiteral("Tavrin - Search")), 5000);
+  }
+
+  void quitAsksThenEndsWithNothingLeftBehind() {
+    Reader reader(server->base());
+    reader.start();
+    QTRY_VERIFY_WITH_TIMEOUT(!reader.history().isEmpty(), 30000);
+    const QString window = findWindow(QStringLiteral("^Tavrin$"));
+    const QString pid = QString::number(reader.process().processId());
+
+    sendKeys(window, {QStringLiteral("alt+q")});
+    QTRY_VERIFY_WITH_TIMEOUT(windowTitles().contains(QStringLiteral("Quit Tavrin?")), 10000);
+    sendKeys(findWindow(QStringLiteral("^Quit Tavrin\\?$")), {QStringLiteral("alt+n")});
+    QTRY_VERIFY_WITH_TIMEOUT(!windowTitles().contains(QStringLiteral("Quit Tavrin?")), 10000);
+    QTest::qWait(500);
+    QCOMPARE(reader.process().state(), QProcess::Running);
+    QVERIFY(!reader.history().isEmpty());
+
+    // The browser's helper processes, which must not outlive the reader.
+    QProcess children;
+    children.start(QStringLiteral("pgrep"), {QStringLiteral("-P"), pid});
+    children.waitForFinished();
+    const QStringList helpers = QString::fromLatin1(children.readAllStandardOutput()).split(u'\n', Qt::SkipEmptyParts);
+    QVERIFY(!helpers.isEmpty());
+
+    sendKeys(window, {QStringLiteral("alt+q")});
+    QTRY_VERIFY_WITH_TIMEOUT(windowTitles().contains(QStringLiteral("Quit Tavrin?")), 10000);
+    sendKeys(findWindow(QStringLiteral("^Quit Tavrin\\?$")), {QStringLiteral("alt+y")});
+    QVERIFY(reader.process().waitForFinished(10000));
+    QCOMPARE(reader.process().exitCode(), 0);
+    QVERIFY(!QFile::exists(reader.userDir() + QStringLiteral("history.qx")));
+    for (const QString& helper : helpers)
+      QTRY_VERIFY_WITH_TIMEOUT(!QFile::exists(QStringLiteral("/proc/") + helper), 10000);
   }
 
   void secondCopyEndsAtOnceAndLeavesTheReaderAlone() {

@@ -1,0 +1,76 @@
+// The browser wrapper on real WebEngine against the served course: a page is reported
+// complete with its links readable, a link's target can be changed in the live page,
+// and every load, step back and failed load is reported once.
+#include "e2e/harness.h"
+#include "platform/webenginebrowser.h"
+
+#include <QSignalSpy>
+#include <QTest>
+#include <QWebEnginePage>
+#include <QWebEngineView>
+#include <QWidget>
+
+using namespace e2e;
+
+class TestWebEngineBrowser : public QObject {
+  Q_OBJECT
+  std::unique_ptr<CourseServer> server;
+  std::unique_ptr<QWidget> window;
+  WebEngineBrowser* browser = nullptr;
+
+  void loadAndWait(const std::function<void()>& start) {
+    QSignalSpy complete(browser, &Browser::documentComplete);
+    start();
+    QVERIFY(complete.wait(20000));
+    QTest::qWait(200);
+    QCOMPARE(complete.count(), 1);
+  }
+
+ private slots:
+  void initTestCase() {
+    server = std::make_unique<CourseServer>();
+    QVERIFY(!server->base().isEmpty());
+    window = std::make_unique<QWidget>();
+    window->resize(1024, 768);
+    browser = new WebEngineBrowser(window.get());
+    browser->widget()->resize(1024, 768);
+    window->show();
+  }
+  void cleanupTestCase() {
+    window.reset();
+    server.reset();
+  }
+
+  void linksAreReadInDocumentOrderAsResolvedAddresses() {
+    const QString base = server->base();
+    QCOMPARE(browser->locationUrl(), QString());
+    loadAndWait([&] { browser->navigate(base + "qxa.qx"); });
+    QCOMPARE(browser->locationUrl(), base + "qxa.qx");
+    QCOMPARE(browser->linkHref(0), std::optional<QString>(base + "qxcra.qx"));
+    QCOMPARE(browser->linkHref(1), std::optional<QString>(base + "qxa.qx"));
+    QCOMPARE(browser->linkHref(2), std::optional<QString>(base + "qx010001.qx"));
+    QCOMPARE(browser->linkHref(500), std::nullopt);
+  }
+
+  void aRewrittenLinkLeadsToItsNewTarget() {
+    const QString base = server->base();
+    loadAndWait([&] { browser->navigate(base + "qxcra.qx"); });
+    QVERIFY(browser->setLinkHref(5, base + "qxd.qx"));
+    QVERIFY(!browser->setLinkHref(500, base + "qxd.qx"));
+    loadAndWait([&] { browser->view()->page()->runJavaScript(QStringLiteral("document.links[5].click()")); });
+    QCOMPARE(browser->locationUrl(), base + "qxd.qx");
+
+    loadAndWait([&] { browser->navigate(base + "qx010002.qx"); });
+    loadAndWait([&] { browser->goBack(); });
+    QCOMPARE(browser->locationUrl(), base + "qxd.qx");
+  }
+
+  void aMissingPageIsStillReported() {
+    const QString base = server->base();
+    loadAndWait([&] { browser->navigate(base + "nosuchpage.qx"); });
+    QCOMPARE(browser->locationUrl(), base + "nosuchpage.qx");
+  }
+};
+
+QTEST_MAIN(TestWebEngineBrowser)
+#include "test_webenginebrowser.moc"
