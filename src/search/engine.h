@@ -5,10 +5,10 @@
 //   term are one run found by binary search (and then visited in the file's order);
 // - every page list parsed into page numbers, with the invalid numbers and the pages
 //   without a file name already dropped, as no search can ever list those;
-// - a small id for every distinct page file name, so "already found" and "also holds the
+// - an id for every distinct page file name, so "already found" and "also holds the
 //   second word" are array look-ups instead of comparisons with every earlier hit.
 // The results are the same, page for page and in the same order, as ReferenceSearch's.
-// A query allocates nothing once the engine and the caller's result vector are warm.
+// Besides its two terms a query allocates nothing once the caller's result vector is warm.
 #include "search/datafiles.h"
 #include "search/query.h"
 
@@ -44,10 +44,11 @@ class SearchEngine {
     return {keys_.constData() + keyBegin_[k], size_t(keyBegin_[k + 1] - keyBegin_[k])};
   }
 
-  // Per page entry: the id of its file name, 0 when the name is empty.
+  // Per page entry: the id of its file name, which is the first page entry with that name;
+  // 0 when the name is empty.
   std::vector<std::uint16_t> nameOf_;
   int nameCount_ = 0;
-  bool sharedNames_ = false;
+  bool sharedNames_ = false;  // else every page is its own name's id
   // Per word entry k: its usable pages are hits_[hitBegin_[k] .. hitBegin_[k + 1]).
   std::vector<std::uint32_t> hitBegin_;
   std::unique_ptr<std::uint16_t[]> hits_;
@@ -65,9 +66,9 @@ class SearchEngine {
   const std::uint16_t* last_ = nullptr;
   bool inOrder_ = true;                   // the run lists its entries in the file's order
   std::vector<std::uint64_t> matched_;    // else one bit per word entry of the run
-  std::vector<std::uint32_t> mark_;  // per name id: a stamp of the query that last saw it
+  std::vector<std::uint32_t> mark_;       // per name id: a stamp of the query that last saw it
   std::uint32_t stamp_ = 0;
-  std::vector<int> out_;  // the pages found, before they are handed out
+  std::vector<int> out_;                  // the pages found, before they are handed out
 };
 
 }  // namespace search
