@@ -1,5 +1,5 @@
 #!/usr/bin/env python3
-"""Medians and ratios from a bench_search JSON report, as the tables of bench/README.md.
+"""Medians and ratios from a bench_search JSON report, in the shape of bench/README.md's tables.
 
     bench_search --benchmark_repetitions=5 --benchmark_report_aggregates_only=true \
         --benchmark_out=search.json --benchmark_out_format=json
