@@ -19,8 +19,8 @@ WebEngineBrowser::WebEngineBrowser(QWidget* parent)
 }
 
 WebEngineBrowser::~WebEngineBrowser() {
-  // The page must go before its profile.
-  delete view_;
+  // The page must go before its profile, whichever of the two its owners delete first.
+  delete view_.data();
 }
 
 QWidget* WebEngineBrowser::widget() { return view_; }

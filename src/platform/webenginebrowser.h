@@ -1,9 +1,10 @@
 #pragma once
 #include "platform/browser.h"
 
+#include <QPointer>
 #include <QStringList>
+#include <QWebEngineView>
 
-class QWebEngineView;
 class QWebEngineProfile;
 
 // Browser on Qt WebEngine. Reading the links of a page is asynchronous there, so the
@@ -28,7 +29,7 @@ class WebEngineBrowser : public Browser {
   void onLoadFinished();
 
   QWebEngineProfile* profile_;
-  QWebEngineView* view_;
+  QPointer<QWebEngineView> view_;  // owned by the window it sits in
   QString location_;
   QStringList links_;
 };
