@@ -9,7 +9,8 @@
 // Page lists: a word's page list is cut at every TAB; each piece, the one after the last
 // TAB included, that reads as a page number from 1 to kCapacity (see toPageNumber) is a
 // page, and every other piece (empty, not a number, out of range) is passed over. So a list
-// without its final TAB still gives its last page, and garbage costs only itself.
+// without its final TAB still gives its last page, an empty list gives nothing, and garbage
+// costs only itself. A page whose entry in "files.qx" has no file name is never listed.
 //
 // Limits: results are told apart by page file name and a page entry has one name, so a
 // search can never find more than kCapacity pages. The two-word search's hit lists are not
