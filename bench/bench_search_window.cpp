@@ -81,7 +81,7 @@ void BM_ListWidgetPerRow(benchmark::State& state) {
   search::SearchEngine engine(f.pages, f.words);
   std::vector<int> found;
   QListWidget list;
-  list.resize(681, 600);
+  list.resize(f.window->results()->size());  // the same area to lay out and paint
   list.show();
   for (auto _ : state) {
     engine.search(QString::fromLatin1(kQueries[state.range(0)]), found);
