@@ -1,6 +1,7 @@
 #include "search/frmsearch.h"
 
 #include "layout/design.h"
+#include "layout/picturebox.h"
 #include "platform/browser.h"
 #include "platform/messageboxes.h"
 #include "shell/codepage.h"
@@ -46,17 +47,6 @@ QFont controlFont() {
   return f;
 }
 
-class ClickableLabel : public QLabel {
- public:
-  using QLabel::QLabel;
-  std::function<void()> onClick;
-
- protected:
-  void mousePressEvent(QMouseEvent*) override {
-    if (onClick) onClick();
-  }
-};
-
 }  // namespace
 
 frmSearch::frmSearch(frmQX& main) : main_(main), bar_(this, CommandBar::Slot3::Index) {
@@ -99,7 +89,7 @@ frmSearch::frmSearch(frmQX& main) : main_(main), bar_(this, CommandBar::Slot3::I
   setTabOrder(lbResults, bar_.cmdCont);
   txtInput->setFocus();  // where typing goes when the window first comes up
 
-  auto* help = new ClickableLabel(this);
+  auto* help = new PictureBox(this);
   help->setObjectName(QStringLiteral("picHelp"));
   help->setGeometry(design::kSideHelp);
   static const QPixmap image = sideHelpImage();

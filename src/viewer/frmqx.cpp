@@ -1,6 +1,7 @@
 #include "viewer/frmqx.h"
 
 #include "layout/design.h"
+#include "layout/picturebox.h"
 #include "layout/resize.h"
 #include "platform/browser.h"
 #include "platform/messageboxes.h"
@@ -25,18 +26,6 @@ QTimer* makeTimer(QObject* owner, const char* name, int interval) {
   t->setInterval(interval);
   return t;
 }
-
-// A picture box that answers a click.
-class ClickableLabel : public QLabel {
- public:
-  ClickableLabel(QWidget* parent, std::function<void()> onClick) : QLabel(parent), onClick_(std::move(onClick)) {}
-
- protected:
-  void mousePressEvent(QMouseEvent*) override { onClick_(); }
-
- private:
-  std::function<void()> onClick_;
-};
 
 }  // namespace
 
@@ -68,7 +57,9 @@ frmQX::frmQX(Platform& platform, QWidget* parent)
   Web1->widget()->setGeometry(design::kWeb1);
   connect(Web1, &Browser::documentComplete, this, &frmQX::Web1_DocumentComplete);
 
-  picHelp = new ClickableLabel(this, [this] { picHelp_Click(); });
+  auto* help = new PictureBox(this);
+  help->onClick = [this] { picHelp_Click(); };
+  picHelp = help;
   picHelp->setObjectName(QStringLiteral("picHelp"));
   picHelp->setGeometry(design::kMainHelp);
   picHelp->setPixmap(mainHelpImage());
@@ -255,19 +246,14 @@ void frmQX::cmdCont_Click() {
   navigateWeb1(FileLocn + (viewer_.CurrentPage == start ? pages::contentsPage(ScreenSize) : start));
 }
 
-void frmQX::handOverTo(QWidget* window) { handOver(*this, *window, WaitOneSecond); }
-
-void frmQX::cmdSearch_Click() {
+void frmQX::goToSideWindow(SideWindow target) {
   picHelp->hide();
-  handOverTo(searchWindow());
-  navigateWeb1(FileLocn + QStringLiteral("search.qx"));
+  handOver(*this, *sideWindow(target), WaitOneSecond);
+  navigateWeb1(triggerPage(target));
 }
 
-void frmQX::cmdHist_Click() {
-  picHelp->hide();
-  handOverTo(historyWindow());
-  navigateWeb1(FileLocn + QStringLiteral("hist.qx"));
-}
+void frmQX::cmdSearch_Click() { goToSideWindow(SideWindow::Search); }
+void frmQX::cmdHist_Click() { goToSideWindow(SideWindow::History); }
 
 void frmQX::cmdBack_Click() {
   picHelp->hide();
@@ -366,22 +352,28 @@ QWidget* frmQX::historyWindow() {
   return frmHist_.get();
 }
 
+QWidget* frmQX::sideWindow(SideWindow which) {
+  switch (which) {
+    case SideWindow::Search: return searchWindow();
+    case SideWindow::Index: return indexWindow();
+    case SideWindow::History: return historyWindow();
+  }
+  return nullptr;
+}
+
+QString frmQX::triggerPage(SideWindow which) const {
+  switch (which) {
+    case SideWindow::Search: return FileLocn + QStringLiteral("search.qx");
+    case SideWindow::Index: return FileLocn + QStringLiteral("index.qx");
+    case SideWindow::History: return FileLocn + QStringLiteral("hist.qx");
+  }
+  return {};
+}
+
 void frmQX::openSideWindowFrom(QWidget* from, SideWindow target) {
   handOver(*from, *this, WaitOneSecond);
-  switch (target) {
-    case SideWindow::Search:
-      handOver(*from, *searchWindow(), WaitOneSecond);
-      navigateWeb1(FileLocn + QStringLiteral("search.qx"));
-      break;
-    case SideWindow::Index:
-      handOver(*from, *indexWindow(), WaitOneSecond);
-      navigateWeb1(FileLocn + QStringLiteral("index.qx"));
-      break;
-    case SideWindow::History:
-      handOver(*from, *historyWindow(), WaitOneSecond);
-      navigateWeb1(FileLocn + QStringLiteral("hist.qx"));
-      break;
-  }
+  handOver(*from, *sideWindow(target), WaitOneSecond);
+  navigateWeb1(triggerPage(target));
 }
 
 void frmQX::showSideWindow(QWidget* window) {
@@ -422,7 +414,7 @@ void frmQX::Web1_DocumentComplete() {
     case Arrival::SearchTrigger:
     case Arrival::IndexTrigger:
     case Arrival::HistTrigger:
-      openSideWindow(kind);
+      openSideWindowOnArrival(kind);
       break;
     case Arrival::StartPage:
     case Arrival::Ordinary:
@@ -510,7 +502,7 @@ void frmQX::PlayNarration(const QString& /*address*/) {
   // Narration playback is not built yet.
 }
 
-void frmQX::openSideWindow(pages::Arrival trigger) {
+void frmQX::openSideWindowOnArrival(pages::Arrival trigger) {
   WaitOneSecond();
   if (!frmSplsh_) frmSplsh_ = std::make_unique<frmSplsh>();
   // The flag goes up before the load, so a load that fails is not tried again.

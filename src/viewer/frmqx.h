@@ -105,7 +105,10 @@ class frmQX : public QWidget {
   void Form_Resize();
   void reloadForClass();
   int captionHeight() const;
-  void handOverTo(QWidget* window);
+  QWidget* sideWindow(SideWindow which);
+  QString triggerPage(SideWindow which) const;
+  // The main window's Search and History: hand over to the side window, then its trigger page.
+  void goToSideWindow(SideWindow target);
 
   void Web1_DocumentComplete();
   void applyTitle();
@@ -119,7 +122,7 @@ class frmQX : public QWidget {
   // Hand-overs to the parts that play media and open the side windows.
   void PlayVideo(const std::optional<QString>& address);
   void PlayNarration(const QString& address);
-  void openSideWindow(pages::Arrival trigger);
+  void openSideWindowOnArrival(pages::Arrival trigger);
   void frmIndex_LoadWords();
   void frmIndex_Show();
   void frmHist_LoadHist();
