@@ -128,20 +128,24 @@ QString frmSearch::resultFile(int row) const {
 // ---- Loading ------------------------------------------------------------------------
 
 void frmSearch::LoaderUp() {
-  const Platform& platform = main_.platform();
-  auto load = [&](const char* name, const char* tooMany, auto read) {
-    const QString path = platform.programFolder + u'/' + QLatin1String(name);
-    if (!main_.fileExists()(path, this)) return decltype(read(QByteArray()))();
-    auto table = read(search::readWholeFile(path).value_or(QByteArray()));
-    if (table.status().tooMany)
-      platform.messages->ask({QLatin1String(tooMany), QStringLiteral("Tavrin"), MessageBoxes::Buttons::Ok,
-                              MessageBoxes::Icon::None, this});
-    return table;
-  };
-  pages_ = load("files.qx", "Too many files!", search::PageTable::read);
-  words_ = load("words.qx", "Too many words!", search::WordTable::read);
+  pages_ = search::PageTable::read(readDataFile(QStringLiteral("files.qx")));
+  if (pages_.status().tooMany) tellTooMany(QStringLiteral("Too many files!"));
+  words_ = search::WordTable::read(readDataFile(QStringLiteral("words.qx")));
+  if (words_.status().tooMany) tellTooMany(QStringLiteral("Too many words!"));
   engine_ = search::SearchEngine(pages_, words_);
   main_.showSideWindow(this);
+}
+
+QByteArray frmSearch::readDataFile(const QString& name) {
+  // A file that is not there leaves its tables empty; the search then finds nothing.
+  const QString path = main_.platform().programFolder + u'/' + name;
+  if (!main_.fileExists()(path, this)) return {};
+  return search::readWholeFile(path).value_or(QByteArray());
+}
+
+void frmSearch::tellTooMany(const QString& text) {
+  main_.platform().messages->ask(
+      {text, QStringLiteral("Tavrin"), MessageBoxes::Buttons::Ok, MessageBoxes::Icon::None, this});
 }
 
 // ---- Searching ----------------------------------------------------------------------

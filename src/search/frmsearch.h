@@ -52,6 +52,8 @@ class frmSearch : public QWidget {
 
  private:
   void Form_Resize();
+  QByteArray readDataFile(const QString& name);
+  void tellTooMany(const QString& text);
 
   frmQX& main_;
   CommandBar bar_;
