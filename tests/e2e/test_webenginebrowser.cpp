@@ -65,10 +65,14 @@ class TestWebEngineBrowser : public QObject {
     QCOMPARE(browser->locationUrl(), base + "qxd.qx");
   }
 
-  void aMissingPageIsStillReported() {
+  void aMissingPageOrServerIsStillReported() {
     const QString base = server->base();
     loadAndWait([&] { browser->navigate(base + "nosuchpage.qx"); });
     QCOMPARE(browser->locationUrl(), base + "nosuchpage.qx");
+    // Port 9 on loopback: nothing listens, the connection is refused.
+    loadAndWait([&] { browser->navigate(QStringLiteral("http://127.0.0.1:9/qx_cbt/qx2/qxa.qx")); });
+    QCOMPARE(browser->locationUrl(), QStringLiteral("http://127.0.0.1:9/qx_cbt/qx2/qxa.qx"));
+    QCOMPARE(browser->linkHref(0), std::nullopt);
   }
 };
 
