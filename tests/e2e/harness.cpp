@@ -6,9 +6,17 @@
 #include <QSize>
 #include <QTest>
 
+#include <csignal>
+#include <sys/prctl.h>
+
 namespace e2e {
 
 namespace {
+// A child that outlives a crashed test would hold its port or window for the next one.
+void endWithParent(QProcess& process) {
+  process.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGTERM); });
+}
+
 QString run(const QString& program, const QStringList& args) {
   QProcess p;
   p.start(program, args);
@@ -23,6 +31,7 @@ QString run(const QString& program, const QStringList& args) {
 QString buildDir() { return QString::fromLocal8Bit(TAVRIN_BUILD_DIR); }
 
 CourseServer::CourseServer() {
+  endWithParent(process_);
   process_.start(QStringLiteral("python3"),
                  {QString::fromLocal8Bit(TAVRIN_SOURCE_DIR) + QStringLiteral("/course/serve.py"),
                   QStringLiteral("--root"), buildDir() + QStringLiteral("/course"), QStringLiteral("--port"),
@@ -65,6 +74,7 @@ Reader::~Reader() {
 }
 
 void Reader::start(const QStringList& arguments) {
+  endWithParent(process_);
   process_.setProcessEnvironment(env_);
   process_.setProcessChannelMode(QProcess::ForwardedChannels);
   process_.start(buildDir() + QStringLiteral("/tavrin"), arguments);
