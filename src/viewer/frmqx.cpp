@@ -62,8 +62,7 @@ frmQX::frmQX(Platform& platform, QWidget* parent)
   picHelp = help;
   picHelp->setObjectName(QStringLiteral("picHelp"));
   picHelp->setGeometry(design::kMainHelp);
-  picHelp->setPixmap(mainHelpImage());
-  picHelp->hide();
+  picHelp->hide();  // its picture is drawn when it is first asked for
 
   connect(bar_.cmdCont, &QPushButton::clicked, this, &frmQX::cmdCont_Click);
   connect(bar_.cmdSlot3, &QPushButton::clicked, this, &frmQX::cmdSearch_Click);
@@ -280,6 +279,7 @@ void frmQX::cmdHelp_Click() {
   if (picHelp->isVisible()) {
     picHelp->hide();
   } else {
+    if (picHelp->pixmap().isNull()) picHelp->setPixmap(mainHelpImage());
     picHelp->show();
     picHelp->raise();
   }
