@@ -23,7 +23,7 @@ const char* const kQueries[] = {"a", "re", "res", "resistor", "re s", "ohm law"}
 // One reader with the full-size data loaded into its search window, shared by all runs.
 struct Fixture {
   QTemporaryDir dir;
-  FakePlatform fake;
+  FakePlatform fake{dir.path()};
   std::unique_ptr<frmQX> main;
   frmSearch* window = nullptr;
   search::PageTable pages;
@@ -39,11 +39,9 @@ struct Fixture {
     pages = search::PageTable::read(course.filesQx);
     words = search::WordTable::read(course.wordsQx);
     fake.platform.programFolder = dir.path();
-    fake.env[QStringLiteral("APPDATA")] = dir.path();
-    fake.env[QStringLiteral("TAVRIN_COURSE_BASE")] = QStringLiteral("http://127.0.0.1:1/qx_cbt/qx2/");
     main = std::make_unique<frmQX>(fake.platform);
     main->Form_Load();
-    fake.browser->arrive(QStringLiteral("http://127.0.0.1:1/qx_cbt/qx2/search.qx"));
+    fake.browser->arrive(kCourseBase + QStringLiteral("search.qx"));
     window = main->searchWindow();
     window->resize(968, 741);
     QCoreApplication::processEvents();

@@ -271,7 +271,7 @@ MODULES = [
                   "P = I² × R = 0.05² × 100 = 0.25 W."),
             topic("Power ratings of resistors",
                   "A resistor must get rid of its heat without overheating. Common through-hole resistors "
-                  "are rated 0.25 W or 0.5 W, small surface-mount parts 0.1 W or less. Choose a rating "
+                  "are rated 0.25 W or 0.5 W, small surface-mount ones 0.1 W or less. Choose a rating "
                   "at least twice the calculated dissipation, so that the part runs cool and lasts.",
                   "",
                   "A 47 Ω resistor across 5 V dissipates 5² ÷ 47 = 0.53 W. A 0.25 W part would burn; "

@@ -14,7 +14,7 @@
 #include <QWindow>
 
 namespace {
-const QString kBase = QStringLiteral("http://127.0.0.1:1/qx_cbt/qx2/");
+const QString& kBase = kCourseBase;
 
 void write(const QString& path, const QByteArray& bytes) {
   QFile f(path);
@@ -46,10 +46,8 @@ class TestSearchWindow : public QObject {
   frmQX& startReader(const QByteArray& files = kFiles, const QByteArray& words = kWords) {
     write(dir.filePath("files.qx"), files);
     write(dir.filePath("words.qx"), words);
-    fake = std::make_unique<FakePlatform>();
+    fake = std::make_unique<FakePlatform>(dir.path());
     fake->platform.programFolder = dir.path();
-    fake->env[QStringLiteral("APPDATA")] = dir.path();
-    fake->env[QStringLiteral("TAVRIN_COURSE_BASE")] = kBase;
     form = std::make_unique<frmQX>(fake->platform);
     form->setWindowState(Qt::WindowMaximized);
     form->Form_Load();

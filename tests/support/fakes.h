@@ -70,9 +70,17 @@ class FakeClock : public Clock {
   quint32 step = 250;
 };
 
+// Where the tests' course "is served": nothing listens there, the fake browser never asks.
+inline const QString kCourseBase = QStringLiteral("http://127.0.0.1:1/qx_cbt/qx2/");
+
 // A platform of fakes; `ended` holds the exit code once the program has ended itself.
+// Given an application-data folder, it is set up for a reader of the course at kCourseBase.
 struct FakePlatform {
-  FakePlatform() {
+  explicit FakePlatform(const QString& appData = {}) {
+    if (!appData.isEmpty()) {
+      env[QStringLiteral("APPDATA")] = appData;
+      env[QStringLiteral("TAVRIN_COURSE_BASE")] = kCourseBase;
+    }
     platform.createBrowser = [this](QWidget* parent) { return browser = new FakeBrowser(parent); };
     platform.messages = &messages;
     platform.environment = [this](const char* name) { return env.value(QString::fromLatin1(name)); };

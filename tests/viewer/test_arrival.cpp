@@ -7,7 +7,7 @@
 #include <QTest>
 
 namespace {
-const QString kBase = QStringLiteral("http://127.0.0.1:1/qx_cbt/qx2/");
+const QString& kBase = kCourseBase;
 
 QByteArray readAll(const QString& path) {
   QFile f(path);
@@ -24,9 +24,7 @@ class TestArrival : public QObject {
 
   // A reader that has started on a 1280 x 1024 screen (class 4, letter d), maximised.
   frmQX& startReader() {
-    fake = std::make_unique<FakePlatform>();
-    fake->env[QStringLiteral("APPDATA")] = home.path() + QStringLiteral("/appdata");
-    fake->env[QStringLiteral("TAVRIN_COURSE_BASE")] = kBase;
+    fake = std::make_unique<FakePlatform>(home.path() + QStringLiteral("/appdata"));
     form = std::make_unique<frmQX>(fake->platform);
     form->setWindowState(Qt::WindowMaximized);
     form->Form_Load();
@@ -54,10 +52,8 @@ class TestArrival : public QObject {
   void startUpLoadsTheStartPageOfTheScreenClass() {
     QFETCH(QSize, screen);
     QFETCH(QString, page);
-    FakePlatform fp;
+    FakePlatform fp(home.path());
     fp.screen = screen;
-    fp.env[QStringLiteral("APPDATA")] = home.path();
-    fp.env[QStringLiteral("TAVRIN_COURSE_BASE")] = kBase;
     frmQX w(fp.platform);
     QVERIFY(w.Form_Load());
     QCOMPARE(fp.browser->calls, QStringList{"navigate " + kBase + page});
@@ -100,8 +96,7 @@ class TestArrival : public QObject {
   }
   void refusedCourseBaseEndsWithAMessage() {
     QFETCH(QString, value);
-    FakePlatform fp;
-    fp.env[QStringLiteral("APPDATA")] = home.path();
+    FakePlatform fp(home.path());
     fp.env[QStringLiteral("TAVRIN_COURSE_BASE")] = value;
     frmQX w(fp.platform);
     QVERIFY(!w.Form_Load());
@@ -112,8 +107,8 @@ class TestArrival : public QObject {
   }
 
   void builtInCourseBaseWithoutMirror() {
-    FakePlatform fp;
-    fp.env[QStringLiteral("APPDATA")] = home.path();
+    FakePlatform fp(home.path());
+    fp.env.remove(QStringLiteral("TAVRIN_COURSE_BASE"));
     frmQX w(fp.platform);
     QVERIFY(w.Form_Load());
     QVERIFY(w.FileLocn.startsWith(u"https://"));
@@ -121,10 +116,8 @@ class TestArrival : public QObject {
   }
 
   void secondCopyEndsWithoutLoadingAPage() {
-    FakePlatform fp;
+    FakePlatform fp(home.path());
     fp.otherCopy = true;
-    fp.env[QStringLiteral("APPDATA")] = home.path();
-    fp.env[QStringLiteral("TAVRIN_COURSE_BASE")] = kBase;
     frmQX w(fp.platform);
     QVERIFY(!w.Form_Load());
     QCOMPARE(fp.ended, std::optional<int>(0));

@@ -11,7 +11,7 @@
 #include <QTimer>
 
 namespace {
-const QString kBase = QStringLiteral("http://127.0.0.1:1/qx_cbt/qx2/");
+const QString& kBase = kCourseBase;
 }
 
 class TestMainWindow : public QObject {
@@ -23,9 +23,7 @@ class TestMainWindow : public QObject {
 
   // A maximised reader on a 1280 x 1024 screen (class 4), showing an ordinary page.
   frmQX& startReader() {
-    fake = std::make_unique<FakePlatform>();
-    fake->env[QStringLiteral("APPDATA")] = home.path();
-    fake->env[QStringLiteral("TAVRIN_COURSE_BASE")] = kBase;
+    fake = std::make_unique<FakePlatform>(home.path());
     form = std::make_unique<frmQX>(fake->platform);
     form->setWindowState(Qt::WindowMaximized);
     form->Form_Load();
@@ -109,9 +107,7 @@ class TestMainWindow : public QObject {
   }
 
   void buttonsBeforeAnyLinksLoadNothing() {
-    fake = std::make_unique<FakePlatform>();
-    fake->env[QStringLiteral("APPDATA")] = home.path();
-    fake->env[QStringLiteral("TAVRIN_COURSE_BASE")] = kBase;
+    fake = std::make_unique<FakePlatform>(home.path());
     frmQX w(fake->platform);
     w.Form_Load();
     fake->browser->calls.clear();
@@ -311,9 +307,7 @@ class TestMainWindow : public QObject {
   }
 
   void resizeBeforeTheFirstPageLoadsNothing() {
-    fake = std::make_unique<FakePlatform>();
-    fake->env[QStringLiteral("APPDATA")] = home.path();
-    fake->env[QStringLiteral("TAVRIN_COURSE_BASE")] = kBase;
+    fake = std::make_unique<FakePlatform>(home.path());
     frmQX w(fake->platform);
     w.Form_Load();
     fake->browser->calls.clear();
