@@ -1,18 +1,13 @@
 // The readers of "files.qx" and "words.qx": line rules, numbering by line position, the
 // number field, and the capacity.
 #include "search/datafiles.h"
+#include "support/lines.h"
 
 #include <QTest>
 
 using search::kCapacity;
 
 namespace {
-
-QByteArray crlf(const QList<QByteArray>& lines) {
-  QByteArray out;
-  for (const QByteArray& line : lines) out += line + "\r\n";
-  return out;
-}
 
 // Every filled entry as "k|first|second", so a table compares as one list.
 template <typename Table, typename First, typename Second>

@@ -7,6 +7,7 @@
 #include "search/engine.h"
 #include "search/reference.h"
 #include "shell/codepage.h"
+#include "support/lines.h"
 
 #include <QRandomGenerator>
 #include <QTest>
@@ -16,12 +17,6 @@
 using search::kCapacity;
 
 namespace {
-
-QByteArray crlf(const QList<QByteArray>& lines) {
-  QByteArray out;
-  for (const QByteArray& line : lines) out += line + "\r\n";
-  return out;
-}
 
 // A small course with the awkward cases in it. Page 5 shares its file name with page 1,
 // page 6 has no name, line 3 is blank. The words are deliberately not in alphabetical order.
