@@ -1,11 +1,11 @@
 // The search window at full capacity: from cmdFTS_Click to a list laid out and painted,
 // beside the naive list that takes one inserted item per row.
-#include "coursedata.h"
-#include "search/datafiles.h"
-#include "search/engine.h"
+#include "support/coursedata.h"
+#include "logic/datafiles.h"
+#include "logic/searchengine.h"
 #include "search/frmsearch.h"
-#include "shell/codepage.h"
-#include "support/fakes.h"
+#include "logic/codepage.h"
+#include "support/fakeplatform.h"
 #include "viewer/frmqx.h"
 
 #include <QApplication>
@@ -42,7 +42,7 @@ struct Fixture {
     main = std::make_unique<frmQX>(fake.platform);
     main->Form_Load();
     fake.browser->arrive(kCourseBase + QStringLiteral("search.qx"));
-    window = main->searchWindow();
+    window = static_cast<frmSearch*>(main->sideWindows().window(SideWindowKind::Search));
     window->resize(968, 741);
     QCoreApplication::processEvents();
   }

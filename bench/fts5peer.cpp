@@ -1,6 +1,6 @@
 #include "fts5peer.h"
 
-#include "search/query.h"
+#include "logic/searchquery.h"
 
 #include <sqlite3.h>
 

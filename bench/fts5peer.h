@@ -13,7 +13,7 @@
 // Meant for clean data: FTS5's tokenizer splits words we treat as one (spaces, punctuation)
 // and knows nothing of empty or shared page names, so results are compared only on data
 // made of plain lower-case words and digits.
-#include "search/datafiles.h"
+#include "logic/datafiles.h"
 
 #include <QStringView>
 

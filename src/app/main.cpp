@@ -1,9 +1,9 @@
 // The reader's entry: wires the real platform into the main window and runs it.
-#include "platform/messageboxes.h"
+#include "platform/clock.h"
+#include "platform/instancelock.h"
 #include "platform/platform.h"
+#include "platform/qtmessageboxes.h"
 #include "platform/webenginebrowser.h"
-#include "shell/instancelock.h"
-#include "shell/tickwait.h"
 #include "viewer/frmqx.h"
 
 #include <QApplication>
@@ -28,7 +28,7 @@ int main(int argc, char* argv[]) {
   Platform platform;
   platform.createBrowser = [](QWidget* parent) -> Browser* { return new WebEngineBrowser(parent); };
   platform.messages = &messages;
-  platform.environment = startup::processEnvironment();
+  platform.environment = processEnvironment();
   platform.anotherCopyRuns = [&instance] { return instance.anotherCopyRuns(); };
   platform.screenSize = [] { return QGuiApplication::primaryScreen()->size(); };
   platform.endProcess = [](int code) {

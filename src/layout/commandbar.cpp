@@ -1,6 +1,7 @@
 #include "layout/commandbar.h"
 
 #include "layout/design.h"
+#include "layout/fonts.h"
 
 #include <QFontDatabase>
 #include <QFontMetrics>
@@ -8,13 +9,7 @@
 
 QFont commandBarFont() {
   static const QFont font = [] {
-    QFont f;
-    // The design face first, then faces of similar width that Linux systems carry.
-    f.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("Microsoft Sans Serif"),
-                   QStringLiteral("Liberation Sans"), QStringLiteral("Arial"), QStringLiteral("Nimbus Sans"),
-                   QStringLiteral("DejaVu Sans Condensed"), QStringLiteral("DejaVu Sans")});
-    f.setBold(true);
-    f.setPixelSize(11);  // 8.25 points at 96 dots per inch
+    QFont f = designFont(11, true);  // 8.25 points at 96 dots per inch
     // Shrink until the widest caption leaves a margin inside the 65-pixel button.
     for (int size = 11; size >= 8; --size) {
       f.setPixelSize(size);

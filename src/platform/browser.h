@@ -24,7 +24,12 @@ class Browser : public QObject {
   // Changes the target of link i in the live document; false when there is no link i.
   virtual bool setLinkHref(int i, const QString& href) = 0;
 
+  // False when that document is the browser's own error page for a load that failed (the
+  // location is then the address that failed).
+  virtual bool loadSucceeded() const = 0;
+
   virtual void navigate(const QString& url) = 0;
+  virtual bool canGoBack() const = 0;
   virtual void goBack() = 0;
 
  signals:

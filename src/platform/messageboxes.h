@@ -21,9 +21,3 @@ class MessageBoxes {
   virtual ~MessageBoxes() = default;
   virtual Answer ask(const Message& message) = 0;
 };
-
-// The real boxes: QMessageBox, modal, brought to the front.
-class QtMessageBoxes : public MessageBoxes {
- public:
-  Answer ask(const Message& message) override;
-};

@@ -1,7 +1,7 @@
 #pragma once
 // Everything the windows need of the world outside the program, in one place, so that
 // the program wires in the real things and a test wires in fakes.
-#include "shell/startup.h"
+#include "platform/environment.h"
 
 #include <QSize>
 #include <QString>
@@ -16,7 +16,7 @@ class QWidget;
 struct Platform {
   std::function<Browser*(QWidget* parent)> createBrowser;
   MessageBoxes* messages = nullptr;
-  startup::Environment environment;
+  Environment environment;
   QString commandLine;                      // what followed the program's name
   std::function<bool()> anotherCopyRuns;    // the previous-copy test
   std::function<QSize()> screenSize;        // in pixels

@@ -1,9 +1,12 @@
 #include "platform/webenginebrowser.h"
 
+#include "platform/logging.h"
+
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QUrl>
 #include <QWebEnginePage>
+#include <QWebEngineHistory>
 #include <QWebEngineProfile>
 #include <QWebEngineScript>
 #include <QWebEngineView>
@@ -15,7 +18,7 @@ WebEngineBrowser::WebEngineBrowser(QWidget* parent)
       profile_(new QWebEngineProfile(this)),
       view_(new QWebEngineView(parent)) {
   view_->setPage(new QWebEnginePage(profile_, view_));
-  connect(view_, &QWebEngineView::loadFinished, this, [this](bool) { onLoadFinished(); });
+  connect(view_, &QWebEngineView::loadFinished, this, &WebEngineBrowser::onLoadFinished);
 }
 
 WebEngineBrowser::~WebEngineBrowser() {
@@ -25,13 +28,23 @@ WebEngineBrowser::~WebEngineBrowser() {
 
 QWidget* WebEngineBrowser::widget() { return view_; }
 
-void WebEngineBrowser::onLoadFinished() {
+void WebEngineBrowser::onLoadFinished(bool ok) {
   const QString location = view_->url().toString();
+  if (!ok) {
+    // What is on show is the browser's error page; its links lead nowhere in the course.
+    qCWarning(lcBrowser) << "loading" << location << "failed";
+    location_ = location;
+    links_.clear();
+    loadSucceeded_ = false;
+    emit documentComplete();
+    return;
+  }
   view_->page()->runJavaScript(
       QStringLiteral("Array.from(document.links, function (a) { return a.href; })"),
       QWebEngineScript::ApplicationWorld, [this, location](const QVariant& result) {
         location_ = location;
         links_ = result.toStringList();
+        loadSucceeded_ = true;
         emit documentComplete();
       });
 }
@@ -57,5 +70,7 @@ bool WebEngineBrowser::setLinkHref(int i, const QString& href) {
 void WebEngineBrowser::navigate(const QString& url) {
   view_->load(QUrl(url));
 }
+
+bool WebEngineBrowser::canGoBack() const { return view_->history()->canGoBack(); }
 
 void WebEngineBrowser::goBack() { view_->back(); }

@@ -20,16 +20,19 @@ class WebEngineBrowser : public Browser {
   QString locationUrl() const override { return location_; }
   std::optional<QString> linkHref(int i) const override;
   bool setLinkHref(int i, const QString& href) override;
+  bool loadSucceeded() const override { return loadSucceeded_; }
   void navigate(const QString& url) override;
+  bool canGoBack() const override;
   void goBack() override;
 
   QWebEngineView* view() const { return view_; }
 
  private:
-  void onLoadFinished();
+  void onLoadFinished(bool ok);
 
   QWebEngineProfile* profile_;
   QPointer<QWebEngineView> view_;  // owned by the window it sits in
   QString location_;
   QStringList links_;
+  bool loadSucceeded_ = true;
 };

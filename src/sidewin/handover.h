@@ -1,5 +1,5 @@
 #pragma once
-#include "shell/tickwait.h"
+#include "logic/tickwait.h"
 
 class QWidget;
 

@@ -1,17 +1,16 @@
 #include "viewer/frmqx.h"
 
 #include "layout/design.h"
+#include "layout/helpimage.h"
+#include "layout/keypreview.h"
 #include "layout/picturebox.h"
-#include "layout/resize.h"
+#include "logic/classaddress.h"
+#include "logic/historylog.h"
+#include "logic/startup.h"
 #include "platform/browser.h"
 #include "platform/messageboxes.h"
 #include "search/frmsearch.h"
-#include "search/frmsplsh.h"
-#include "shell/startup.h"
 #include "sidewin/handover.h"
-#include "viewer/helpimage.h"
-#include "viewer/historylog.h"
-#include "viewer/keypreview.h"
 
 #include <QCloseEvent>
 #include <QDir>
@@ -20,11 +19,14 @@
 
 namespace {
 
-QTimer* makeTimer(QObject* owner, const char* name, int interval) {
-  auto* t = new QTimer(owner);
-  t->setObjectName(QString::fromLatin1(name));
-  t->setInterval(interval);
-  return t;
+// The side windows this program has.
+std::unique_ptr<SideWindow> makeSideWindow(SideWindowKind kind, SideWindowHost& host, SideWindows& windows) {
+  switch (kind) {
+    case SideWindowKind::Search: return std::make_unique<frmSearch>(host, windows);
+    case SideWindowKind::Index:
+    case SideWindowKind::History: break;  // not part of this reader yet: their trigger pages only show
+  }
+  return nullptr;
 }
 
 }  // namespace
@@ -34,36 +36,46 @@ frmQX::frmQX(Platform& platform, QWidget* parent)
       platform_(platform),
       WaitOneSecond{platform.clock, platform.processEvents},
       FileExists{platform.messages, [this] { EndQX(); }},
-      bar_(this, CommandBar::Slot3::Search) {
+      bar_(this, CommandBar::Slot3::Search),
+      sideWindows_(*this, makeSideWindow) {
+  setUpWindow();
+  setUpBrowser();
+  setUpHelp();
+  setUpCommands();
+  setUpReloadAfterResize();
+}
+
+frmQX::~frmQX() = default;
+
+void frmQX::setUpWindow() {
   setWindowTitle(QStringLiteral("   Tavrin"));
   resize(design::kClientSize);
   move(design::kWindowPos);
-
-  TimerPREavi = makeTimer(this, "TimerPREavi", 5000);
+  // The black backdrop of the videos, sized to the screen once it is classified.
   picAVI = new QLabel(this);
   picAVI->setObjectName(QStringLiteral("picAVI"));
   picAVI->setStyleSheet(QStringLiteral("background: black"));
   picAVI->setGeometry(design::kPicAVI);
   picAVI->hide();
-  TimerAVI = makeTimer(this, "TimerAVI", 500);
-  TimerPop = makeTimer(this, "TimerPop", 50);
-  TimerTri = makeTimer(this, "TimerTri", 1000);
-  TimerAmp = makeTimer(this, "TimerAmp", 1000);
-  TimerEnd = makeTimer(this, "TimerEnd", 1000);
-  connect(TimerEnd, &QTimer::timeout, this, &frmQX::TimerEnd_Timer);
+}
 
+void frmQX::setUpBrowser() {
   Web1 = platform_.createBrowser(this);
   Web1->widget()->setObjectName(QStringLiteral("Web1"));
   Web1->widget()->setGeometry(design::kWeb1);
   connect(Web1, &Browser::documentComplete, this, &frmQX::Web1_DocumentComplete);
+}
 
+void frmQX::setUpHelp() {
   auto* help = new PictureBox(this);
   help->onClick = [this] { picHelp_Click(); };
   picHelp = help;
   picHelp->setObjectName(QStringLiteral("picHelp"));
   picHelp->setGeometry(design::kMainHelp);
   picHelp->hide();  // its picture is drawn when it is first asked for
+}
 
+void frmQX::setUpCommands() {
   connect(bar_.cmdCont, &QPushButton::clicked, this, &frmQX::cmdCont_Click);
   connect(bar_.cmdSlot3, &QPushButton::clicked, this, &frmQX::cmdSearch_Click);
   connect(bar_.cmdBack, &QPushButton::clicked, this, &frmQX::cmdBack_Click);
@@ -72,20 +84,19 @@ frmQX::frmQX(Platform& platform, QWidget* parent)
   connect(bar_.cmdHist, &QPushButton::clicked, this, &frmQX::cmdHist_Click);
   connect(bar_.cmdHelp, &QPushButton::clicked, this, &frmQX::cmdHelp_Click);
   connect(bar_.cmdSecn, &QPushButton::clicked, this, &frmQX::cmdSecn_Click);
-
-  // While the reader drags the window's edge, reload the page once the size settles.
-  reloadAfterResize_ = makeTimer(this, "reloadAfterResize", 150);
-  reloadAfterResize_->setSingleShot(true);
-  connect(reloadAfterResize_, &QTimer::timeout, this, &frmQX::reloadForClass);
-
   new KeyPreview(
       this, [this](int& key, int& shift) { Form_KeyDown(key, shift); }, [this](int& ch) { Form_KeyPress(ch); });
 }
 
-frmQX::~frmQX() = default;
+void frmQX::setUpReloadAfterResize() {
+  // While the reader drags the window's edge, reload the page once the size settles.
+  reloadAfterResize_ = new QTimer(this);
+  reloadAfterResize_->setSingleShot(true);
+  reloadAfterResize_->setInterval(150);
+  connect(reloadAfterResize_, &QTimer::timeout, this, &frmQX::reloadForClass);
+}
 
 QString frmQX::historyPath() const { return historylog::pathIn(UserDir); }
-QTimer* frmQX::timer(const char* name) const { return findChild<QTimer*>(QString::fromLatin1(name)); }
 
 // ---- Start-up ----------------------------------------------------------------------
 
@@ -138,7 +149,6 @@ void frmQX::LastBit() {
   ScreenHeight = static_cast<qint16>(screen.height());
   ClassifyScreen();
   navigateWeb1(FileLocn + pages::startPage(ScreenSize));
-  TimerEnd->start();
 }
 
 void frmQX::ClassifyScreen() {
@@ -172,10 +182,7 @@ void frmQX::closeEvent(QCloseEvent* event) {
   AskQuit();
 }
 
-void frmQX::EndQX() {
-  TimerEnd->stop();
-  platform_.endProcess(0);
-}
+void frmQX::EndQX() { platform_.endProcess(0); }
 
 // ---- Layout -------------------------------------------------------------------------
 
@@ -187,10 +194,7 @@ void frmQX::resizeEvent(QResizeEvent* event) {
 void frmQX::changeEvent(QEvent* event) {
   QWidget::changeEvent(event);
   if (event->type() == QEvent::WindowStateChange) Form_Resize();
-  if (event->type() == QEvent::ActivationChange && isActiveWindow()) {
-    for (QWidget* side : {frmHist_.get(), frmIndex_.get(), static_cast<QWidget*>(frmSearch_.get())})
-      if (side) side->hide();
-  }
+  if (event->type() == QEvent::ActivationChange && isActiveWindow()) sideWindows_.hideAll();
 }
 
 int frmQX::captionHeight() const {
@@ -228,7 +232,7 @@ void frmQX::Form_Resize() {
 
 void frmQX::reloadForClass() {
   const QString address = Web1->locationUrl();
-  navigateWeb1(layout::addressForClass(address, FileLocn, ScreenSize));
+  navigateWeb1(classaddress::addressForClass(address, FileLocn, ScreenSize));
 }
 
 // ---- Commands -----------------------------------------------------------------------
@@ -245,20 +249,26 @@ void frmQX::cmdCont_Click() {
   navigateWeb1(FileLocn + (viewer_.CurrentPage == start ? pages::contentsPage(ScreenSize) : start));
 }
 
-void frmQX::goToSideWindow(SideWindow target) {
+void frmQX::cmdSearch_Click() {
   picHelp->hide();
-  handOver(*this, *sideWindow(target), WaitOneSecond);
-  navigateWeb1(triggerPage(target));
+  sideWindows_.openFromMain(SideWindowKind::Search);
 }
 
-void frmQX::cmdSearch_Click() { goToSideWindow(SideWindow::Search); }
-void frmQX::cmdHist_Click() { goToSideWindow(SideWindow::History); }
+void frmQX::cmdHist_Click() {
+  picHelp->hide();
+  sideWindows_.openFromMain(SideWindowKind::History);
+}
 
 void frmQX::cmdBack_Click() {
   picHelp->hide();
+  // Only a step that happens is marked: a mark left standing would turn the next module
+  // entry page into a step back.
+  if (!Web1->canGoBack()) return;
   viewer_.BackPressed = true;
   Web1->goBack();
 }
+
+void frmQX::goBackWeb1() { Web1->goBack(); }
 
 void frmQX::cmdPrev_Click() {
   picHelp->hide();
@@ -319,78 +329,12 @@ void frmQX::Form_KeyPress(int& character) {
   }
 }
 
-void frmQX::StopMedia() {
-  TimerAVI->stop();
-  TimerPREavi->stop();
-  picAVI->hide();
-}
-
-// ---- Side windows -------------------------------------------------------------------
-
-namespace {
-// Stands in for a side window that has no content of its own yet.
-std::unique_ptr<QWidget> placeholderWindow(const char* title) {
-  auto w = std::make_unique<QWidget>();
-  w->setWindowTitle(QString::fromLatin1(title));
-  w->resize(design::kClientSize);
-  return w;
-}
-}  // namespace
-
-frmSearch* frmQX::searchWindow() {
-  if (!frmSearch_) frmSearch_ = std::make_unique<frmSearch>(*this);
-  return frmSearch_.get();
-}
-
-QWidget* frmQX::indexWindow() {
-  if (!frmIndex_) frmIndex_ = placeholderWindow("Tavrin - Index");
-  return frmIndex_.get();
-}
-
-QWidget* frmQX::historyWindow() {
-  if (!frmHist_) frmHist_ = placeholderWindow("Tavrin - History");
-  return frmHist_.get();
-}
-
-QWidget* frmQX::sideWindow(SideWindow which) {
-  switch (which) {
-    case SideWindow::Search: return searchWindow();
-    case SideWindow::Index: return indexWindow();
-    case SideWindow::History: return historyWindow();
-  }
-  return nullptr;
-}
-
-QString frmQX::triggerPage(SideWindow which) const {
-  switch (which) {
-    case SideWindow::Search: return FileLocn + QStringLiteral("search.qx");
-    case SideWindow::Index: return FileLocn + QStringLiteral("index.qx");
-    case SideWindow::History: return FileLocn + QStringLiteral("hist.qx");
-  }
-  return {};
-}
-
-void frmQX::openSideWindowFrom(QWidget* from, SideWindow target) {
-  handOver(*from, *this, WaitOneSecond);
-  handOver(*from, *sideWindow(target), WaitOneSecond);
-  navigateWeb1(triggerPage(target));
-}
-
-void frmQX::showSideWindow(QWidget* window) {
-  window->show();
-  window->raise();
-  window->activateWindow();
-}
-
-void frmQX::sideWindowActivated(QWidget* window) {
-  hide();
-  for (QWidget* side : {static_cast<QWidget*>(frmSearch_.get()), frmIndex_.get(), frmHist_.get()})
-    if (side && side != window) side->hide();
-}
+void frmQX::StopMedia() { picAVI->hide(); }
 
 // ---- Page arrival -------------------------------------------------------------------
 
 void frmQX::Web1_DocumentComplete() {
+  if (!Web1->loadSucceeded() && !isTriggerPage(Web1->locationUrl())) return keepLastPage();
   ViewerState& v = viewer_;
   v.CurrentPage = Web1->locationUrl();
   const QString upper = v.CurrentPage.toUpper();
@@ -403,19 +347,15 @@ void frmQX::Web1_DocumentComplete() {
   applyTitle();
 
   using pages::Arrival;
-  switch (const Arrival kind = pages::dispatch(v.CurrentPage)) {
+  switch (pages::dispatch(v.CurrentPage)) {
     case Arrival::Video:
-    case Arrival::Narration:
-      handleMediaTrigger(kind);
-      break;
+    case Arrival::Narration: handleMediaTrigger(); break;
     case Arrival::ClassPage:
       takeNavigationLinks();
       break;
-    case Arrival::SearchTrigger:
-    case Arrival::IndexTrigger:
-    case Arrival::HistTrigger:
-      openSideWindowOnArrival(kind);
-      break;
+    case Arrival::SearchTrigger: sideWindows_.openOnArrival(SideWindowKind::Search); break;
+    case Arrival::IndexTrigger: sideWindows_.openOnArrival(SideWindowKind::Index); break;
+    case Arrival::HistTrigger: sideWindows_.openOnArrival(SideWindowKind::History); break;
     case Arrival::StartPage:
     case Arrival::Ordinary:
       takeNavigationLinks();
@@ -428,6 +368,27 @@ void frmQX::Web1_DocumentComplete() {
       RedirectToClass(*pages::moduleTableKey(v.CurrentPage));
       break;
   }
+  finishArrival();
+}
+
+bool frmQX::isTriggerPage(const QString& location) {
+  const qsizetype qx2 = location.indexOf(u"qx2/");
+  if (qx2 < 0) return false;
+  switch (pages::dispatch(QStringView(location).sliced(qx2 + 4))) {
+    case pages::Arrival::Video:
+    case pages::Arrival::Narration:
+    case pages::Arrival::SearchTrigger:
+    case pages::Arrival::IndexTrigger:
+    case pages::Arrival::HistTrigger: return true;
+    default: return false;
+  }
+}
+
+void frmQX::keepLastPage() {
+  // The reader never saw the page: it is not recorded, and every command still goes where
+  // the last page that did load said. The window comes up, though, in case a side window
+  // sent the browser here and hid itself.
+  if (!isVisible()) show();
   finishArrival();
 }
 
@@ -482,74 +443,7 @@ void frmQX::handleContentsPage() {
   recordPage();
 }
 
-void frmQX::handleMediaTrigger(pages::Arrival kind) {
-  // The trigger page is never left on show.
+void frmQX::handleMediaTrigger() {
+  // The trigger page is never left on show; the media player takes over from here.
   Web1->goBack();
-  const QString& name = viewer_.CurrentPage;
-  if (kind == pages::Arrival::Video)
-    PlayVideo(pages::videoAddress(FileLocn, name));
-  else
-    PlayNarration(pages::narrationAddress(FileLocn, name).value_or(QString()));
-}
-
-// ---- Hand-overs ---------------------------------------------------------------------
-
-void frmQX::PlayVideo(const std::optional<QString>& /*address*/) {
-  // Video playback is not built yet: the trigger page has been stepped back from.
-}
-
-void frmQX::PlayNarration(const QString& /*address*/) {
-  // Narration playback is not built yet.
-}
-
-void frmQX::openSideWindowOnArrival(pages::Arrival trigger) {
-  WaitOneSecond();
-  if (!frmSplsh_) frmSplsh_ = std::make_unique<frmSplsh>();
-  // The flag goes up before the load, so a load that fails is not tried again.
-  switch (trigger) {
-    case pages::Arrival::SearchTrigger:
-      if (viewer_.SearchLoaded) {
-        showSideWindow(searchWindow());
-      } else {
-        viewer_.SearchLoaded = true;
-        frmSplsh_->showOver(*this);
-        searchWindow()->LoaderUp();
-      }
-      break;
-    case pages::Arrival::IndexTrigger:
-      if (viewer_.IndexLoaded) {
-        frmIndex_Show();
-      } else {
-        viewer_.IndexLoaded = true;
-        frmSplsh_->showOver(*this);
-        frmIndex_LoadWords();
-      }
-      break;
-    case pages::Arrival::HistTrigger:
-      if (!viewer_.HistLoaded) {
-        viewer_.HistLoaded = true;
-        frmSplsh_->showOver(*this);
-      }
-      frmHist_LoadHist();
-      break;
-    default:
-      break;
-  }
-  frmSplsh_->hide();
-}
-
-void frmQX::frmIndex_LoadWords() {
-  // The word index window is not built yet: its trigger page stays on show.
-}
-
-void frmQX::frmIndex_Show() {
-  // The word index window is not built yet.
-}
-
-void frmQX::frmHist_LoadHist() {
-  // The history window is not built yet: its trigger page stays on show.
-}
-
-void frmQX::TimerEnd_Timer() {
-  // Polls the shared blocks once the shared-memory channel exists.
 }

@@ -2,21 +2,18 @@
 // The main window: the course page view, its navigation state, its commands, and
 // start-up and quitting of the program.
 #include "layout/commandbar.h"
+#include "logic/pagenames.h"
+#include "logic/presence.h"
+#include "logic/tickwait.h"
 #include "platform/platform.h"
-#include "shell/presence.h"
-#include "shell/tickwait.h"
-#include "viewer/pagenames.h"
+#include "sidewin/host.h"
+#include "sidewin/sidewindows.h"
 
 #include <QLabel>
 #include <QString>
 #include <QWidget>
 
-#include <memory>
-#include <optional>
-
 class Browser;
-class frmSearch;
-class frmSplsh;
 class QTimer;
 
 // What the main window knows about the page on show. Only the main window writes it.
@@ -25,10 +22,9 @@ struct ViewerState {
   qint16 CurrentModule = 0;  // module of the last page whose name carries one
   QString SecnLink, PrevLink, NextLink;  // targets of Section, << and >>
   bool BackPressed = false;  // from a Back command to the end of the next arrival
-  bool SearchLoaded = false, IndexLoaded = false, HistLoaded = false;
 };
 
-class frmQX : public QWidget {
+class frmQX : public QWidget, public SideWindowHost {
   Q_OBJECT
  public:
   explicit frmQX(Platform& platform, QWidget* parent = nullptr);
@@ -55,43 +51,33 @@ class frmQX : public QWidget {
   void StopMedia();
 
   // The quit question, placed over `reference` (the main window when none is given).
-  void AskQuit(QWidget* reference = nullptr);
-
+  void AskQuit(QWidget* reference = nullptr) override;
   // The one road by which any window loads a page into the main browser.
-  void navigateWeb1(const QString& url);
+  void navigateWeb1(const QString& url) override;
+  void goBackWeb1() override;
 
-  // The side windows, created hidden on first use.
-  enum class SideWindow { Search, Index, History };
-  frmSearch* searchWindow();
-  QWidget* indexWindow();
-  QWidget* historyWindow();
-  // A side window's Search, Index or History button: back through the main window, whose
-  // trigger page then opens the target window.
-  void openSideWindowFrom(QWidget* from, SideWindow target);
-  // Shows a side window in front; on becoming active it hides the main window.
-  void showSideWindow(QWidget* window);
-  // One window on screen at a time: a side window that becomes active hides the others.
-  void sideWindowActivated(QWidget* window);
+  // What the other windows read.
+  QWidget& mainWindow() override { return *this; }
+  const QString& fileLocn() const override { return FileLocn; }
+  const QString& userDir() const override { return UserDir; }
+  int screenSize() const override { return ScreenSize; }
+  QString programFolder() const override { return platform_.programFolder; }
+  MessageBoxes& messages() override { return *platform_.messages; }
+  const PresenceCheck& fileExists() const override { return FileExists; }
+  const TickWait& waitOneSecond() const override { return WaitOneSecond; }
+  QSize screenMetrics() const { return {ScreenWidth, ScreenHeight}; }
+  const QString& programFilesFolder() const { return ProgramFilesFolder; }
+  QString historyPath() const;
 
-  // Public properties other windows read.
-  QString FileLocn;
-  QString UserDir;
-  QString ProgramFilesFolder;
-  qint16 ScreenWidth = 0;
-  qint16 ScreenHeight = 0;
-  qint16 ScreenSize = 0;
-  bool FromWithfile = false;
+  // Set by the return window: a close then ends the program without asking.
+  void setFromWithfile(bool fromWithfile) { FromWithfile = fromWithfile; }
 
   const ViewerState& viewer() const { return viewer_; }
+  SideWindows& sideWindows() { return sideWindows_; }
   Browser* web1() const { return Web1; }
   QWidget* avi() const { return picAVI; }
   QLabel* help() const { return picHelp; }
   const CommandBar& commandBar() const { return bar_; }
-  QTimer* timer(const char* name) const;
-  QString historyPath() const;
-  const TickWait& waitOneSecond() const { return WaitOneSecond; }
-  const PresenceCheck& fileExists() const { return FileExists; }
-  const Platform& platform() const { return platform_; }
 
  protected:
   void resizeEvent(QResizeEvent* event) override;
@@ -99,58 +85,55 @@ class frmQX : public QWidget {
   void closeEvent(QCloseEvent* event) override;
 
  private:
+  void setUpWindow();
+  void setUpBrowser();
+  void setUpHelp();
+  void setUpCommands();
+  void setUpReloadAfterResize();
+
   void SetCourseBase();
   bool FolderExists(const QString& path);
   void ClassifyScreen();
   void Form_Resize();
   void reloadForClass();
   int captionHeight() const;
-  QWidget* sideWindow(SideWindow which);
-  QString triggerPage(SideWindow which) const;
-  // The main window's Search and History: hand over to the side window, then its trigger page.
-  void goToSideWindow(SideWindow target);
 
   void Web1_DocumentComplete();
+  // Trigger pages do their work whether or not the page itself loaded: the side windows
+  // and the media need nothing of it.
+  static bool isTriggerPage(const QString& location);
+  void keepLastPage();
   void applyTitle();
   void takeNavigationLinks();
   void recordPage();
   void finishArrival();
   void RedirectToClass(const QString& key);
   void handleContentsPage();
-  void handleMediaTrigger(pages::Arrival kind);
-
-  // Hand-overs to the parts that play media and open the side windows.
-  void PlayVideo(const std::optional<QString>& address);
-  void PlayNarration(const QString& address);
-  void openSideWindowOnArrival(pages::Arrival trigger);
-  void frmIndex_LoadWords();
-  void frmIndex_Show();
-  void frmHist_LoadHist();
-  void TimerEnd_Timer();
+  void handleMediaTrigger();
 
   Platform& platform_;
   TickWait WaitOneSecond;
   PresenceCheck FileExists;
+
+  QString FileLocn;
+  QString UserDir;
+  QString ProgramFilesFolder;
+  qint16 ScreenWidth = 0;
+  qint16 ScreenHeight = 0;
+  qint16 ScreenSize = 0;
+  bool FromWithfile = false;
   ViewerState viewer_;
+
   CommandBar bar_;
-  Browser* Web1;
-  QLabel* picAVI;
-  QLabel* picHelp;
-  QTimer* TimerPREavi;
-  QTimer* TimerAVI;
-  QTimer* TimerPop;
-  QTimer* TimerTri;
-  QTimer* TimerAmp;
-  QTimer* TimerEnd;
-  QTimer* reloadAfterResize_;
+  Browser* Web1 = nullptr;
+  QLabel* picAVI = nullptr;
+  QLabel* picHelp = nullptr;
+  QTimer* reloadAfterResize_ = nullptr;
   struct Shape {
     QSize size;
     Qt::WindowStates state;
     bool operator==(const Shape&) const = default;
   };
   Shape handledShape_;  // the size and state the page was last fitted to
-  std::unique_ptr<frmSearch> frmSearch_;
-  std::unique_ptr<QWidget> frmIndex_;
-  std::unique_ptr<QWidget> frmHist_;
-  std::unique_ptr<frmSplsh> frmSplsh_;
+  SideWindows sideWindows_;
 };

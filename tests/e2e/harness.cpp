@@ -7,6 +7,7 @@
 #include <QTest>
 
 #include <csignal>
+#include <cstdio>
 #include <sys/prctl.h>
 
 namespace e2e {
@@ -64,6 +65,7 @@ Reader::Reader(const QString& courseBase) : env_(QProcessEnvironment::systemEnvi
   if (!env_.contains(QStringLiteral("QTWEBENGINE_CHROMIUM_FLAGS")))
     env_.insert(QStringLiteral("QTWEBENGINE_CHROMIUM_FLAGS"), QStringLiteral("--disable-gpu"));
   env_.remove(QStringLiteral("QT_QPA_PLATFORM"));  // real X11 windows
+  QObject::connect(&process_, &QProcess::readyRead, [this] { output_ += process_.readAll(); });
 }
 
 Reader::~Reader() {
@@ -71,12 +73,17 @@ Reader::~Reader() {
     process_.kill();
     process_.waitForFinished(5000);
   }
+  // What the reader said is only worth reading when the test it served failed.
+  output_ += process_.readAll();
+  if (QTest::currentTestFailed() && !output_.isEmpty())
+    std::fprintf(stderr, "---- output of the reader ----\n%s\n---- end of the reader's output ----\n",
+                 output_.constData());
 }
 
 void Reader::start(const QStringList& arguments) {
   endWithParent(process_);
   process_.setProcessEnvironment(env_);
-  process_.setProcessChannelMode(QProcess::ForwardedChannels);
+  process_.setProcessChannelMode(QProcess::MergedChannels);
   process_.start(buildDir() + QStringLiteral("/tavrin"), arguments);
   process_.waitForStarted(5000);
 }

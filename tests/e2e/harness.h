@@ -41,6 +41,7 @@ class Reader {
   QTemporaryDir home_;
   QProcessEnvironment env_;
   QProcess process_;
+  QByteArray output_;  // stdout and stderr of the copy, shown when the test fails
 };
 
 // Titles of the visible top-level windows of the display.

@@ -1,9 +1,9 @@
 // The real reader on the served sample course, driven by its keys.
 #include "e2e/harness.h"
-#include "search/datafiles.h"
-#include "search/engine.h"
-#include "shell/codepage.h"
-#include "viewer/pagenames.h"
+#include "logic/datafiles.h"
+#include "logic/searchengine.h"
+#include "logic/codepage.h"
+#include "logic/pagenames.h"
 
 #include <QFile>
 #include <QTest>

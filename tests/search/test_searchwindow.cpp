@@ -2,7 +2,7 @@
 // and layout, and the trigger page that opens it behind the splash.
 #include "platform/browser.h"
 #include "search/frmsearch.h"
-#include "support/fakes.h"
+#include "support/fakeplatform.h"
 #include "viewer/frmqx.h"
 
 #include <QFile>
@@ -57,7 +57,7 @@ class TestSearchWindow : public QObject {
   }
   frmSearch& openSearch() {
     fake->browser->arrive(kBase + "search.qx");
-    return *form->searchWindow();
+    return static_cast<frmSearch&>(*form->sideWindows().window(SideWindowKind::Search));
   }
   QStringList rows(frmSearch& s) const {
     QStringList out;
@@ -79,7 +79,7 @@ class TestSearchWindow : public QObject {
   void triggerPageLoadsTheDataOnceAndShowsTheWindow() {
     frmQX& w = startReader();
     frmSearch& s = openSearch();
-    QVERIFY(w.viewer().SearchLoaded);
+    QVERIFY(w.sideWindows().loaded(SideWindowKind::Search));
     QVERIFY(s.isVisible());
     QCOMPARE(w.viewer().CurrentPage, QStringLiteral("search.qx"));
     QCOMPARE(w.viewer().NextLink, kBase + "n");  // the trigger page gives no links
@@ -115,7 +115,7 @@ class TestSearchWindow : public QObject {
     QVERIFY(splashShown);
     for (QWidget* top : QApplication::topLevelWidgets())
       if (top->findChild<QLabel*>(QStringLiteral("Label1"))) QVERIFY(!top->isVisible());
-    QVERIFY(w.searchWindow()->isVisible());  // loading went on after the message
+    QVERIFY(w.sideWindows().window(SideWindowKind::Search)->isVisible());  // loading went on after the message
   }
 
   void searchesFillTheListAndTheCountLine_data() {

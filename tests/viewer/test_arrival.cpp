@@ -1,5 +1,5 @@
 // The main window's start-up and its handling of every page that arrives, on fakes.
-#include "support/fakes.h"
+#include "support/fakeplatform.h"
 #include "viewer/frmqx.h"
 
 #include <QFile>
@@ -57,7 +57,7 @@ class TestArrival : public QObject {
     frmQX w(fp.platform);
     QVERIFY(w.Form_Load());
     QCOMPARE(fp.browser->calls, QStringList{"navigate " + kBase + page});
-    QCOMPARE(w.FileLocn, kBase);
+    QCOMPARE(w.fileLocn(), kBase);
     QCOMPARE(w.windowTitle(), QStringLiteral("   Tavrin"));
     // The video backdrop covers the classification metrics.
     QCOMPARE(w.avi()->geometry(), QRect(QPoint(0, 0), screen));
@@ -67,8 +67,8 @@ class TestArrival : public QObject {
   void startUpCreatesTheWholeUserFolder() {
     // Neither the maker's folder nor the application-data folder itself exists yet.
     frmQX& w = startReader();
-    QCOMPARE(w.UserDir, home.path() + QStringLiteral("/appdata/Vendrel/TavrinLab/"));
-    QVERIFY(QFileInfo(w.UserDir).isDir());
+    QCOMPARE(w.userDir(), home.path() + QStringLiteral("/appdata/Vendrel/TavrinLab/"));
+    QVERIFY(QFileInfo(w.userDir()).isDir());
     QVERIFY(fake->messages.asked.empty());
   }
 
@@ -78,7 +78,7 @@ class TestArrival : public QObject {
     blocker.close();
     frmQX& w = startReader();
     QCOMPARE(fake->messages.asked.size(), size_t(1));
-    QVERIFY(fake->messages.asked[0].text.contains(w.UserDir));
+    QVERIFY(fake->messages.asked[0].text.contains(w.userDir()));
     QVERIFY(!fake->ended);
     fake->browser->arrive(kBase + "qx010002.qx", {kBase + "s", kBase + "p", kBase + "n"});
     QCOMPARE(w.viewer().NextLink, kBase + "n");  // works on, without history
@@ -111,8 +111,8 @@ class TestArrival : public QObject {
     fp.env.remove(QStringLiteral("TAVRIN_COURSE_BASE"));
     frmQX w(fp.platform);
     QVERIFY(w.Form_Load());
-    QVERIFY(w.FileLocn.startsWith(u"https://"));
-    QVERIFY(w.FileLocn.endsWith(u"/qx_cbt/qx2/"));
+    QVERIFY(w.fileLocn().startsWith(u"https://"));
+    QVERIFY(w.fileLocn().endsWith(u"/qx_cbt/qx2/"));
   }
 
   void secondCopyEndsWithoutLoadingAPage() {

@@ -1,0 +1,155 @@
+#include "logic/datafiles.h"
+
+#include "logic/filestate.h"
+#include "logic/logging.h"
+
+#include <QFile>
+
+#include <cstring>
+
+namespace search {
+
+QByteArrayView LineSplitter::next() {
+  const char* begin = rest_.data();
+  const auto* cr = static_cast<const char*>(std::memchr(begin, '\r', size_t(rest_.size())));
+  if (!cr) {
+    const QByteArrayView line = rest_;
+    rest_ = {};
+    return line;
+  }
+  const qsizetype end = cr - begin;
+  qsizetype next = end + 1;
+  if (next < rest_.size() && rest_[next] == '\n') ++next;
+  const QByteArrayView line = rest_.first(end);
+  rest_ = rest_.sliced(next);
+  return line;
+}
+
+namespace {
+
+// The value of a whole number, or nothing. Saturates at a million, far beyond every range
+// asked for, so that a long run of digits cannot overflow into range.
+std::optional<int> parseWhole(QByteArrayView f) {
+  qsizetype i = 0;
+  qsizetype n = f.size();
+  while (i < n && f[i] == ' ') ++i;
+  while (n > i && f[n - 1] == ' ') --n;
+  bool negative = false;
+  if (i < n && (f[i] == '+' || f[i] == '-')) negative = f[i++] == '-';
+  if (i == n) return std::nullopt;
+  int value = 0;
+  for (; i < n; ++i) {
+    const unsigned digit = static_cast<unsigned char>(f[i]) - unsigned('0');
+    if (digit > 9) return std::nullopt;
+    if (value < 1000000) value = value * 10 + int(digit);
+  }
+  return negative ? -value : value;
+}
+
+}  // namespace
+
+std::optional<qint16> toInt16(QByteArrayView field) {
+  const auto v = parseWhole(field);
+  if (!v || *v < -32768 || *v > 32767) return std::nullopt;
+  return qint16(*v);
+}
+
+std::optional<int> toPageNumber(QByteArrayView field) {
+  const auto v = parseWhole(field);
+  if (!v || *v < 1 || *v > kCapacity) return std::nullopt;
+  return *v;
+}
+
+namespace detail {
+
+FieldPairs::FieldPairs(QByteArray bytes)
+    : bytes_(std::move(bytes)), first_(kCapacity + 1), second_(kCapacity + 1) {}
+
+void FieldPairs::set(int k, QByteArrayView first, QByteArrayView second) {
+  if (k < 1 || k > kCapacity) return;
+  const char* base = bytes_.constData();
+  first_[k] = {first.data() - base, first.size()};
+  second_[k] = {second.data() - base, second.size()};
+}
+
+}  // namespace detail
+
+namespace {
+
+// Runs `take(k, line)` for the lines of `text` as entries 1, 2, ... up to the capacity.
+// `take` returns false to end the reading early.
+template <typename Take>
+ReadStatus readLines(QByteArrayView text, Take take) {
+  ReadStatus status;
+  LineSplitter lines(text);
+  while (!lines.atEnd()) {
+    if (status.lines == kCapacity) {
+      status.tooMany = true;
+      break;
+    }
+    const int k = status.lines + 1;
+    if (!take(k, lines.next())) {
+      status.stoppedAtLine = k;
+      break;
+    }
+    status.lines = k;
+  }
+  return status;
+}
+
+}  // namespace
+
+PageTable PageTable::read(QByteArray bytes) {
+  PageTable t;
+  t.fields_ = detail::FieldPairs(std::move(bytes));
+  t.status_ = readLines(t.fields_.text(), [&t](int k, QByteArrayView line) {
+    qsizetype tab = line.indexOf('\t');
+    if (tab < 0) return true;
+    if (!toInt16(line.first(tab))) return false;
+    line = line.sliced(tab + 1);
+    tab = line.indexOf('\t');
+    if (tab >= 0) t.fields_.set(k, line.first(tab), line.sliced(tab + 1));
+    return true;
+  });
+  return t;
+}
+
+WordTable WordTable::read(QByteArray bytes) {
+  WordTable t;
+  t.fields_ = detail::FieldPairs(std::move(bytes));
+  t.status_ = readLines(t.fields_.text(), [&t](int k, QByteArrayView line) {
+    const qsizetype tab = line.indexOf('\t');
+    if (tab >= 0) t.fields_.set(k, line.first(tab), line.sliced(tab + 1));
+    return true;
+  });
+  return t;
+}
+
+std::optional<QByteArray> readWholeFile(const QString& path) {
+  // Only a regular file: reading a FIFO or a device whole could wait for ever.
+  if (const FileState state = fileState(path); state != FileState::File) {
+    if (state != FileState::Missing) qCWarning(lcSearch) << "not a regular file, not read:" << path;
+    return std::nullopt;
+  }
+  QFile file(path);
+  if (!file.open(QIODevice::ReadOnly)) {
+    qCWarning(lcSearch) << "cannot open" << path << ":" << file.errorString();
+    return std::nullopt;
+  }
+  QByteArray bytes = file.readAll();
+  if (file.error() != QFileDevice::NoError) {
+    qCWarning(lcSearch) << "cannot read" << path << ":" << file.errorString();
+    return std::nullopt;
+  }
+  return bytes;
+}
+
+void logReadStatus(const QString& path, const ReadStatus& status) {
+  if (status.tooMany)
+    qCWarning(lcSearch) << path << "holds more than" << kCapacity << "lines; the rest is not read";
+  if (status.stoppedAtLine)
+    qCWarning(lcSearch) << path << "line" << status.stoppedAtLine
+                        << ": the page number does not convert; reading stopped there";
+}
+
+}  // namespace search

@@ -1,0 +1,55 @@
+#include "logic/historylog.h"
+
+#include "logic/codepage.h"
+#include "logic/logging.h"
+
+#include <QFile>
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+QString systemError(int error) { return QString::fromLocal8Bit(std::strerror(error)); }
+
+// Writes all of `bytes`, resuming after interruptions and short writes; errno on failure.
+bool writeAll(int fd, const QByteArray& bytes) {
+  qsizetype done = 0;
+  while (done < bytes.size()) {
+    const ssize_t n = ::write(fd, bytes.constData() + done, size_t(bytes.size() - done));
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return false;
+    done += n;
+  }
+  return true;
+}
+
+}  // namespace
+
+bool historylog::append(const QString& path, const QString& page) {
+  const QByteArray record = '"' + cp1252::encode(page) + "\"\r\n";
+  const QByteArray file = QFile::encodeName(path);
+  const int fd = ::open(file.constData(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
+  if (fd < 0) {
+    qCWarning(lcHistory) << "cannot open" << path << ":" << systemError(errno);
+    return false;
+  }
+  struct stat before {};
+  const bool sized = ::fstat(fd, &before) == 0;
+  // A record is on disk whole or not at all: a torn one would merge with the next.
+  bool written = writeAll(fd, record);
+  int error = errno;
+  if (!written && sized && ::ftruncate(fd, before.st_size) != 0)
+    qCWarning(lcHistory) << "cannot take back a partial record from" << path << ":" << systemError(errno);
+  if (::close(fd) != 0 && written) {
+    written = false;
+    error = errno;
+    if (sized && ::truncate(file.constData(), before.st_size) != 0)
+      qCWarning(lcHistory) << "cannot take back a partial record from" << path << ":" << systemError(errno);
+  }
+  if (!written) qCWarning(lcHistory) << "cannot record" << page << "in" << path << ":" << systemError(error);
+  return written;
+}

@@ -1,0 +1,5 @@
+#include "logic/logging.h"
+
+Q_LOGGING_CATEGORY(lcStartup, "tavrin.startup", QtInfoMsg)
+Q_LOGGING_CATEGORY(lcHistory, "tavrin.history", QtInfoMsg)
+Q_LOGGING_CATEGORY(lcSearch, "tavrin.search", QtInfoMsg)

@@ -1,0 +1,54 @@
+#include "logic/searchquery.h"
+
+#include "logic/codepage.h"
+
+namespace search {
+
+namespace {
+
+QStringView trimSpaces(QStringView s) {
+  qsizetype b = 0;
+  qsizetype e = s.size();
+  while (b < e && s[b] == u' ') ++b;
+  while (e > b && s[e - 1] == u' ') --e;
+  return s.sliced(b, e - b);
+}
+
+Term toTerm(QStringView text) {
+  bool ok = true;
+  QByteArray bytes = cp1252::encode(text, '?', &ok);
+  if (!ok) return std::nullopt;
+  for (char& c : bytes) c = char(cp1252::upper(static_cast<unsigned char>(c)));
+  return bytes;
+}
+
+}  // namespace
+
+QByteArrayView trimSpaces(QByteArrayView w) {
+  qsizetype b = 0;
+  qsizetype e = w.size();
+  while (b < e && w[b] == ' ') ++b;
+  while (e > b && w[e - 1] == ' ') --e;
+  return w.sliced(b, e - b);
+}
+
+Query parseQuery(QStringView input) {
+  const QStringView text = trimSpaces(input);
+  Query q;
+  if (text.isEmpty()) return q;
+  const qsizetype space = text.indexOf(u' ');
+  if (space < 0) {
+    q.words = 1;
+    q.first = toTerm(text);
+    return q;
+  }
+  q.words = 2;
+  q.first = toTerm(text.first(space));
+  QStringView rest = trimSpaces(text.sliced(space + 1));
+  const qsizetype next = rest.indexOf(u' ');
+  if (next >= 0) rest = rest.first(next);
+  q.second = toTerm(rest);
+  return q;
+}
+
+}  // namespace search

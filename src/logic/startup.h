@@ -1,0 +1,35 @@
+#pragma once
+// Start-up decisions that depend only on the environment: where the course is served
+// from, and the folders the program uses on this system.
+#include "platform/environment.h"
+
+#include <QString>
+
+#include <optional>
+
+namespace startup {
+
+// The built-in course base location.
+inline constexpr const char* kBuiltInCourseBase = "https://cbt.vendrel.example/qx_cbt/qx2/";
+
+struct CourseBase {
+  QString address;  // ends in "qx2/"
+  QString error;    // set when TAVRIN_COURSE_BASE was refused
+};
+// The built-in base, or TAVRIN_COURSE_BASE when it is a usable mirror of the course:
+// an http or https address whose first "qx2/" is its end and that holds none of the
+// fragments the resize handling rewrites.
+CourseBase courseBase(const Environment& env);
+
+// "APPDATA" when set and not empty; else XDG_DATA_HOME; else $HOME/.local/share.
+QString applicationDataFolder(const Environment& env);
+// "ProgramFiles(x86)", else "ProgramFiles", else /opt; never with a trailing slash.
+QString programFilesFolder(const Environment& env);
+// The per-user folder; ends with a slash.
+QString userDir(const QString& applicationData);
+
+// Folder test of start-up: an empty path gives false, an existing folder or file true.
+// `std::nullopt` when the path cannot be examined at all (the caller offers a retry).
+std::optional<bool> pathExists(const QString& path);
+
+}  // namespace startup

@@ -1,0 +1,19 @@
+#pragma once
+// Time and waiting, as the tick wait needs them.
+#include <QtGlobal>
+
+// A millisecond counter from an arbitrary start that wraps around at 2^32.
+class Clock {
+ public:
+  virtual ~Clock() = default;
+  virtual quint32 milliseconds() = 0;
+};
+
+class SteadyClock : public Clock {
+ public:
+  quint32 milliseconds() override;
+};
+
+// Handles what is pending, and sleeps until the next event or `maxMs`, so a wait does not
+// spin the processor.
+void processPendingEvents(int maxMs);

@@ -1,0 +1,5 @@
+#include "platform/environment.h"
+
+Environment processEnvironment() {
+  return [](const char* name) { return qEnvironmentVariable(name); };
+}

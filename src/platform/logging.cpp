@@ -1,0 +1,4 @@
+#include "platform/logging.h"
+
+Q_LOGGING_CATEGORY(lcBrowser, "tavrin.browser", QtInfoMsg)
+Q_LOGGING_CATEGORY(lcInstance, "tavrin.instance", QtInfoMsg)

@@ -1,0 +1,7 @@
+#pragma once
+// Logging categories of the platform. Debug lines are off unless switched on, e.g.
+// QT_LOGGING_RULES="tavrin.*.debug=true"; warnings always show on stderr.
+#include <QLoggingCategory>
+
+Q_DECLARE_LOGGING_CATEGORY(lcBrowser)   // tavrin.browser
+Q_DECLARE_LOGGING_CATEGORY(lcInstance)  // tavrin.instance

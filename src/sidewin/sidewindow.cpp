@@ -1,0 +1,142 @@
+#include "sidewin/sidewindow.h"
+
+#include "layout/design.h"
+#include "layout/helpimage.h"
+#include "layout/keypreview.h"
+#include "layout/picturebox.h"
+#include "logic/pagenames.h"
+#include "sidewin/handover.h"
+#include "sidewin/host.h"
+#include "sidewin/sidewindows.h"
+
+#include <QCloseEvent>
+
+namespace {
+
+const char* captionOf(SideWindowKind kind) {
+  switch (kind) {
+    case SideWindowKind::Search: return "Tavrin - Search";
+    case SideWindowKind::Index: return "Tavrin - Index";
+    case SideWindowKind::History: return "Tavrin - History";
+  }
+  return "Tavrin";
+}
+
+}  // namespace
+
+SideWindow::SideWindow(SideWindowKind kind, SideWindowHost& host, SideWindows& windows)
+    : host_(host),
+      windows_(windows),
+      kind_(kind),
+      bar_(this, kind == SideWindowKind::Search ? CommandBar::Slot3::Index : CommandBar::Slot3::Search) {
+  setWindowTitle(QString::fromLatin1(captionOf(kind)));
+  resize(design::kClientSize);
+  move(design::kWindowPos);
+  setAutoFillBackground(true);
+  QPalette grey = palette();
+  grey.setColor(QPalette::Window, design::kSideBackground);
+  setPalette(grey);
+
+  auto* help = new PictureBox(this);
+  help->setObjectName(QStringLiteral("picHelp"));
+  help->setGeometry(design::kSideHelp);
+  static const QPixmap image = sideHelpImage();  // one picture for the three windows
+  help->setPixmap(image);
+  help->onClick = [this] { picHelp_Click(); };
+  help->hide();
+  picHelp = help;
+
+  connect(bar_.cmdCont, &QPushButton::clicked, this, &SideWindow::cmdCont_Click);
+  if (kind == SideWindowKind::Search)
+    connect(bar_.cmdSlot3, &QPushButton::clicked, this, &SideWindow::cmdIndex_Click);
+  else
+    connect(bar_.cmdSlot3, &QPushButton::clicked, this, &SideWindow::cmdSearch_Click);
+  connect(bar_.cmdBack, &QPushButton::clicked, this, &SideWindow::cmdBack_Click);
+  connect(bar_.cmdPrev, &QPushButton::clicked, this, &SideWindow::cmdPrev_Click);
+  connect(bar_.cmdNext, &QPushButton::clicked, this, &SideWindow::cmdNext_Click);
+  connect(bar_.cmdHist, &QPushButton::clicked, this, &SideWindow::cmdHist_Click);
+  connect(bar_.cmdHelp, &QPushButton::clicked, this, &SideWindow::cmdHelp_Click);
+  connect(bar_.cmdSecn, &QPushButton::clicked, this, &SideWindow::cmdSecn_Click);
+
+  new KeyPreview(
+      this, [this](int& key, int& shift) { Form_KeyDown(key, shift); }, [this](int& ch) { Form_KeyPress(ch); });
+}
+
+SideWindow::~SideWindow() = default;
+
+// ---- Commands -----------------------------------------------------------------------
+
+void SideWindow::cmdCont_Click() {
+  picHelp->hide();
+  handOver(*this, host_.mainWindow(), host_.waitOneSecond());
+  host_.navigateWeb1(host_.fileLocn() + pages::startPage(host_.screenSize()));
+}
+
+void SideWindow::goTo(SideWindowKind target) {
+  picHelp->hide();
+  windows_.openFrom(*this, target);
+}
+
+void SideWindow::cmdSearch_Click() { goTo(SideWindowKind::Search); }
+void SideWindow::cmdIndex_Click() { goTo(SideWindowKind::Index); }
+
+void SideWindow::cmdHist_Click() {
+  // In the history window itself the button shows the help instead.
+  if (kind_ == SideWindowKind::History)
+    cmdHelp_Click();
+  else
+    goTo(SideWindowKind::History);
+}
+
+void SideWindow::cmdBack_Click() {
+  picHelp->hide();
+  host_.goBackWeb1();
+}
+
+void SideWindow::cmdHelp_Click() { picHelp->setVisible(!picHelp->isVisible()); }
+void SideWindow::picHelp_Click() { picHelp->hide(); }
+
+void SideWindow::openInMainWindow(const QString& page) {
+  handOver(*this, host_.mainWindow(), host_.waitOneSecond());
+  host_.navigateWeb1(host_.fileLocn() + page);
+  hide();
+}
+
+// ---- Keys ---------------------------------------------------------------------------
+
+void SideWindow::Form_KeyDown(int& key, int& shift) {
+  picHelp->hide();
+  if (shift & keys::kAlt) {
+    if (key == keys::kQ) {
+      key = 0;
+      host_.AskQuit(this);
+    } else if (key == keys::kComma) {
+      key = 0;
+      cmdPrev_Click();
+    } else if (key == keys::kPeriod) {
+      key = 0;
+      cmdNext_Click();
+    }
+  }
+  if (key == keys::kEnter) enterPressed(key);
+}
+
+void SideWindow::Form_KeyPress(int& character) {
+  if (character == keys::kEscape) {
+    picHelp->hide();
+    character = 0;
+  }
+}
+
+// ---- Window -------------------------------------------------------------------------
+
+void SideWindow::changeEvent(QEvent* event) {
+  QWidget::changeEvent(event);
+  if (event->type() == QEvent::ActivationChange && isActiveWindow()) windows_.activated(*this);
+}
+
+void SideWindow::closeEvent(QCloseEvent* event) {
+  // The window never closes by itself: closing it means quitting the course.
+  event->ignore();
+  host_.AskQuit(this);
+}

@@ -1,0 +1,62 @@
+#pragma once
+// What the search, index and history windows share: they take the main window's place
+// on screen, carry its command bar (whose buttons mostly lead back to it), a help
+// picture, the same keys, and they never close on their own.
+#include "layout/commandbar.h"
+
+#include <QWidget>
+
+class QLabel;
+class SideWindowHost;
+class SideWindows;
+
+enum class SideWindowKind { Search, Index, History };
+
+class SideWindow : public QWidget {
+  Q_OBJECT
+ public:
+  SideWindow(SideWindowKind kind, SideWindowHost& host, SideWindows& windows);
+  ~SideWindow() override;
+
+  SideWindowKind kind() const { return kind_; }
+  // Its trigger page has arrived in the main browser: load what it shows (the first
+  // time, or every time where the window wants that) and show it.
+  virtual void openOnArrival(bool firstTime) = 0;
+
+  // Commands of the command bar.
+  void cmdCont_Click();
+  void cmdSearch_Click();  // index and history windows
+  void cmdIndex_Click();   // search window
+  void cmdBack_Click();
+  void cmdPrev_Click() { cmdBack_Click(); }
+  void cmdNext_Click() { cmdBack_Click(); }
+  void cmdHist_Click();
+  void cmdHelp_Click();
+  void cmdSecn_Click() { cmdHelp_Click(); }
+  void picHelp_Click();
+  void Form_KeyDown(int& keyCode, int& shift);
+  void Form_KeyPress(int& character);
+
+  const CommandBar& commandBar() const { return bar_; }
+  QLabel* help() const { return picHelp; }
+
+ protected:
+  // Enter, once the bar's keys are done with it. The index and history windows open the
+  // selected list item; the search window's text box and list have their own uses for it.
+  virtual void enterPressed(int& keyCode) = 0;
+  // Hands over to the main window, loads `page` of the course there and hides this window.
+  void openInMainWindow(const QString& page);
+
+  void changeEvent(QEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
+
+  SideWindowHost& host_;
+  SideWindows& windows_;
+
+ private:
+  void goTo(SideWindowKind target);
+
+  const SideWindowKind kind_;
+  CommandBar bar_;
+  QLabel* picHelp;
+};

@@ -1,0 +1,69 @@
+#include "sidewin/sidewindows.h"
+
+#include "sidewin/frmsplsh.h"
+#include "sidewin/handover.h"
+#include "sidewin/host.h"
+
+#include "logic/tickwait.h"
+
+SideWindows::SideWindows(SideWindowHost& host, Factory factory) : host_(host), factory_(std::move(factory)) {}
+SideWindows::~SideWindows() = default;
+
+SideWindow* SideWindows::window(SideWindowKind kind) {
+  auto& slot = windows_[index(kind)];
+  if (!slot) slot = factory_(kind, host_, *this);
+  return slot.get();
+}
+
+QString SideWindows::triggerPage(SideWindowKind kind) const {
+  switch (kind) {
+    case SideWindowKind::Search: return host_.fileLocn() + QStringLiteral("search.qx");
+    case SideWindowKind::Index: return host_.fileLocn() + QStringLiteral("index.qx");
+    case SideWindowKind::History: return host_.fileLocn() + QStringLiteral("hist.qx");
+  }
+  return {};
+}
+
+void SideWindows::openFromMain(SideWindowKind target) {
+  if (SideWindow* to = window(target)) handOver(host_.mainWindow(), *to, host_.waitOneSecond());
+  host_.navigateWeb1(triggerPage(target));
+}
+
+void SideWindows::openFrom(SideWindow& from, SideWindowKind target) {
+  // The main window first: the trigger page shows it on the way to the target.
+  handOver(from, host_.mainWindow(), host_.waitOneSecond());
+  if (SideWindow* to = window(target)) handOver(from, *to, host_.waitOneSecond());
+  host_.navigateWeb1(triggerPage(target));
+}
+
+void SideWindows::openOnArrival(SideWindowKind kind) {
+  host_.waitOneSecond()();
+  SideWindow* target = window(kind);
+  if (!target) return;
+  if (!splash_) splash_ = std::make_unique<frmSplsh>();
+  const bool firstTime = !loaded_[index(kind)];
+  // The flag goes up before the load, so a load that fails is not tried again.
+  if (firstTime) {
+    loaded_[index(kind)] = true;
+    splash_->showOver(host_.mainWindow());
+  }
+  target->openOnArrival(firstTime);
+  splash_->hide();
+}
+
+void SideWindows::show(SideWindow& window) {
+  window.show();
+  window.raise();
+  window.activateWindow();
+}
+
+void SideWindows::activated(SideWindow& window) {
+  host_.mainWindow().hide();
+  for (const auto& other : windows_)
+    if (other && other.get() != &window) other->hide();
+}
+
+void SideWindows::hideAll() {
+  for (auto it = windows_.rbegin(); it != windows_.rend(); ++it)  // history, index, search
+    if (*it) (*it)->hide();
+}

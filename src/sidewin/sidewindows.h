@@ -1,0 +1,49 @@
+#pragma once
+// The three side windows as the main window sees them: which exist, which trigger page
+// opens which, the first opening behind the splash, and one window on screen at a time.
+#include "sidewin/sidewindow.h"
+
+#include <QString>
+
+#include <array>
+#include <functional>
+#include <memory>
+
+class frmSplsh;
+
+class SideWindows {
+ public:
+  // Makes the window of a kind; nothing for a kind this program has no window for.
+  using Factory = std::function<std::unique_ptr<SideWindow>(SideWindowKind, SideWindowHost&, SideWindows&)>;
+  SideWindows(SideWindowHost& host, Factory factory);
+  ~SideWindows();
+
+  // The window of `kind`, created hidden on first use.
+  SideWindow* window(SideWindowKind kind);
+  SideWindow* existing(SideWindowKind kind) const { return windows_[index(kind)].get(); }
+  // SearchLoaded, IndexLoaded, HistLoaded: set at the first opening, for the whole run.
+  bool loaded(SideWindowKind kind) const { return loaded_[index(kind)]; }
+  QString triggerPage(SideWindowKind kind) const;
+
+  // The main window's Search and History: the target takes over, then its trigger page.
+  void openFromMain(SideWindowKind target);
+  // A side window's Search, Index and History: back through the main window.
+  void openFrom(SideWindow& from, SideWindowKind target);
+  // The trigger page of `kind` has arrived in the main browser.
+  void openOnArrival(SideWindowKind kind);
+
+  void show(SideWindow& window);
+  // A side window became active: it alone stays on screen.
+  void activated(SideWindow& window);
+  // The main window became active.
+  void hideAll();
+
+ private:
+  static size_t index(SideWindowKind kind) { return size_t(kind); }
+
+  SideWindowHost& host_;
+  Factory factory_;
+  std::array<std::unique_ptr<SideWindow>, 3> windows_;
+  std::array<bool, 3> loaded_{};
+  std::unique_ptr<frmSplsh> splash_;
+};

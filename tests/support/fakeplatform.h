@@ -1,0 +1,95 @@
+#pragma once
+// Small stand-ins for the browser and the rest of the platform, for tests of the windows'
+// own logic.
+#include "platform/browser.h"
+#include "platform/platform.h"
+#include "support/fakes.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QHash>
+#include <QStringList>
+#include <QWidget>
+
+#include <optional>
+
+class FakeBrowser : public Browser {
+  Q_OBJECT
+ public:
+  explicit FakeBrowser(QWidget* parent) : Browser(parent), view(new QWidget(parent)) {}
+
+  QWidget* widget() override { return view; }
+  QString locationUrl() const override { return location; }
+  std::optional<QString> linkHref(int i) const override {
+    if (i < 0 || i >= links.size()) return std::nullopt;
+    return links[i];
+  }
+  bool setLinkHref(int i, const QString& href) override {
+    if (i < 0 || i >= links.size()) return false;
+    links[i] = href;
+    return true;
+  }
+  bool loadSucceeded() const override { return succeeded; }
+  void navigate(const QString& url) override { calls << QStringLiteral("navigate ") + url; }
+  bool canGoBack() const override { return backwards; }
+  void goBack() override { calls << QStringLiteral("back"); }
+
+  // A document completes: `url` is the top-level location, `pageLinks` its link hrefs.
+  void arrive(const QString& url, const QStringList& pageLinks = {}) {
+    location = url;
+    links = pageLinks;
+    succeeded = true;
+    emit documentComplete();
+  }
+  // The load of `url` fails: the browser's error page, with links of its own, is on show.
+  void fail(const QString& url) {
+    location = url;
+    links = {QStringLiteral("chrome-error://chromewebdata/")};
+    succeeded = false;
+    emit documentComplete();
+  }
+
+  QWidget* view;
+  QString location;
+  QStringList links;
+  bool succeeded = true;
+  bool backwards = true;  // there is a page to go back to
+  QStringList calls;  // "navigate <url>" and "back", in order
+};
+
+// Where the tests' course "is served": nothing listens there, the fake browser never asks.
+inline const QString kCourseBase = QStringLiteral("http://127.0.0.1:1/qx_cbt/qx2/");
+
+// A platform of fakes; `ended` holds the exit code once the program has ended itself.
+// Given an application-data folder, it is set up for a reader of the course at kCourseBase.
+struct FakePlatform {
+  explicit FakePlatform(const QString& appData = {}) {
+    if (!appData.isEmpty()) {
+      env[QStringLiteral("APPDATA")] = appData;
+      env[QStringLiteral("TAVRIN_COURSE_BASE")] = kCourseBase;
+    }
+    platform.createBrowser = [this](QWidget* parent) { return browser = new FakeBrowser(parent); };
+    platform.messages = &messages;
+    platform.environment = [this](const char* name) { return env.value(QString::fromLatin1(name)); };
+    platform.anotherCopyRuns = [this] { return otherCopy; };
+    platform.screenSize = [this] { return screen; };
+    platform.endProcess = [this](int code) { ended = code; };
+    platform.removeFile = [this](const QString& path) { return canRemove && QFile::remove(path); };
+    platform.clock = &clock;
+    platform.processEvents = [this](int) {
+      ++eventRounds;
+      QCoreApplication::processEvents();
+    };
+    platform.programFolder = QStringLiteral("/opt/tavrin");
+  }
+  Platform platform;
+  FakeBrowser* browser = nullptr;
+  FakeMessageBoxes messages;
+  QHash<QString, QString> env;
+  bool otherCopy = false;
+  QSize screen{1280, 1024};
+  std::optional<int> ended;
+  bool canRemove = true;
+  FakeClock clock;
+  int eventRounds = 0;
+};
