@@ -61,15 +61,16 @@ SearchEngine::SearchEngine(const PageTable& pages, const WordTable& words) : Sea
   // Room for every name, and for the hit written past the last one that counts.
   out_.assign(nameCount_ + 1, 0);
 
-  // Every page costs at least one digit and a TAB, so this is room enough for all of them.
-  qsizetype listBytes = 0;
+  // A page costs at least one digit, and a TAB unless it ends its list: a list of n bytes
+  // holds at most (n + 1) / 2 pages.
+  qsizetype mostHits = 0;
   qsizetype wordBytes = 0;
   for (int k = 1; k <= kCapacity; ++k) {
-    listBytes += words.pages(k).size();
+    mostHits += (words.pages(k).size() + 1) / 2;
     wordBytes += words.word(k).size();
   }
   // Left uninitialised: only the part that is written is ever read.
-  hits_ = std::make_unique_for_overwrite<std::uint16_t[]>(size_t(listBytes / 2 + 1));
+  hits_ = std::make_unique_for_overwrite<std::uint16_t[]>(size_t(mostHits + 1));
   keys_.resize(wordBytes);
   std::uint16_t* hit = hits_.get();
   char* key = keys_.data();

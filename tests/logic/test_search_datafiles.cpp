@@ -3,7 +3,11 @@
 #include "logic/datafiles.h"
 #include "support/lines.h"
 
+#include <QRegularExpression>
+#include <QTemporaryDir>
 #include <QTest>
+
+#include <sys/stat.h>
 
 using search::kCapacity;
 
@@ -209,6 +213,33 @@ class TestSearchDataFiles : public QObject {
     QVERIFY(pages.file(1).isEmpty());
     QVERIFY(words.pages(kCapacity).isEmpty());
     QCOMPARE(pages.status().lines, 0);
+  }
+
+  // Only a regular file is read whole; a FIFO would keep the reading waiting for ever.
+  void readWholeFileReadsOnlyRegularFiles() {
+    QTemporaryDir dir;
+    const QString file = dir.filePath("files.qx"), fifo = dir.filePath("fifo.qx");
+    QFile f(file);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write("1\tqxa.qx\tStart\r\n");
+    f.close();
+    QCOMPARE(search::readWholeFile(file), std::optional<QByteArray>("1\tqxa.qx\tStart\r\n"));
+    QCOMPARE(search::readWholeFile(dir.filePath("missing.qx")), std::nullopt);  // quietly
+    QVERIFY(::mkfifo(QFile::encodeName(fifo).constData(), 0600) == 0);
+    QTest::ignoreMessage(QtWarningMsg, QRegularExpression("not a regular file.*fifo.qx"));
+    QCOMPARE(search::readWholeFile(fifo), std::nullopt);
+    QTest::ignoreMessage(QtWarningMsg, QRegularExpression("not a regular file"));
+    QCOMPARE(search::readWholeFile(dir.path()), std::nullopt);
+  }
+
+  void readingThatEndsEarlySaysWhereAndWhy() {
+    const auto pages = search::PageTable::read(crlf({"1\tqxa.qx\tA", "x\tqxb.qx\tB", "3\tqxc.qx\tC"}));
+    QTest::ignoreMessage(QtWarningMsg, QRegularExpression("files.qx.*line 2.*does not convert"));
+    search::logReadStatus(QStringLiteral("files.qx"), pages.status());
+    search::ReadStatus full;
+    full.tooMany = true;
+    QTest::ignoreMessage(QtWarningMsg, QRegularExpression("words.qx.*more than 12400 lines"));
+    search::logReadStatus(QStringLiteral("words.qx"), full);
   }
 };
 

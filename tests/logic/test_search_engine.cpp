@@ -157,6 +157,24 @@ class TestSearchEngine : public QObject {
     }
   }
 
+  // The shortest lists there are: one digit and no final TAB, one byte per page, on every
+  // line of a full word file. The engine must find room for all of them.
+  void oneDigitListsWithoutTheirFinalTab() {
+    QByteArray files;
+    for (int p = 1; p <= 9; ++p) files += QByteArray::number(p) + "\tqx0" + QByteArray::number(p) + ".qx\tT\r\n";
+    QByteArray words;
+    for (int k = 1; k <= kCapacity; ++k)
+      words += QByteArray(1, char('A' + k % 26)) + QByteArray::number(k) + "\t" + QByteArray::number(1 + k % 9) + "\r\n";
+    Searches s(files, words);
+    for (const QString& input : {u"a"_qs, u"b c"_qs, u"z1"_qs, u"q 1"_qs}) {
+      Pages byReference, byEngine;
+      s.reference.search(input, byReference);
+      s.engine.search(input, byEngine);
+      QCOMPARE(byEngine, byReference);
+      QVERIFY(!byReference.empty() || input == u"q 1");
+    }
+  }
+
   void engineAgreesWithThePlainSearch_data() {
     QTest::addColumn<bool>("messy");
     QTest::addColumn<quint64>("seed");

@@ -234,6 +234,55 @@ class TestArrival : public QObject {
     QCOMPARE(fake->browser->calls.last(), "navigate " + kBase + "mod07d.qx");
   }
 
+  void backWithNothingToGoBackToLeavesNoMark() {
+    frmQX& w = startReader();
+    fake->browser->arrive(kBase + "qxd.qx", {kBase + "s", kBase + "p", kBase + "qx070001.qx"});
+    fake->browser->backwards = false;  // the first page
+    w.cmdBack_Click();
+    QVERIFY(!w.viewer().BackPressed);
+    QVERIFY(fake->browser->calls.isEmpty());
+    // >> to a module's entry page then goes on to its class page, not back.
+    w.cmdNext_Click();
+    fake->browser->arrive(kBase + "qx070001.qx", {kBase + "s1", kBase + "p1", kBase + "n1"});
+    QCOMPARE(fake->browser->calls.last(), "navigate " + kBase + "mod07d.qx");
+  }
+
+  void failedLoadIsNotAVisitAndKeepsTheLastPagesCommands_data() {
+    QTest::addColumn<QString>("page");
+    QTest::newRow("ordinary page") << "qx070003.qx";
+    QTest::newRow("module entry page") << "qx070001.qx";
+    QTest::newRow("start page") << "qxa.qx";
+  }
+  void failedLoadIsNotAVisitAndKeepsTheLastPagesCommands() {
+    QFETCH(QString, page);
+    frmQX& w = startReader();
+    fake->browser->arrive(kBase + "qx060005.qx", {kBase + "s0", kBase + "p0", kBase + "n0"});
+    const QByteArray logBefore = history();
+    const ViewerState before = w.viewer();
+    w.hide();  // as when a side window sent the browser on
+    fake->browser->calls.clear();
+    fake->browser->fail(kBase + page);
+    fake->browser->fail(kBase + page);  // and its retry
+    QVERIFY(w.isVisible());
+    QCOMPARE(history(), logBefore);
+    QVERIFY(fake->browser->calls.isEmpty());  // not sent on to a class page either
+    QCOMPARE(w.viewer().CurrentPage, before.CurrentPage);
+    QCOMPARE(w.viewer().SecnLink, kBase + "s0");
+    QCOMPARE(w.viewer().NextLink, kBase + "n0");
+    w.cmdSecn_Click();
+    QCOMPARE(fake->browser->calls.last(), "navigate " + kBase + "s0");
+  }
+
+  void triggerPageWhoseLoadFailedStillOpensItsWindow() {
+    QTemporaryDir program;
+    frmQX& w = startReader();
+    fake->platform.programFolder = program.path();  // no data files: an empty search
+    fake->browser->fail(kBase + "search.qx");
+    QVERIFY(w.sideWindows().loaded(SideWindowKind::Search));
+    QVERIFY(w.sideWindows().window(SideWindowKind::Search)->isVisible());
+    QCOMPARE(w.viewer().CurrentPage, QStringLiteral("search.qx"));
+  }
+
   void courseArrivalShowsAHiddenWindowButABlankPageDoesNot() {
     frmQX& w = startReader();
     QVERIFY(!w.isVisible());
