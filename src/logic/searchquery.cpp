@@ -14,6 +14,8 @@ QStringView trimSpaces(QStringView s) {
   return s.sliced(b, e - b);
 }
 
+}  // namespace
+
 Term toTerm(QStringView text) {
   bool ok = true;
   QByteArray bytes = cp1252::encode(text, '?', &ok);
@@ -21,8 +23,6 @@ Term toTerm(QStringView text) {
   for (char& c : bytes) c = char(cp1252::upper(static_cast<unsigned char>(c)));
   return bytes;
 }
-
-}  // namespace
 
 QByteArrayView trimSpaces(QByteArrayView w) {
   qsizetype b = 0;

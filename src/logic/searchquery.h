@@ -39,6 +39,9 @@ struct Query {
 // space is the second term, and any further words are ignored.
 Query parseQuery(QStringView input);
 
+// `text` as a term, as it is, spaces included.
+Term toTerm(QStringView text);
+
 // `word` without the spaces at both of its ends.
 QByteArrayView trimSpaces(QByteArrayView word);
 

@@ -1,0 +1,137 @@
+// Opening the history window at full capacity: a log of 12400 records looked up in a
+// catalogue of 12400 pages, from the files' bytes to the finished list, beside the plain
+// list that compares every record with every catalogue name. Before anything is timed,
+// both must give the same items in the same order.
+#include "support/coursedata.h"
+
+#include "logic/historylist.h"
+#include "logic/datafiles.h"
+#include "support/straighthistory.h"
+
+#include <QFile>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+
+namespace {
+
+struct Fixture {
+  QByteArray log, filesQx;
+  QTemporaryDir dir;
+  QString logPath, filesPath;
+};
+Fixture* fx = nullptr;
+
+void writeFile(const QString& path, const QByteArray& bytes) {
+  QFile f(path);
+  if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size()) {
+    std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
+    std::exit(1);
+  }
+}
+
+// A reader's visits: runs of pages through a module, jumps to other modules, going back,
+// now and then a start or contents page (not in the catalogue) or a page typed in capitals.
+QByteArray makeLog(int records) {
+  QRandomGenerator rnd(1207);
+  QByteArray log;
+  int module = 1, page = 1;
+  for (int n = 0; n < records; ++n) {
+    const int step = int(rnd.bounded(100));
+    if (step < 70)
+      ++page;
+    else if (step < 80)
+      page = qMax(1, page - 1);
+    else if (step < 90) {
+      module = int(rnd.bounded(1, 25));
+      page = int(rnd.bounded(1, 520));
+    }
+    QByteArray name;
+    if (step >= 97)
+      name = QByteArray(step == 99 ? "qxcr" : "qx") + char('a' + rnd.bounded(7)) + ".qx";
+    else
+      name = "qx" + QByteArray::number(module).rightJustified(2, '0') +
+             QByteArray::number(page).rightJustified(4, '0') + ".qx";
+    if (step == 96) name = name.toUpper();
+    log += '"' + name + "\"\r\n";
+  }
+  return log;
+}
+
+bool same(const history::HistoryList& list, const history::StraightList& straight) {
+  if (list.titled() != straight.titled || list.tooManyRecords() != straight.tooManyRecords ||
+      size_t(list.size()) != straight.items.size())
+    return false;
+  for (int i = 0; i < list.size(); ++i)
+    if (list.textBytes(i) != straight.items[size_t(i)].text || list.histPage(i) != straight.items[size_t(i)].histPage)
+      return false;
+  return true;
+}
+
+void openList(benchmark::State& state) {
+  int items = 0;
+  for (auto _ : state) {
+    const history::HistoryList list = history::HistoryList::load(fx->log, fx->filesQx);
+    items = list.size();
+    benchmark::DoNotOptimize(list);
+  }
+  state.counters["items"] = items;
+}
+
+void openListFromDisk(benchmark::State& state) {
+  int items = 0;
+  for (auto _ : state) {
+    const history::HistoryList list = history::HistoryList::load(search::readWholeFile(fx->logPath).value_or(""),
+                                                                 search::readWholeFile(fx->filesPath));
+    items = list.size();
+    benchmark::DoNotOptimize(list);
+  }
+  state.counters["items"] = items;
+}
+
+void openStraight(benchmark::State& state) {
+  size_t items = 0;
+  for (auto _ : state) {
+    const history::StraightList list = history::straightLoad(fx->log, fx->filesQx);
+    items = list.items.size();
+    benchmark::DoNotOptimize(list);
+  }
+  state.counters["items"] = double(items);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  benchmark::Initialize(&argc, argv);
+  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+
+  Fixture fixture;
+  fx = &fixture;
+  coursedata::Options options;
+  options.words = 10;  // only the catalogue is needed
+  options.longestList = 5;
+  fx->filesQx = coursedata::generate(options).filesQx;
+  fx->log = makeLog(history::kCapacity);
+  fx->logPath = fx->dir.filePath("history.qx");
+  fx->filesPath = fx->dir.filePath("files.qx");
+  writeFile(fx->logPath, fx->log);
+  writeFile(fx->filesPath, fx->filesQx);
+
+  const history::HistoryList list = history::HistoryList::load(fx->log, fx->filesQx);
+  std::fprintf(stderr, "history.qx %lld bytes, files.qx %lld bytes; %d items listed\n",
+               static_cast<long long>(fx->log.size()), static_cast<long long>(fx->filesQx.size()), list.size());
+  if (!list.titled() || !same(list, history::straightLoad(fx->log, fx->filesQx))) {
+    std::fprintf(stderr, "the history list is not the same as the plain one\n");
+    return 1;
+  }
+
+  benchmark::RegisterBenchmark("history/open/straight", openStraight)->Unit(benchmark::kMillisecond);
+  benchmark::RegisterBenchmark("history/open/list", openList)->Unit(benchmark::kMillisecond);
+  benchmark::RegisterBenchmark("history/open/list_from_disk", openListFromDisk)->Unit(benchmark::kMillisecond);
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  return 0;
+}
