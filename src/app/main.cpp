@@ -43,7 +43,5 @@ int main(int argc, char* argv[]) {
 
   frmQX reader(platform);
   if (!reader.Form_Load()) return 0;
-  // Open full-screen-sized: the first page was chosen for the whole screen.
-  reader.showMaximized();
   return app.exec();
 }

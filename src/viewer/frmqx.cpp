@@ -114,6 +114,9 @@ bool frmQX::Form_Load() {
                              MessageBoxes::Icon::Warning});
   }
   if (!platform_.anotherCopyRuns()) {
+    // Open full-screen-sized, as the first page is chosen for the whole screen, and before
+    // that page loads: the browser then lays it out once, at its final size.
+    showMaximized();
     LastBit();
     return true;
   }

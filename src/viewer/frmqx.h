@@ -30,7 +30,7 @@ class frmQX : public QWidget, public SideWindowHost {
   explicit frmQX(Platform& platform, QWidget* parent = nullptr);
   ~frmQX() override;
 
-  // Start-up. Returns true when this copy is the reader and its window should be shown;
+  // Start-up. Returns true when this copy is the reader, whose window is then on screen;
   // otherwise the copy has already ended (or, under a test's fake, would have).
   bool Form_Load();
   void LastBit();
