@@ -125,22 +125,23 @@ WordTable WordTable::read(QByteArray bytes) {
   return t;
 }
 
-std::optional<QByteArray> readWholeFile(const QString& path) {
-  // Only a regular file: reading a FIFO or a device whole could wait for ever.
-  if (const FileState state = fileState(path); state != FileState::File) {
-    if (state != FileState::Missing) qCWarning(lcSearch) << "not a regular file, not read:" << path;
+std::optional<QByteArray> readWholeFile(const QString& path, QString* why) {
+  const auto fail = [why](QString reason) {
+    if (why) *why = std::move(reason);
     return std::nullopt;
+  };
+  // Only a regular file: reading a FIFO or a device whole could wait for ever.
+  switch (fileState(path, why)) {
+    case FileState::File: break;
+    case FileState::Missing: return fail(QStringLiteral("there is no such file"));
+    case FileState::Folder: return fail(QStringLiteral("it is a folder"));
+    case FileState::Other: return fail(QStringLiteral("it is not a regular file"));
+    case FileState::Unreadable: return std::nullopt;
   }
   QFile file(path);
-  if (!file.open(QIODevice::ReadOnly)) {
-    qCWarning(lcSearch) << "cannot open" << path << ":" << file.errorString();
-    return std::nullopt;
-  }
+  if (!file.open(QIODevice::ReadOnly)) return fail(file.errorString());
   QByteArray bytes = file.readAll();
-  if (file.error() != QFileDevice::NoError) {
-    qCWarning(lcSearch) << "cannot read" << path << ":" << file.errorString();
-    return std::nullopt;
-  }
+  if (file.error() != QFileDevice::NoError) return fail(file.errorString());
   return bytes;
 }
 

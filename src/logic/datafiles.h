@@ -114,9 +114,9 @@ class WordTable {
   ReadStatus status_;
 };
 
-// The whole content of a regular file, or nothing when it is not one or cannot be read
-// (logged, unless the file is simply not there).
-std::optional<QByteArray> readWholeFile(const QString& path);
+// The whole content of a regular file, or nothing when it is not one or cannot be read;
+// `why` (when given) then says why.
+std::optional<QByteArray> readWholeFile(const QString& path, QString* why = nullptr);
 
 // Logs why reading the file at `path` ended early, if it did.
 void logReadStatus(const QString& path, const ReadStatus& status);

@@ -2,37 +2,18 @@
 
 #include "layout/design.h"
 #include "layout/fonts.h"
+#include "layout/rowsmodel.h"
 #include "logic/codepage.h"
+#include "logic/logging.h"
 #include "logic/presence.h"
 #include "platform/messageboxes.h"
 #include "sidewin/host.h"
 #include "sidewin/sidewindows.h"
 
-#include <QAbstractListModel>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
 #include <QPushButton>
-
-// The result list as a model over the found page entries: rows are only turned into
-// text when the view shows them, so thousands of results fill the list at once.
-class SearchResultsModel : public QAbstractListModel {
- public:
-  SearchResultsModel(const search::PageTable& pages, const std::vector<int>& rows, QObject* parent)
-      : QAbstractListModel(parent), pages_(pages), rows_(rows) {}
-
-  int rowCount(const QModelIndex& parent) const override { return parent.isValid() ? 0 : int(rows_.size()); }
-  QVariant data(const QModelIndex& index, int role) const override {
-    if (role != Qt::DisplayRole || !index.isValid() || size_t(index.row()) >= rows_.size()) return {};
-    return cp1252::decode(pages_.title(rows_[size_t(index.row())])) + u' ';
-  }
-  void beginReplace() { beginResetModel(); }
-  void endReplace() { endResetModel(); }
-
- private:
-  const search::PageTable& pages_;
-  const std::vector<int>& rows_;
-};
 
 frmSearch::frmSearch(SideWindowHost& host, SideWindows& windows)
     : SideWindow(SideWindowKind::Search, host, windows) {
@@ -59,7 +40,9 @@ frmSearch::frmSearch(SideWindowHost& host, SideWindows& windows)
   lbResults->setUniformItemSizes(true);  // rows are laid out without measuring each one
   lbResults->setEditTriggers(QAbstractItemView::NoEditTriggers);
   lbResults->setSelectionMode(QAbstractItemView::SingleSelection);
-  model_ = new SearchResultsModel(pages_, SearchResults, this);
+  model_ = new RowsModel([this] { return int(SearchResults.size()); },
+                         [this](int row) { return cp1252::decode(pages_.title(SearchResults[size_t(row)])) + u' '; },
+                         this);
   lbResults->setModel(model_);
   help()->raise();  // the help picture covers the controls made after it
 
@@ -91,10 +74,10 @@ void frmSearch::openOnArrival(bool firstTime) {
 
 void frmSearch::LoaderUp() {
   pages_ = search::PageTable::read(readDataFile(QStringLiteral("files.qx")));
-  search::logReadStatus(QStringLiteral("files.qx"), pages_.status());
+  search::logReadStatus(host_.programFolder() + QStringLiteral("/files.qx"), pages_.status());
   if (pages_.status().tooMany) tellTooMany(QStringLiteral("Too many files!"));
   words_ = search::WordTable::read(readDataFile(QStringLiteral("words.qx")));
-  search::logReadStatus(QStringLiteral("words.qx"), words_.status());
+  search::logReadStatus(host_.programFolder() + QStringLiteral("/words.qx"), words_.status());
   if (words_.status().tooMany) tellTooMany(QStringLiteral("Too many words!"));
   engine_ = search::SearchEngine(pages_, words_);
   windows_.show(*this);
@@ -103,8 +86,14 @@ void frmSearch::LoaderUp() {
 QByteArray frmSearch::readDataFile(const QString& name) {
   // A file that is not there leaves its tables empty; the search then finds nothing.
   const QString path = host_.programFolder() + u'/' + name;
-  if (!host_.fileExists()(path, this)) return {};
-  return search::readWholeFile(path).value_or(QByteArray());
+  if (!host_.fileExists()(path, this)) {
+    qCWarning(lcSearch) << "no" << path << ": the search finds nothing in it";
+    return {};
+  }
+  QString why;
+  const std::optional<QByteArray> bytes = search::readWholeFile(path, &why);
+  if (!bytes) qCWarning(lcSearch) << "cannot read" << path << ":" << why;
+  return bytes.value_or(QByteArray());
 }
 
 void frmSearch::tellTooMany(const QString& text) {
@@ -117,9 +106,7 @@ void frmSearch::cmdFTS_Click() {
   std::vector<int> found;
   found.reserve(SearchResults.capacity());
   if (!engine_.search(txtInput->text(), found)) return;  // blank: the list stays as it is
-  model_->beginReplace();
-  SearchResults.swap(found);
-  model_->endReplace();
+  model_->replace([&] { SearchResults.swap(found); });
   lblFound->setText(QStringLiteral("Found:  %1 pages").arg(SearchResults.size()));
 }
 
@@ -141,15 +128,7 @@ void frmSearch::enterPressed(int& key) {
 
 // ---- Layout -------------------------------------------------------------------------
 
-void frmSearch::resizeEvent(QResizeEvent* event) {
-  SideWindow::resizeEvent(event);
-  Form_Resize();
-}
-
-void frmSearch::Form_Resize() {
-  if (!(windowState() & (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen)) && x() < 0)
-    move(design::kOffscreenRescue);
-  const int w = width(), h = height();
+void frmSearch::fitControls(int w, int h) {
   lbResults->resize(qRound(0.95 * w), qRound(0.8 * h));
   cmdFTS->move(qRound(0.88 * w), cmdFTS->y());
   // The box grows with the window but never runs under the button, and in a very narrow

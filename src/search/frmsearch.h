@@ -12,7 +12,7 @@ class QLabel;
 class QLineEdit;
 class QListView;
 class QPushButton;
-class SearchResultsModel;
+class RowsModel;
 
 class frmSearch : public SideWindow {
   Q_OBJECT
@@ -36,10 +36,9 @@ class frmSearch : public SideWindow {
 
  protected:
   void enterPressed(int& keyCode) override;
-  void resizeEvent(QResizeEvent* event) override;
+  void fitControls(int width, int height) override;
 
  private:
-  void Form_Resize();
   QByteArray readDataFile(const QString& name);
   void tellTooMany(const QString& text);
 
@@ -48,7 +47,7 @@ class frmSearch : public SideWindow {
   QLabel* lblSearch;
   QLabel* lblFound;
   QListView* lbResults;
-  SearchResultsModel* model_;
+  RowsModel* model_;
 
   search::PageTable pages_;
   search::WordTable words_;

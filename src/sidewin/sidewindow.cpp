@@ -130,6 +130,17 @@ void SideWindow::Form_KeyPress(int& character) {
 
 // ---- Window -------------------------------------------------------------------------
 
+void SideWindow::resizeEvent(QResizeEvent* event) {
+  QWidget::resizeEvent(event);
+  Form_Resize();
+}
+
+void SideWindow::Form_Resize() {
+  if (!(windowState() & (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen)) && x() < 0)
+    move(design::kOffscreenRescue);
+  fitControls(width(), height());
+}
+
 void SideWindow::changeEvent(QEvent* event) {
   QWidget::changeEvent(event);
   if (event->type() == QEvent::ActivationChange && isActiveWindow()) windows_.activated(*this);

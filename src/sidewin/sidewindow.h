@@ -46,7 +46,10 @@ class SideWindow : public QWidget {
   virtual void enterPressed(int& keyCode) = 0;
   // Hands over to the main window, loads `page` of the course there and hides this window.
   void openInMainWindow(const QString& page);
+  // Sizes the window's own controls to a client area of `width` x `height` pixels.
+  virtual void fitControls(int width, int height) = 0;
 
+  void resizeEvent(QResizeEvent* event) override;
   void changeEvent(QEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
 
@@ -55,6 +58,7 @@ class SideWindow : public QWidget {
 
  private:
   void goTo(SideWindowKind target);
+  void Form_Resize();
 
   const SideWindowKind kind_;
   CommandBar bar_;

@@ -9,6 +9,8 @@
 #include "logic/startup.h"
 #include "platform/browser.h"
 #include "platform/messageboxes.h"
+#include "history/frmhist.h"
+#include "search/frmindex.h"
 #include "search/frmsearch.h"
 #include "sidewin/handover.h"
 
@@ -23,8 +25,8 @@ namespace {
 std::unique_ptr<SideWindow> makeSideWindow(SideWindowKind kind, SideWindowHost& host, SideWindows& windows) {
   switch (kind) {
     case SideWindowKind::Search: return std::make_unique<frmSearch>(host, windows);
-    case SideWindowKind::Index:
-    case SideWindowKind::History: break;  // not part of this reader yet: their trigger pages only show
+    case SideWindowKind::Index: return std::make_unique<frmIndex>(host, windows);
+    case SideWindowKind::History: return std::make_unique<frmHist>(host, windows);
   }
   return nullptr;
 }

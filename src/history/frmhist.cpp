@@ -1,0 +1,96 @@
+#include "history/frmhist.h"
+
+#include "layout/design.h"
+#include "layout/rowsmodel.h"
+#include "logic/codepage.h"
+#include "logic/filestate.h"
+#include "logic/historylog.h"
+#include "logic/logging.h"
+#include "logic/presence.h"
+#include "platform/messageboxes.h"
+#include "sidewin/host.h"
+#include "sidewin/sidewindows.h"
+
+#include <QLabel>
+#include <QListView>
+
+frmHist::frmHist(SideWindowHost& host, SideWindows& windows) : SideWindow(SideWindowKind::History, host, windows) {
+  lbResults = new QListView(this);
+  lbResults->setObjectName(QStringLiteral("lbResults"));
+  lbResults->setGeometry(design::kHistResults);
+  lbResults->setUniformItemSizes(true);
+  lbResults->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  lbResults->setSelectionMode(QAbstractItemView::SingleSelection);
+  model_ = new RowsModel([this] { return list_.size(); }, [this](int row) { return list_.text(row); }, this);
+  lbResults->setModel(model_);
+  help()->raise();
+  setTabOrder(lbResults, commandBar().cmdCont);
+  lbResults->setFocus();
+
+  connect(lbResults, &QListView::doubleClicked, this, &frmHist::lbResults_DblClick);
+}
+
+frmHist::~frmHist() = default;
+
+QString frmHist::HistPage(int row) const { return cp1252::decode(list_.histPage(row)); }
+
+void frmHist::openOnArrival(bool) { LoadHist(); }
+
+void frmHist::LoadHist() {
+  model_->replace([&] { list_ = {}; });
+  history::HistoryList list;
+  list.setLog(readLog().value_or(QByteArray()));
+  if (list.tooManyRecords()) tell(QStringLiteral("Too many History entries!"));
+  list.lookUpTitles(readCatalogue());
+  if (list.catalogueStatus() && list.catalogueStatus()->tooMany) tell(QStringLiteral("Too many files!"));
+  model_->replace([&] { list_ = std::move(list); });
+  lbResults->clearSelection();
+  lbResults->setCurrentIndex({});
+  windows_.show(*this);
+}
+
+std::optional<QByteArray> frmHist::readLog() {
+  const QString path = historylog::pathIn(host_.userDir());
+  if (!host_.fileExists()(path, this)) {
+    // No log is an empty history; a folder where the log should be is worth saying.
+    if (fileState(path) != FileState::Folder) return std::nullopt;
+  }
+  QString why;
+  std::optional<QByteArray> log = search::readWholeFile(path, &why);
+  if (!log) {
+    qCWarning(lcHistory) << "cannot read" << path << ":" << why;
+    tell(QStringLiteral("Your reading history cannot be read:\n%1\n\n%2.").arg(path, why));
+  }
+  return log;
+}
+
+std::optional<QByteArray> frmHist::readCatalogue() {
+  const QString path = host_.programFolder() + QStringLiteral("/files.qx");
+  if (!host_.fileExists()(path, this)) {
+    qCWarning(lcHistory) << "no" << path << ": the history lists its records without titles";
+    return std::nullopt;
+  }
+  QString why;
+  std::optional<QByteArray> bytes = search::readWholeFile(path, &why);
+  if (!bytes) qCWarning(lcHistory) << "cannot read" << path << ":" << why;
+  return bytes;
+}
+
+void frmHist::tell(const QString& text) {
+  host_.messages().ask({text, QStringLiteral("Tavrin"), MessageBoxes::Buttons::Ok, MessageBoxes::Icon::None, this});
+}
+
+void frmHist::lbResults_DblClick() {
+  const QModelIndexList selected = lbResults->selectionModel()->selectedIndexes();
+  if (selected.isEmpty()) return;
+  const QString page = list_.pageToOpen(selected.first().row());
+  if (page.isEmpty()) return;
+  openInMainWindow(page);
+}
+
+void frmHist::enterPressed(int& key) {
+  key = 0;
+  lbResults_DblClick();
+}
+
+void frmHist::fitControls(int w, int h) { lbResults->resize(qRound(0.95 * w), qRound(0.8 * h)); }

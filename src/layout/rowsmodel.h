@@ -1,0 +1,31 @@
+#pragma once
+// A list model over rows that live elsewhere: a row becomes text only when the view shows
+// it, so a list of thousands of rows is filled at once. The owner of the rows calls
+// replace() around every change of them.
+#include <QAbstractListModel>
+
+#include <functional>
+#include <utility>
+
+class RowsModel : public QAbstractListModel {
+ public:
+  RowsModel(std::function<int()> count, std::function<QString(int row)> text, QObject* parent)
+      : QAbstractListModel(parent), count_(std::move(count)), text_(std::move(text)) {}
+
+  int rowCount(const QModelIndex& parent = {}) const override { return parent.isValid() ? 0 : count_(); }
+  QVariant data(const QModelIndex& index, int role) const override {
+    if (role != Qt::DisplayRole || !index.isValid() || index.row() >= count_()) return {};
+    return text_(index.row());
+  }
+
+  template <typename Change>
+  void replace(Change change) {
+    beginResetModel();
+    change();
+    endResetModel();
+  }
+
+ private:
+  std::function<int()> count_;
+  std::function<QString(int)> text_;
+};

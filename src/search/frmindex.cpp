@@ -1,0 +1,114 @@
+#include "search/frmindex.h"
+
+#include "layout/design.h"
+#include "layout/fonts.h"
+#include "layout/rowsmodel.h"
+#include "logic/logging.h"
+#include "logic/presence.h"
+#include "platform/messageboxes.h"
+#include "search/frmsearch.h"
+#include "sidewin/handover.h"
+#include "sidewin/host.h"
+#include "sidewin/sidewindows.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QListView>
+
+frmIndex::frmIndex(SideWindowHost& host, SideWindows& windows) : SideWindow(SideWindowKind::Index, host, windows) {
+  const QFont font = designFont(13);  // 9.75 points
+  txtInput = new QLineEdit(this);
+  txtInput->setObjectName(QStringLiteral("txtInput"));
+  txtInput->setFont(font);
+  txtInput->setGeometry(design::kTxtInput);
+  lblIndex = new QLabel(QStringLiteral("Index Results:"), this);
+  lblIndex->setFont(font);
+  lblIndex->setGeometry(design::kLblSearch);
+  lblFound = new QLabel(QStringLiteral("Found:"), this);
+  lblFound->setObjectName(QStringLiteral("lblFound"));
+  lblFound->setFont(font);
+  lblFound->setGeometry(design::kLblFound);
+  lbResults = new QListView(this);
+  lbResults->setObjectName(QStringLiteral("lbResults"));
+  lbResults->setGeometry(design::kLbResults);
+  lbResults->setUniformItemSizes(true);  // rows are laid out without measuring each one
+  lbResults->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  lbResults->setSelectionMode(QAbstractItemView::SingleSelection);
+  model_ = new RowsModel([this] { return int(rows_.size()); },
+                         [this](int row) { return WordText.row(rows_[size_t(row)]); }, this);
+  lbResults->setModel(model_);
+  help()->raise();
+
+  setTabOrder(txtInput, lbResults);
+  setTabOrder(lbResults, commandBar().cmdCont);
+  txtInput->setFocus();
+
+  connect(txtInput, &QLineEdit::textChanged, this, &frmIndex::txtInput_Change);
+  connect(lbResults, &QListView::doubleClicked, this, &frmIndex::lbResults_DblClick);
+}
+
+frmIndex::~frmIndex() = default;
+
+void frmIndex::openOnArrival(bool firstTime) {
+  if (firstTime)
+    LoadWords();
+  else
+    windows_.show(*this);
+}
+
+void frmIndex::LoadWords() {
+  // A file that is not there leaves the list empty: every filter finds no word.
+  const QString path = host_.programFolder() + QStringLiteral("/words.qx");
+  QByteArray bytes;
+  if (host_.fileExists()(path, this)) {
+    QString why;
+    if (auto read = search::readWholeFile(path, &why))
+      bytes = std::move(*read);
+    else
+      qCWarning(lcSearch) << "cannot read" << path << ":" << why;
+  } else {
+    qCWarning(lcSearch) << "no" << path << ": the index lists no word";
+  }
+  const search::WordTable words = search::WordTable::read(std::move(bytes));
+  search::logReadStatus(path, words.status());
+  if (words.status().tooMany)
+    host_.messages().ask(
+        {QStringLiteral("Too many words!"), QStringLiteral("Tavrin"), MessageBoxes::Buttons::Ok, MessageBoxes::Icon::None, this});
+  model_->replace([&] {
+    WordText = search::WordIndex(words);
+    rows_ = {};
+  });
+  windows_.show(*this);
+}
+
+void frmIndex::txtInput_Change() {
+  model_->replace([&] { rows_ = WordText.filter(txtInput->text()); });
+  lblFound->setText(search::WordIndex::foundText(qsizetype(rows_.size())));
+}
+
+void frmIndex::lbResults_DblClick() {
+  const QModelIndexList selected = lbResults->selectionModel()->selectedIndexes();
+  if (selected.isEmpty()) return;
+  const QString word = WordText.handOver(rows_[size_t(selected.first().row())]);
+  handOver(*this, host_.mainWindow(), host_.waitOneSecond());
+  auto* search = qobject_cast<frmSearch*>(windows_.window(SideWindowKind::Search));
+  if (search) {
+    handOver(*this, *search, host_.waitOneSecond());
+    // Searched at once, though the search data may only load when its window opens: the
+    // first time, the word waits in the text box with nothing found yet.
+    search->input()->setText(word);
+    search->cmdFTS_Click();
+  }
+  host_.navigateWeb1(windows_.triggerPage(SideWindowKind::Search));
+  hide();
+}
+
+void frmIndex::enterPressed(int& key) {
+  key = 0;
+  lbResults_DblClick();
+}
+
+void frmIndex::fitControls(int w, int h) {
+  lbResults->resize(qRound(0.95 * w), qRound(0.8 * h));
+  txtInput->resize(qRound(0.8 * w), txtInput->height());
+}
