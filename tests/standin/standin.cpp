@@ -9,8 +9,8 @@
 // "name=<path>", "prev=<n>", "end=<n>". With --once it then lets go of the blocks and
 // ends. Otherwise it shows its window, reports "shown <window id>" and "active" /
 // "inactive" as it gains and loses activation, and reads commands from its standard
-// input: "report" reports the blocks again, "quit" (or the end of input) lets go of the
-// blocks and ends.
+// input: "report" reports the blocks again, "quit" lets go of the blocks and ends. Without
+// "quit" it runs until it is killed.
 #include "logic/blocks.h"
 #include "platform/posixblocks.h"
 
@@ -120,7 +120,7 @@ int main(int argc, char* argv[]) {
     char buffer[256];
     const ssize_t n = ::read(STDIN_FILENO, buffer, sizeof buffer);
     if (n <= 0) {
-      QApplication::quit();
+      input.setEnabled(false);  // run on until killed
       return;
     }
     pending.append(buffer, n);
