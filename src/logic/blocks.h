@@ -14,14 +14,13 @@ namespace blocks {
 
 enum class Block { QXwav, AmpvalePrev, AmpvaleEnd, AmpvaleName };
 // The order in which the blocks are opened and released.
-inline constexpr std::array<Block, 4> kAll = {Block::QXwav, Block::AmpvalePrev, Block::AmpvaleEnd,
-                                               Block::AmpvaleName};
+inline constexpr std::array<Block, 4> kAll = {Block::QXwav, Block::AmpvalePrev, Block::AmpvaleEnd, Block::AmpvaleName};
 
 const char* name(Block block);  // "QXwav", "AmpvalePrev", "AmpvaleEnd", "AmpvaleName"
 qsizetype size(Block block);    // 255, 1, 1, 255
 
-inline constexpr qsizetype kRequestChars = 127;     // UTF-16LE characters in "QXwav"
-inline constexpr qsizetype kNameBytes = 255;        // bytes of "AmpvaleName"
+inline constexpr qsizetype kRequestChars = 127;  // UTF-16LE characters in "QXwav"
+inline constexpr qsizetype kNameBytes = 255;     // bytes of "AmpvaleName"
 inline constexpr char16_t kStopMediaRequest[] = u"v0000";
 
 // "AmpvalePrev": the kind of the exercise last handed over.

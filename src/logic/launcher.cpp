@@ -47,8 +47,7 @@ std::optional<Picture> parsePicture(QStringView line) {
 PracticeTest practiceTest(QStringView line, const Places& places) {
   PracticeTest test;
   test.name = trimBlanks(line.sliced(QStringView(kPracticePrefix).size())).toString();
-  const bool leavesFolder =
-      test.name.contains(u'/') || test.name.contains(u'\\') || test.name.contains(u"..");
+  const bool leavesFolder = test.name.contains(u'/') || test.name.contains(u'\\') || test.name.contains(u"..");
   if (!leavesFolder) test.program = places.programFolder + QStringLiteral("/ch") + test.name + QStringLiteral("test");
   return test;
 }

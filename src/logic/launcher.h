@@ -35,7 +35,7 @@ struct BringForward {};
 // "/POPJPG=<name> /W?<width> /H?<height>": the popup shows FileLocn & PopFile.
 struct Picture {
   QString PopFile;
-  qint32 width = 0;   // pixels; 0 when it does not convert
+  qint32 width = 0;  // pixels; 0 when it does not convert
   qint32 height = 0;
 };
 

@@ -43,9 +43,8 @@ X11Windows::X11Windows(const QByteArray& display) : x_(std::make_unique<Connecti
   int screen = 0;
   x_->c = xcb_connect(display.isEmpty() ? nullptr : display.constData(), &screen);
   if (const int error = xcb_connection_has_error(x_->c)) {
-    qCWarning(lcWindows) << "cannot connect to the X display"
-                         << (display.isEmpty() ? qgetenv("DISPLAY") : display) << "- error" << error
-                         << "; windows cannot be found by title";
+    qCWarning(lcWindows) << "cannot connect to the X display" << (display.isEmpty() ? qgetenv("DISPLAY") : display)
+                         << "- error" << error << "; windows cannot be found by title";
     xcb_disconnect(x_->c);
     x_->c = nullptr;
     return;
@@ -59,8 +58,7 @@ X11Windows::X11Windows(const QByteArray& display) : x_(std::make_unique<Connecti
   const xcb_intern_atom_cookie_t wmState = xcb_intern_atom(x_->c, 0, 8, "WM_STATE");
   x_->ewmhReady = xcb_ewmh_init_atoms_replies(&x_->ewmh, atoms, nullptr) != 0;
   if (!x_->ewmhReady) qCWarning(lcWindows) << "cannot look up the EWMH atoms";
-  if (Reply<xcb_intern_atom_reply_t> reply{xcb_intern_atom_reply(x_->c, wmState, nullptr)})
-    x_->wmState = reply->atom;
+  if (Reply<xcb_intern_atom_reply_t> reply{xcb_intern_atom_reply(x_->c, wmState, nullptr)}) x_->wmState = reply->atom;
 }
 
 X11Windows::~X11Windows() = default;
@@ -72,8 +70,8 @@ bool X11Windows::windowManagerRunning() {
   // The manager names a window of its own on the root, which names itself back; a
   // stale property left by a manager that is gone points at nothing.
   xcb_window_t check = XCB_NONE, self = XCB_NONE;
-  if (!xcb_ewmh_get_supporting_wm_check_reply(&x_->ewmh, xcb_ewmh_get_supporting_wm_check(&x_->ewmh, x_->root),
-                                              &check, nullptr))
+  if (!xcb_ewmh_get_supporting_wm_check_reply(&x_->ewmh, xcb_ewmh_get_supporting_wm_check(&x_->ewmh, x_->root), &check,
+                                              nullptr))
     return false;
   if (!xcb_ewmh_get_supporting_wm_check_reply(&x_->ewmh, xcb_ewmh_get_supporting_wm_check(&x_->ewmh, check), &self,
                                               nullptr))
@@ -87,8 +85,7 @@ QList<X11Windows::WindowId> X11Windows::candidates() {
 
   xcb_ewmh_get_windows_reply_t clients{};
   if (windowManagerRunning() &&
-      xcb_ewmh_get_client_list_reply(&x_->ewmh, xcb_ewmh_get_client_list(&x_->ewmh, x_->screen), &clients,
-                                     nullptr)) {
+      xcb_ewmh_get_client_list_reply(&x_->ewmh, xcb_ewmh_get_client_list(&x_->ewmh, x_->screen), &clients, nullptr)) {
     // Managed windows that are shown or minimised; a withdrawn one is off the screen.
     QList<xcb_get_property_cookie_t> states;
     for (uint32_t i = 0; i < clients.windows_len; ++i)
@@ -145,7 +142,7 @@ QList<X11Windows::Window> X11Windows::topLevelWindows() {
     if (xcb_icccm_get_text_property_reply(c, names[i], &text, nullptr)) {
       if (!titled)
         title = text.encoding == x_->ewmh.UTF8_STRING ? QString::fromUtf8(text.name, text.name_len)
-                                                     : QString::fromLatin1(text.name, text.name_len);
+                                                      : QString::fromLatin1(text.name, text.name_len);
       xcb_icccm_get_text_property_reply_wipe(&text);
     }
     windows << Window{ids[i], title};
@@ -182,8 +179,8 @@ bool X11Windows::activate(WindowId window) {
   const xcb_void_cookie_t focus =
       xcb_set_input_focus_checked(c, XCB_INPUT_FOCUS_POINTER_ROOT, window, XCB_CURRENT_TIME);
   if (Reply<xcb_generic_error_t> error{xcb_request_check(c, focus)}) {
-    qCWarning(lcWindows) << "cannot give window" << Qt::hex << window << "the keyboard: X error"
-                         << Qt::dec << error->error_code;
+    qCWarning(lcWindows) << "cannot give window" << Qt::hex << window << "the keyboard: X error" << Qt::dec
+                         << error->error_code;
     return false;
   }
   return true;
