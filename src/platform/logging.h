@@ -5,3 +5,5 @@
 
 Q_DECLARE_LOGGING_CATEGORY(lcBrowser)   // tavrin.browser
 Q_DECLARE_LOGGING_CATEGORY(lcInstance)  // tavrin.instance
+Q_DECLARE_LOGGING_CATEGORY(lcBlocks)    // tavrin.blocks
+Q_DECLARE_LOGGING_CATEGORY(lcWindows)   // tavrin.windows

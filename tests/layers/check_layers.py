@@ -21,7 +21,8 @@ ALLOWED = {
     "app": {"viewer", "platform"},
 }
 # What the logic may see of the platform: interfaces and plain types, nothing that links.
-PLATFORM_INTERFACES = {"platform/environment.h", "platform/clock.h", "platform/messageboxes.h"}
+PLATFORM_INTERFACES = {"platform/environment.h", "platform/clock.h", "platform/messageboxes.h",
+                       "platform/sharedblocks.h"}
 
 INCLUDE = re.compile(r'^\s*#\s*include\s+"([^"]+)"', re.M)
 

@@ -1,0 +1,78 @@
+#include "logic/blocks.h"
+
+#include "logic/codepage.h"
+
+namespace blocks {
+
+QByteArray encodeName(QStringView path) {
+  QByteArray bytes = cp1252::encode(path.left(kNameBytes), '\0');
+  bytes.resize(kNameBytes, '\0');
+  return bytes;
+}
+
+QString decodeName(QByteArrayView bytes) {
+  const qsizetype end = bytes.indexOf('\0');
+  return cp1252::decode(end < 0 ? bytes : bytes.first(end));
+}
+
+bool nameStands(QByteArrayView bytes) { return !bytes.isEmpty() && bytes[0] != '\0'; }
+
+bool requestPending(QByteArrayView bytes) { return !bytes.isEmpty() && bytes[0] != '\0'; }
+
+QString decodeRequest(QByteArrayView bytes) {
+  QString text;
+  for (qsizetype i = 0; i + 1 < bytes.size() && text.size() < kRequestChars; i += 2) {
+    const char16_t c = char16_t(quint8(bytes[i]) | quint8(bytes[i + 1]) << 8);
+    if (c == 0) break;
+    text.append(QChar(c));
+  }
+  qsizetype first = 0, last = text.size();
+  while (first < last && text[first] == u' ') ++first;
+  while (last > first && text[last - 1] == u' ') --last;
+  return text.sliced(first, last - first);
+}
+
+QByteArray encodeRequest(QStringView text, char16_t padding) {
+  QByteArray bytes(size(Block::QXwav), '\0');
+  for (qsizetype i = 0; i < kRequestChars; ++i) {
+    const char16_t c = i < text.size() ? text[i].unicode() : padding;
+    bytes[2 * i] = char(c & 0xFF);
+    bytes[2 * i + 1] = char(c >> 8);
+  }
+  return bytes;
+}
+
+namespace {
+void writeByte(SharedBlocks& blocks, Block block, quint8 value) {
+  const char byte = char(value);
+  blocks.write(block, QByteArrayView(&byte, 1));
+  blocks.flush(block, 1);
+}
+}  // namespace
+
+void resetCourseEnded(SharedBlocks& blocks) { writeByte(blocks, Block::AmpvaleEnd, kCourseRunning); }
+
+void shutOffQX(SharedBlocks& blocks) { writeByte(blocks, Block::AmpvaleEnd, kCourseEnded); }
+
+void shutOffWithfile(SharedBlocks& blocks) {
+  blocks.write(Block::AmpvaleName, QByteArray(kNameBytes, '\0'));
+  blocks.flush(Block::AmpvaleName, kNameBytes);
+}
+
+void writeExercise(SharedBlocks& blocks, QStringView path, std::optional<quint8> kind) {
+  blocks.write(Block::AmpvaleName, encodeName(path));
+  blocks.flush(Block::AmpvaleName, kNameBytes);
+  if (kind) writeByte(blocks, Block::AmpvalePrev, *kind);
+}
+
+Poll poll(SharedBlocks& blocks) {
+  Poll found;
+  if (const auto request = blocks.read(Block::QXwav); request && requestPending(*request)) {
+    found.request = decodeRequest(*request);
+    writeByte(blocks, Block::QXwav, 0);
+  }
+  if (const auto name = blocks.read(Block::AmpvaleName)) found.exerciseOpen = nameStands(*name);
+  return found;
+}
+
+}  // namespace blocks

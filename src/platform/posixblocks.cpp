@@ -1,0 +1,200 @@
+#include "platform/posixblocks.h"
+
+#include "platform/logging.h"
+
+#include <QFile>
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+using blocks::Block;
+
+const char* const PosixBlocks::kCannotCreateMap = "Can't create file map";
+const char* const PosixBlocks::kCannotCreateView = "Can't create map view";
+
+namespace {
+
+QString defaultLockFolder() {
+  const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
+  return runtime.isEmpty() ? QStringLiteral("/tmp") : runtime;
+}
+
+const char* errorText(int error) { return std::strerror(error); }
+
+int flockRetrying(int fd, int operation) {
+  int result;
+  do result = ::flock(fd, operation);
+  while (result != 0 && errno == EINTR);
+  return result;
+}
+
+// A shared lock, waiting at most about two seconds for a process that holds the lock
+// exclusively while it clears the block: a stuck peer must not hang the program.
+int sharedLockBounded(int fd) {
+  for (int attempt = 0; attempt < 200; ++attempt) {
+    if (flockRetrying(fd, LOCK_SH | LOCK_NB) == 0) return 0;
+    if (errno != EWOULDBLOCK) return -1;
+    ::usleep(10'000);
+  }
+  errno = EWOULDBLOCK;
+  return -1;
+}
+
+void zero(char* data, qsizetype size) {
+  std::memset(data, 0, size_t(size));
+  ::msync(data, size_t(size), MS_SYNC);
+}
+
+// Somebody else's object or file under our name is never used: it could read or feed
+// what this user's programs exchange.
+bool ownedByUs(int fd, const char* what, const QString& name) {
+  struct stat st {};
+  if (::fstat(fd, &st) != 0) {
+    qCWarning(lcBlocks) << "cannot examine" << what << name << ":" << errorText(errno);
+    return false;
+  }
+  if (st.st_uid != ::geteuid()) {
+    qCWarning(lcBlocks) << what << name << "belongs to user" << st.st_uid << "and is not used";
+    return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+PosixBlocks::PosixBlocks(QString prefix, QString lockFolder)
+    : prefix_(std::move(prefix)), lockFolder_(lockFolder.isEmpty() ? defaultLockFolder() : std::move(lockFolder)) {}
+
+PosixBlocks::~PosixBlocks() { close(); }
+
+QString PosixBlocks::objectName(Block block, const QString& prefix) {
+  return QStringLiteral("/%1%2.%3").arg(prefix, QLatin1String(blocks::name(block))).arg(::getuid());
+}
+
+QString PosixBlocks::lockPath(Block block) const {
+  return lockFolder_ + objectName(block, prefix_) + QStringLiteral(".lock");
+}
+
+// Opens the companion lock file and takes the block's lock: exclusive when no other
+// process holds the block (then `alone` is set), else shared. Returns the lock's
+// descriptor, or -1.
+int PosixBlocks::lock(Block block, bool& alone) {
+  alone = false;
+  const QString path = lockPath(block);
+  const int fd = ::open(QFile::encodeName(path).constData(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+  if (fd < 0) {
+    qCWarning(lcBlocks) << "cannot open the lock file" << path << ":" << errorText(errno)
+                        << "- the block keeps whatever it holds";
+    return -1;
+  }
+  if (!ownedByUs(fd, "lock file", path)) {
+    ::close(fd);
+    return -1;
+  }
+  if (flockRetrying(fd, LOCK_EX | LOCK_NB) == 0) {
+    alone = true;
+    return fd;
+  }
+  if (errno == EWOULDBLOCK && sharedLockBounded(fd) == 0) return fd;
+  qCWarning(lcBlocks) << "cannot lock" << path << ":" << errorText(errno) << "- the block keeps whatever it holds";
+  ::close(fd);
+  return -1;
+}
+
+// Opens the block's object, creating it with the block's size when there is none.
+int PosixBlocks::attach(Block block) {
+  const QString name = objectName(block, prefix_);
+  const int fd = ::shm_open(QFile::encodeName(name).constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+  if (fd < 0) {
+    qCWarning(lcBlocks) << "cannot open or create" << name << ":" << errorText(errno);
+    return -1;
+  }
+  struct stat st {};
+  bool usable = ownedByUs(fd, "block", name) && ::fstat(fd, &st) == 0;
+  if (usable && (st.st_mode & 0777) != 0600 && ::fchmod(fd, 0600) != 0)
+    qCWarning(lcBlocks) << "cannot restrict" << name << "to its owner:" << errorText(errno);
+  if (usable && st.st_size < blocks::size(block) && ::ftruncate(fd, blocks::size(block)) != 0) {
+    qCWarning(lcBlocks) << "cannot size" << name << ":" << errorText(errno);
+    usable = false;
+  }
+  if (!usable) {
+    ::close(fd);
+    return -1;
+  }
+  return fd;
+}
+
+QStringList PosixBlocks::open() {
+  QStringList messages;
+  for (Block block : blocks::kAll) {
+    View& v = view(block);
+    if (v.data) continue;
+    bool alone = false;
+    v.lockFd = lock(block, alone);
+    v.fd = attach(block);
+    if (v.fd < 0) messages << QLatin1String(kCannotCreateMap);
+    if (v.fd >= 0) {
+      void* data = ::mmap(nullptr, size_t(blocks::size(block)), PROT_READ | PROT_WRITE, MAP_SHARED, v.fd, 0);
+      if (data == MAP_FAILED) {
+        qCWarning(lcBlocks) << "cannot map" << objectName(block, prefix_) << ":" << errorText(errno);
+      } else {
+        v.data = static_cast<char*>(data);
+        v.size = blocks::size(block);
+      }
+    }
+    if (!v.data) {
+      messages << QLatin1String(kCannotCreateView);
+      if (v.fd >= 0) ::close(v.fd);
+      if (v.lockFd >= 0) ::close(v.lockFd);
+      v = View{};
+      continue;
+    }
+    if (alone) {
+      zero(v.data, v.size);
+      if (sharedLockBounded(v.lockFd) != 0)
+        qCWarning(lcBlocks) << "cannot share the lock of" << lockPath(block) << ":" << errorText(errno);
+    }
+  }
+  return messages;
+}
+
+void PosixBlocks::close() {
+  for (Block block : blocks::kAll) {
+    View& v = view(block);
+    if (v.data) {
+      if (v.lockFd >= 0 && flockRetrying(v.lockFd, LOCK_EX | LOCK_NB) == 0) zero(v.data, v.size);
+      ::munmap(v.data, size_t(v.size));
+    }
+    if (v.fd >= 0) ::close(v.fd);
+    if (v.lockFd >= 0) ::close(v.lockFd);
+    v = View{};
+  }
+}
+
+std::optional<QByteArray> PosixBlocks::read(Block block) {
+  const View& v = view(block);
+  if (!v.data) return std::nullopt;
+  return QByteArray(v.data, v.size);
+}
+
+bool PosixBlocks::write(Block block, QByteArrayView bytes) {
+  View& v = view(block);
+  if (!v.data) return false;
+  std::memcpy(v.data, bytes.data(), size_t(std::min(bytes.size(), v.size)));
+  return true;
+}
+
+bool PosixBlocks::flush(Block block, qsizetype count) {
+  View& v = view(block);
+  if (!v.data) return false;
+  if (::msync(v.data, size_t(std::clamp<qsizetype>(count, 0, v.size)), MS_SYNC) != 0) {
+    qCWarning(lcBlocks) << "cannot flush" << objectName(block, prefix_) << ":" << errorText(errno);
+    return false;
+  }
+  return true;
+}

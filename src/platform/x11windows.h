@@ -1,0 +1,51 @@
+#pragma once
+// Other programs' windows found by their titles and brought forward, on X11. Under a
+// window manager the managed windows are those of _NET_CLIENT_LIST and activation goes
+// through it (_NET_ACTIVE_WINDOW); without one the viewable top-level windows are walked
+// and the found one is raised and given the keyboard. Windows that are not on screen,
+// such as the hidden helper windows every Qt program owns, never match.
+#include <QByteArray>
+#include <QList>
+#include <QString>
+#include <QStringView>
+
+#include <memory>
+#include <optional>
+
+class X11Windows {
+ public:
+  using WindowId = quint32;
+
+  // Connects to `display`, or to $DISPLAY when it is empty.
+  explicit X11Windows(const QByteArray& display = {});
+  ~X11Windows();
+  X11Windows(const X11Windows&) = delete;
+  X11Windows& operator=(const X11Windows&) = delete;
+
+  bool connected() const;
+  // True when a window manager that follows EWMH runs on the screen.
+  bool windowManagerRunning();
+
+  struct Window {
+    WindowId id;
+    QString title;
+  };
+  // The top-level windows that are on screen (or, under a window manager, minimised).
+  QList<Window> topLevelWindows();
+  // The window whose title equals `title`, else the first whose title begins with it.
+  std::optional<WindowId> findWindow(QStringView title);
+  // Brings the window forward and gives it the keyboard. False when that could not be
+  // asked for.
+  bool activate(WindowId window);
+  // The activate-by-title operation: false when no window answers to the title.
+  bool activateByTitle(QStringView title);
+
+  // The choice among windows by title.
+  static std::optional<WindowId> chooseByTitle(const QList<Window>& windows, QStringView title);
+
+ private:
+  QList<WindowId> candidates();
+
+  struct Connection;
+  std::unique_ptr<Connection> x_;
+};

@@ -1,0 +1,157 @@
+// Finding another program's window by its title and bringing it forward, on a virtual X
+// server with or without a window manager (TAVRIN_EXPECT_WM says which). The peers are
+// two stand-in simulators; each reports when its window becomes active.
+#include "platform/posixblocks.h"
+#include "platform/x11windows.h"
+
+#include <QFile>
+#include <QProcess>
+#include <QTest>
+
+#include <memory>
+#include <sys/mman.h>
+#include <unistd.h>
+
+namespace {
+
+class Peer {
+ public:
+  Peer(const QString& kind, const QString& prefix) {
+    process_.setProgram(QStringLiteral(TAVRIN_STANDIN));
+    process_.setArguments({kind, "--prefix", prefix});
+    auto env = QProcessEnvironment::systemEnvironment();
+    env.insert("QT_QPA_PLATFORM", "xcb");
+    process_.setProcessEnvironment(env);
+    process_.start();
+  }
+  ~Peer() {
+    process_.write("quit\n");
+    if (!process_.waitForFinished(5000)) process_.kill();
+    process_.waitForFinished(5000);
+  }
+
+  // Waits up to ten seconds for a line of the report that begins with `start`, and
+  // returns its remainder.
+  std::optional<QString> waitFor(const QString& start) {
+    for (int i = 0; i < 100; ++i) {
+      pump();
+      for (const QString& line : lines_)
+        if (line.startsWith(start)) return line.mid(start.size()).trimmed();
+      process_.waitForReadyRead(100);
+    }
+    return std::nullopt;
+  }
+  // Whether the peer's window is active, by its latest report.
+  bool active() {
+    pump();
+    return active_;
+  }
+  bool waitUntilActive(bool active) {
+    for (int i = 0; i < 100; ++i) {
+      if (this->active() == active) return true;
+      process_.waitForReadyRead(100);
+    }
+    return false;
+  }
+
+ private:
+  void pump() {
+    buffer_ += QString::fromUtf8(process_.readAllStandardOutput());
+    for (qsizetype end; (end = buffer_.indexOf(u'\n')) >= 0; buffer_.remove(0, end + 1)) {
+      const QString line = buffer_.left(end);
+      if (line == u"active" || line == u"inactive") active_ = line == u"active";
+      lines_ << line;
+    }
+  }
+
+  QProcess process_;
+  QString buffer_;
+  QStringList lines_;
+  bool active_ = false;
+};
+
+// The window answering to `title`, waiting for the window manager to take it on.
+std::optional<X11Windows::WindowId> waitForWindow(X11Windows& x, const QString& title) {
+  for (int i = 0; i < 50; ++i) {
+    if (auto found = x.findWindow(title)) return found;
+    QTest::qWait(100);
+  }
+  return std::nullopt;
+}
+
+}  // namespace
+
+class TestX11Windows : public QObject {
+  Q_OBJECT
+  QString prefix_ = QStringLiteral("tavrintest-x11-%1-").arg(::getpid());
+
+ private slots:
+  void cleanupTestCase() {
+    const PosixBlocks names(prefix_);
+    for (blocks::Block b : blocks::kAll) {
+      ::shm_unlink(QFile::encodeName(PosixBlocks::objectName(b, prefix_)).constData());
+      QFile::remove(names.lockPath(b));
+    }
+  }
+
+  void seesWhetherAWindowManagerRuns() {
+    X11Windows x;
+    QVERIFY(x.connected());
+    QCOMPARE(x.windowManagerRunning(), qEnvironmentVariable("TAVRIN_EXPECT_WM") == u"1");
+  }
+
+  void choiceByTitle_data() {
+    QTest::addColumn<QString>("title");
+    QTest::addColumn<int>("chosen");  // 0 for none
+    QTest::newRow("equal title wins over an earlier prefix") << "Ampvale" << 3;
+    QTest::newRow("first that begins with it") << "Trivex -" << 1;
+    QTest::newRow("case counts") << "ampvale" << 0;
+    QTest::newRow("longer than every title") << "Trivex - m07e1.cir and more" << 0;
+    QTest::newRow("empty finds nothing") << "" << 0;
+  }
+  void choiceByTitle() {
+    QFETCH(QString, title);
+    const QList<X11Windows::Window> windows{
+        {1, "Trivex - m07e1.cir"}, {2, "Ampvale - m07e2.ckt"}, {3, "Ampvale"}, {4, "Trivex - other"}};
+    QTEST(int(X11Windows::chooseByTitle(windows, title).value_or(0)), "chosen");
+  }
+
+  void findsAndBringsForwardAnotherProgramsWindow() {
+    X11Windows x;
+    QVERIFY(x.connected());
+    Peer ampvale("ampvale", prefix_);
+    const auto ampvaleId = ampvale.waitFor("shown");
+    QVERIFY(ampvaleId);
+    Peer trivex("trivex", prefix_);
+    const auto trivexId = trivex.waitFor("shown");
+    QVERIFY(trivexId);
+
+    // Each stand-in also owns hidden helper windows, one titled exactly "Ampvale" or
+    // "Trivex -": only the window on screen may answer.
+    const auto foundAmpvale = waitForWindow(x, "Ampvale");
+    QVERIFY(foundAmpvale);
+    QCOMPARE(QString::number(*foundAmpvale), *ampvaleId);
+    const auto foundTrivex = waitForWindow(x, "Trivex -");
+    QVERIFY(foundTrivex);
+    QCOMPARE(QString::number(*foundTrivex), *trivexId);
+    QCOMPARE(x.findWindow(u"Trivex - other"), std::nullopt);
+    QVERIFY(!x.activateByTitle(u"Calculator"));
+
+    // The peers themselves see the activation move from one to the other. The window
+    // shown first is not the active one to begin with (under a manager the later one took
+    // over; without one nobody is active).
+    QTest::qWait(300);
+    QVERIFY(!ampvale.active());
+    QVERIFY(x.activateByTitle(u"Ampvale"));
+    QVERIFY(ampvale.waitUntilActive(true));
+    QVERIFY(x.activateByTitle(u"Trivex -"));
+    QVERIFY(trivex.waitUntilActive(true));
+    QVERIFY(ampvale.waitUntilActive(false));
+    QVERIFY(x.activate(*foundAmpvale));
+    QVERIFY(ampvale.waitUntilActive(true));
+    QVERIFY(trivex.waitUntilActive(false));
+  }
+};
+
+QTEST_GUILESS_MAIN(TestX11Windows)
+#include "test_x11windows.moc"
