@@ -2,18 +2,55 @@
 #include "platform/clock.h"
 #include "platform/instancelock.h"
 #include "platform/platform.h"
+#include "platform/posixblocks.h"
 #include "platform/qtmessageboxes.h"
 #include "platform/webenginebrowser.h"
+#include "platform/x11windows.h"
 #include "viewer/frmqx.h"
 
 #include <QApplication>
 #include <QFile>
+#include <QProcess>
 #include <QScreen>
 
 #include <cstdio>
+#include <cstring>
 #include <unistd.h>
 
+namespace {
+
+// --help and --version are answered without a window; no launcher command line begins
+// with "--".
+bool answeredOnTheTerminal(int argc, char* argv[]) {
+  if (argc != 2) return false;
+  if (std::strcmp(argv[1], "--version") == 0) {
+    std::printf("tavrin %s\n", TAVRIN_VERSION);
+    return true;
+  }
+  if (std::strcmp(argv[1], "--help") == 0) {
+    std::printf(
+        "Usage: tavrin [COMMAND LINE]\n"
+        "The Tavrin course reader. Started alone it shows the course; started again while\n"
+        "it runs, the new copy does what its command line says and ends:\n"
+        "  (nothing)                       bring the running reader forward\n"
+        "  /POPJPG=NAME /WxW /HxH          pop up the course picture NAME, W x H pixels,\n"
+        "                                  at the mouse pointer (x: any one character)\n"
+        "  /PRAC=NN                        start the practice test chNNtest\n"
+        "  NAME.cir, NAME.prb              hand the exercise NAME to Trivex\n"
+        "  NAME.ckt, qx0000                hand the exercise NAME to Ampvale\n"
+        "Environment: TAVRIN_COURSE_BASE (a mirror of the course), APPDATA, XDG_DATA_HOME,\n"
+        "ProgramFiles(x86), ProgramFiles, QT_LOGGING_RULES (e.g. \"tavrin.*.debug=true\").\n"
+        "See tavrin(1).\n");
+    return true;
+  }
+  return false;
+}
+
+}  // namespace
+
 int main(int argc, char* argv[]) {
+  if (answeredOnTheTerminal(argc, argv)) return 0;
+
   // Chromium refuses to run as root inside its sandbox (containers, CI); the reader
   // only ever shows the course's own pages.
   if (::geteuid() == 0 && !qEnvironmentVariableIsSet("QTWEBENGINE_DISABLE_SANDBOX"))
@@ -40,6 +77,33 @@ int main(int argc, char* argv[]) {
   platform.processEvents = processPendingEvents;
   platform.commandLine = QCoreApplication::arguments().mid(1).join(u' ');
   platform.programFolder = QCoreApplication::applicationDirPath();
+
+  // Tests of the real program keep their blocks apart from a reader that may be running.
+  PosixBlocks blocks(qEnvironmentVariable("TAVRIN_BLOCK_PREFIX"));
+  platform.blocks = &blocks;
+  platform.openBlocks = [&blocks] { return blocks.open(); };
+  platform.closeBlocks = [&blocks] { blocks.close(); };
+
+  std::unique_ptr<X11Windows> x11;  // connected when first needed: only launchers look
+  const auto windows = [&x11]() -> X11Windows& {
+    if (!x11) x11 = std::make_unique<X11Windows>();
+    return *x11;
+  };
+  platform.activateWindow = [windows](const QString& title) { return windows().activateByTitle(title); };
+  platform.maximizeWindow = [windows](const QString& title) {
+    const auto window = windows().findWindow(title);
+    return window && windows().maximize(*window);
+  };
+  platform.pointer = [windows]() -> std::optional<Platform::Pointer> {
+    const auto pointer = windows().pointer();
+    if (!pointer) return std::nullopt;
+    return Platform::Pointer{pointer->position, pointer->leftButtonDown};
+  };
+  platform.startProgram = [](const QString& program) { return QProcess::startDetached(program, {}); };
+  platform.setApplicationTitle = [](const QString& title) {
+    QApplication::setApplicationName(title);
+    QApplication::setApplicationDisplayName(title);
+  };
 
   frmQX reader(platform);
   if (!reader.Form_Load()) return 0;

@@ -6,3 +6,4 @@
 Q_DECLARE_LOGGING_CATEGORY(lcStartup)  // tavrin.startup
 Q_DECLARE_LOGGING_CATEGORY(lcHistory)  // tavrin.history
 Q_DECLARE_LOGGING_CATEGORY(lcSearch)   // tavrin.search
+Q_DECLARE_LOGGING_CATEGORY(lcLauncher)  // tavrin.launcher

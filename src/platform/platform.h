@@ -2,11 +2,15 @@
 // Everything the windows need of the world outside the program, in one place, so that
 // the program wires in the real things and a test wires in fakes.
 #include "platform/environment.h"
+#include "platform/sharedblocks.h"
 
+#include <QPoint>
 #include <QSize>
 #include <QString>
+#include <QStringList>
 
 #include <functional>
+#include <optional>
 
 class Browser;
 class Clock;
@@ -25,4 +29,21 @@ struct Platform {
   Clock* clock = nullptr;                   // for the tick wait
   std::function<void(int maxMs)> processEvents;
   QString programFolder;                    // folder of the executable, no trailing slash
+
+  // The named blocks shared with the other copies and the simulators. open gives the
+  // messages to show for blocks that could not be had; the others work regardless.
+  blocks::SharedBlocks* blocks = nullptr;
+  std::function<QStringList()> openBlocks;
+  std::function<void()> closeBlocks;
+
+  // Other programs and their windows.
+  std::function<bool(const QString& title)> activateWindow;  // false when no window answers to the title
+  std::function<bool(const QString& title)> maximizeWindow;
+  std::function<bool(const QString& program)> startProgram;  // detached, in a window of its own
+  std::function<void(const QString& title)> setApplicationTitle;
+  struct Pointer {
+    QPoint position;  // on the screen, in pixels
+    bool leftButtonDown = false;
+  };
+  std::function<std::optional<Pointer>()> pointer;
 };

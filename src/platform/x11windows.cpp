@@ -188,3 +188,29 @@ bool X11Windows::activateByTitle(QStringView title) {
   const std::optional<WindowId> window = findWindow(title);
   return window && activate(*window);
 }
+
+bool X11Windows::maximize(WindowId window) {
+  if (!connected()) return false;
+  if (windowManagerRunning()) {
+    xcb_ewmh_request_change_wm_state(&x_->ewmh, x_->screen, window, XCB_EWMH_WM_STATE_ADD,
+                                     x_->ewmh._NET_WM_STATE_MAXIMIZED_VERT, x_->ewmh._NET_WM_STATE_MAXIMIZED_HORZ,
+                                     XCB_EWMH_CLIENT_SOURCE_TYPE_OTHER);
+    xcb_flush(x_->c);
+    return true;
+  }
+  Reply<xcb_get_geometry_reply_t> root{xcb_get_geometry_reply(x_->c, xcb_get_geometry(x_->c, x_->root), nullptr)};
+  if (!root) return false;
+  const uint32_t geometry[] = {0, 0, root->width, root->height};
+  xcb_configure_window(x_->c, window,
+                       XCB_CONFIG_WINDOW_X | XCB_CONFIG_WINDOW_Y | XCB_CONFIG_WINDOW_WIDTH | XCB_CONFIG_WINDOW_HEIGHT,
+                       geometry);
+  xcb_flush(x_->c);
+  return true;
+}
+
+std::optional<X11Windows::Pointer> X11Windows::pointer() {
+  if (!connected()) return std::nullopt;
+  Reply<xcb_query_pointer_reply_t> reply{xcb_query_pointer_reply(x_->c, xcb_query_pointer(x_->c, x_->root), nullptr)};
+  if (!reply) return std::nullopt;
+  return Pointer{QPoint(reply->root_x, reply->root_y), (reply->mask & XCB_BUTTON_MASK_1) != 0};
+}

@@ -6,6 +6,7 @@
 // such as the hidden helper windows every Qt program owns, never match.
 #include <QByteArray>
 #include <QList>
+#include <QPoint>
 #include <QString>
 #include <QStringView>
 
@@ -39,6 +40,15 @@ class X11Windows {
   bool activate(WindowId window);
   // The activate-by-title operation: false when no window answers to the title.
   bool activateByTitle(QStringView title);
+  // Asks for the window to fill the screen: through the window manager when there is one.
+  bool maximize(WindowId window);
+
+  struct Pointer {
+    QPoint position;  // on the screen, in pixels
+    bool leftButtonDown = false;
+  };
+  // Where the mouse pointer is and whether its left button is down, wherever it is.
+  std::optional<Pointer> pointer();
 
   // The choice among windows by title.
   static std::optional<WindowId> chooseByTitle(const QList<Window>& windows, QStringView title);

@@ -1,9 +1,11 @@
 #include "viewer/frmqx.h"
 
+#include "external/launchercopy.h"
 #include "layout/design.h"
 #include "layout/helpimage.h"
 #include "layout/keypreview.h"
 #include "layout/picturebox.h"
+#include "logic/blocks.h"
 #include "logic/classaddress.h"
 #include "logic/historylog.h"
 #include "logic/startup.h"
@@ -112,9 +114,10 @@ bool frmQX::Form_Load() {
     platform_.messages->ask({QStringLiteral("The folder for your reading history cannot be created:\n%1\n\n"
                                             "Tavrin will run, but it cannot keep a history.")
                                  .arg(UserDir),
-                             QStringLiteral("Tavrin"), MessageBoxes::Buttons::Ok,
-                             MessageBoxes::Icon::Warning});
+                             QStringLiteral("Tavrin"), MessageBoxes::Buttons::Ok, MessageBoxes::Icon::Warning});
   }
+  OpenSharedBlocks();
+  blocks::resetCourseEnded(*platform_.blocks);
   if (!platform_.anotherCopyRuns()) {
     // Open full-screen-sized, as the first page is chosen for the whole screen, and before
     // that page loads: the browser then lays it out once, at its final size.
@@ -122,9 +125,23 @@ bool frmQX::Form_Load() {
     LastBit();
     return true;
   }
-  // A second copy is a launcher; it has no mode yet, so it ends without showing anything.
-  EndQX();
-  return false;
+  return runLauncher();
+}
+
+void frmQX::OpenSharedBlocks() {
+  // A block that cannot be had is reported; the others work, and so does the program.
+  for (const QString& message : platform_.openBlocks())
+    platform_.messages->ask({message, QStringLiteral("Tavrin"), MessageBoxes::Buttons::Ok});
+}
+
+bool frmQX::runLauncher() {
+  LauncherHost host{platform_, *this, [this] { EndQX(); }, FileLocn,
+                    {platform_.programFolder, ProgramFilesFolder,
+                     startup::applicationDataFolder(platform_.environment)}};
+  // Tests of the real program shorten the simulator watch; nobody else needs to.
+  if (const int ticks = platform_.environment("TAVRIN_EXERCISE_TICKS").toInt(); ticks > 0) host.watchTickLimit = ticks;
+  launcher_ = std::make_unique<LauncherCopy>(std::move(host));
+  return launcher_->run(platform_.commandLine);
 }
 
 void frmQX::SetCourseBase() {
@@ -187,7 +204,10 @@ void frmQX::closeEvent(QCloseEvent* event) {
   AskQuit();
 }
 
-void frmQX::EndQX() { platform_.endProcess(0); }
+void frmQX::EndQX() {
+  platform_.closeBlocks();
+  platform_.endProcess(0);
+}
 
 // ---- Layout -------------------------------------------------------------------------
 

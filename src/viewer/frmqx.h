@@ -14,6 +14,7 @@
 #include <QWidget>
 
 class Browser;
+class LauncherCopy;
 class QTimer;
 
 // What the main window knows about the page on show. Only the main window writes it.
@@ -30,8 +31,9 @@ class frmQX : public QWidget, public SideWindowHost {
   explicit frmQX(Platform& platform, QWidget* parent = nullptr);
   ~frmQX() override;
 
-  // Start-up. Returns true when this copy is the reader, whose window is then on screen;
-  // otherwise the copy has already ended (or, under a test's fake, would have).
+  // Start-up. Returns true when the copy goes on running: the reader, whose window is then
+  // on screen, or a launcher whose job takes a while (it ends itself); false when the copy
+  // has already ended (or, under a test's fake, would have).
   bool Form_Load();
   void LastBit();
   void EndQX();
@@ -92,6 +94,8 @@ class frmQX : public QWidget, public SideWindowHost {
   void setUpReloadAfterResize();
 
   void SetCourseBase();
+  void OpenSharedBlocks();
+  bool runLauncher();
   bool FolderExists(const QString& path);
   void ClassifyScreen();
   void Form_Resize();
@@ -136,4 +140,5 @@ class frmQX : public QWidget, public SideWindowHost {
   };
   Shape handledShape_;  // the size and state the page was last fitted to
   SideWindows sideWindows_;
+  std::unique_ptr<LauncherCopy> launcher_;  // in a copy started while the reader runs
 };

@@ -12,7 +12,6 @@
 // input: "report" reports the blocks again, "quit" lets go of the blocks and ends. Without
 // "quit" it runs until it is killed.
 #include "logic/blocks.h"
-#include "logic/blocks.h"
 #include "platform/posixblocks.h"
 
 #include <QApplication>

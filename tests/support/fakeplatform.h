@@ -3,6 +3,7 @@
 // own logic.
 #include "platform/browser.h"
 #include "platform/platform.h"
+#include "support/fakeblocks.h"
 #include "support/fakes.h"
 
 #include <QCoreApplication>
@@ -81,6 +82,23 @@ struct FakePlatform {
       QCoreApplication::processEvents();
     };
     platform.programFolder = QStringLiteral("/opt/tavrin");
+    platform.blocks = &blocks;
+    platform.openBlocks = [this] { return blockMessages; };
+    platform.closeBlocks = [this] { blocksClosed = true; };
+    platform.activateWindow = [this](const QString& title) {
+      calls << QStringLiteral("activate ") + title;
+      return windowTitles.contains(title);
+    };
+    platform.maximizeWindow = [this](const QString& title) {
+      calls << QStringLiteral("maximize ") + title;
+      return windowTitles.contains(title);
+    };
+    platform.startProgram = [this](const QString& program) {
+      calls << QStringLiteral("start ") + program;
+      return startable;
+    };
+    platform.setApplicationTitle = [this](const QString& title) { calls << QStringLiteral("title ") + title; };
+    platform.pointer = [this] { return pointer; };
   }
   Platform platform;
   FakeBrowser* browser = nullptr;
@@ -92,4 +110,11 @@ struct FakePlatform {
   bool canRemove = true;
   FakeClock clock;
   int eventRounds = 0;
+  FakeSharedBlocks blocks;
+  QStringList blockMessages;  // what opening the blocks reports
+  bool blocksClosed = false;
+  QStringList windowTitles;   // other programs' windows that answer to their titles
+  bool startable = true;
+  std::optional<Platform::Pointer> pointer = Platform::Pointer{};
+  QStringList calls;  // "activate T", "maximize T", "start P", "title T", in order
 };

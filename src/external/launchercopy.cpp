@@ -1,0 +1,82 @@
+#include "external/launchercopy.h"
+
+#include "external/frmpopup.h"
+#include "logic/logging.h"
+#include "platform/messageboxes.h"
+#include "platform/platform.h"
+
+#include <QTimer>
+#include <QWidget>
+
+namespace {
+template <typename... Ts>
+struct Overloaded : Ts... {
+  using Ts::operator()...;
+};
+}  // namespace
+
+LauncherCopy::LauncherCopy(LauncherHost host) : host_(std::move(host)), watch_(host_.watchTickLimit) {}
+LauncherCopy::~LauncherCopy() = default;
+
+bool LauncherCopy::run(const QString& commandLine) {
+  std::visit(Overloaded{
+                 [this](launcher::NoMode) {
+                   qCInfo(lcLauncher) << "nothing to do for this command line; this copy ends";
+                   host_.EndQX();
+                 },
+                 [this](launcher::BringForward) { bringReaderForward(); },
+                 [this](const launcher::Picture& p) { showPicture(p); },
+                 [this](const launcher::PracticeTest& t) { startPracticeTest(t); },
+                 [this](const launcher::Exercise& e) { handOverExercise(e); },
+             },
+             launcher::dispatch(commandLine, host_.places));
+  return frmPopup_ || (watchTimer_ && watchTimer_->isActive());
+}
+
+void LauncherCopy::bringReaderForward() {
+  // This copy's own windows must no longer answer to the reader's title.
+  host_.mainWindow.setWindowTitle(QString::fromUtf16(launcher::kEndingTitle));
+  host_.platform.setApplicationTitle(QString::fromUtf16(launcher::kEndingTitle));
+  if (!host_.platform.activateWindow(QString::fromUtf16(launcher::kReaderTitle)))
+    qCWarning(lcLauncher) << "no reader window to bring forward";
+  host_.EndQX();
+}
+
+void LauncherCopy::showPicture(const launcher::Picture& picture) {
+  frmPopup_ = std::make_unique<frmPopup>(host_.platform, host_.EndQX);
+  frmPopup_->showPicture(host_.fileLocn + picture.PopFile, picture.width, picture.height);
+}
+
+void LauncherCopy::startPracticeTest(const launcher::PracticeTest& test) {
+  if (test.program.isEmpty())
+    qCWarning(lcLauncher) << "practice test" << test.name << "refused: its name must not lead out of the program's folder";
+  else if (!host_.platform.startProgram(test.program))
+    qCWarning(lcLauncher) << "cannot start the practice test" << test.program;
+  host_.EndQX();
+}
+
+void LauncherCopy::handOverExercise(const launcher::Exercise& exercise) {
+  exercise_ = exercise;
+  if (launcher::handOver(*host_.platform.blocks, exercise, host_.platform.activateWindow)) return host_.EndQX();
+  if (!host_.platform.startProgram(exercise.program))
+    qCWarning(lcLauncher) << "cannot start" << exercise.program << "- watching for its window all the same";
+  watchTimer_ = new QTimer(this);
+  watchTimer_->setObjectName(exercise.simulator == launcher::Simulator::Trivex ? QStringLiteral("TimerTri")
+                                                                              : QStringLiteral("TimerAmp"));
+  watchTimer_->setInterval(1000);
+  connect(watchTimer_, &QTimer::timeout, this, &LauncherCopy::watchTick);
+  watchTimer_->start();
+}
+
+void LauncherCopy::watchTick() {
+  const auto outcome = watch_.tick([this] {
+    if (!host_.platform.activateWindow(exercise_.windowTitle)) return false;
+    host_.platform.maximizeWindow(exercise_.windowTitle);  // it was started to fill the screen
+    return true;
+  });
+  if (outcome == launcher::ExerciseWatch::Outcome::Waiting) return;
+  watchTimer_->stop();
+  if (outcome == launcher::ExerciseWatch::Outcome::GaveUp)
+    host_.platform.messages->ask({exercise_.giveUpMessage, QStringLiteral("Tavrin"), MessageBoxes::Buttons::Ok});
+  host_.EndQX();
+}

@@ -1,0 +1,53 @@
+#pragma once
+// A copy of the program started while the reader runs: it does what its command line
+// says (bring the reader forward, pop up a picture, start a practice test, hand an
+// exercise to a simulator) and ends.
+#include "logic/launcher.h"
+
+#include <QObject>
+
+#include <functional>
+#include <memory>
+
+class frmPopup;
+class QTimer;
+class QWidget;
+struct Platform;
+
+// What a launcher needs of the program around it.
+struct LauncherHost {
+  Platform& platform;
+  QWidget& mainWindow;
+  std::function<void()> EndQX;
+  QString fileLocn;
+  launcher::Places places;
+  int watchTickLimit = launcher::kWatchTickLimit;
+};
+
+class LauncherCopy : public QObject {
+  Q_OBJECT
+ public:
+  explicit LauncherCopy(LauncherHost host);
+  ~LauncherCopy() override;
+
+  // Does what the command line asks, and ends through EndQX once the job is done. True
+  // while the job goes on: the picture popup and the simulator watch keep the copy
+  // running until then.
+  bool run(const QString& commandLine);
+
+  frmPopup* popup() const { return frmPopup_.get(); }
+  QTimer* watchTimer() const { return watchTimer_; }
+
+ private:
+  void bringReaderForward();
+  void showPicture(const launcher::Picture& picture);
+  void startPracticeTest(const launcher::PracticeTest& test);
+  void handOverExercise(const launcher::Exercise& exercise);
+  void watchTick();
+
+  LauncherHost host_;
+  std::unique_ptr<frmPopup> frmPopup_;
+  QTimer* watchTimer_ = nullptr;  // TimerTri or TimerAmp
+  launcher::ExerciseWatch watch_;
+  launcher::Exercise exercise_;
+};
