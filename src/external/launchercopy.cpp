@@ -60,7 +60,7 @@ void LauncherCopy::handOverExercise(const launcher::Exercise& exercise) {
   if (launcher::handOver(*host_.platform.blocks, exercise, host_.platform.activateWindow)) return host_.EndQX();
   if (!host_.platform.startProgram(exercise.program))
     qCWarning(lcLauncher) << "cannot start" << exercise.program << "- watching for its window all the same";
-  watchTimer_ = new QTimer(this);
+  watchTimer_ = new QTimer(&host_.mainWindow);  // the main window's TimerTri or TimerAmp
   watchTimer_->setObjectName(exercise.simulator == launcher::Simulator::Trivex ? QStringLiteral("TimerTri")
                                                                               : QStringLiteral("TimerAmp"));
   watchTimer_->setInterval(1000);

@@ -12,6 +12,7 @@
 #include <QStringList>
 #include <QWidget>
 
+#include <algorithm>
 #include <optional>
 
 class FakeBrowser : public Browser {
@@ -87,11 +88,11 @@ struct FakePlatform {
     platform.closeBlocks = [this] { blocksClosed = true; };
     platform.activateWindow = [this](const QString& title) {
       calls << QStringLiteral("activate ") + title;
-      return windowTitles.contains(title);
+      return answers(title);
     };
     platform.maximizeWindow = [this](const QString& title) {
       calls << QStringLiteral("maximize ") + title;
-      return windowTitles.contains(title);
+      return answers(title);
     };
     platform.startProgram = [this](const QString& program) {
       calls << QStringLiteral("start ") + program;
@@ -113,7 +114,11 @@ struct FakePlatform {
   FakeSharedBlocks blocks;
   QStringList blockMessages;  // what opening the blocks reports
   bool blocksClosed = false;
-  QStringList windowTitles;   // other programs' windows that answer to their titles
+  QStringList windowTitles;   // other programs' windows
+  // A window answers to a title it equals or begins with.
+  bool answers(const QString& title) const {
+    return std::any_of(windowTitles.begin(), windowTitles.end(), [&](const QString& t) { return t.startsWith(title); });
+  }
   bool startable = true;
   std::optional<Platform::Pointer> pointer = Platform::Pointer{};
   QStringList calls;  // "activate T", "maximize T", "start P", "title T", in order
