@@ -257,7 +257,8 @@ void forEachWord(QStringView text, QByteArray& key, Take take) {
     if (ascii) {
       key.resize(word.size());
       char* k = key.data();
-      for (qsizetype j = 0; j < word.size(); ++j) k[j] = char(cp1252::upper(static_cast<unsigned char>(s[begin + j].unicode())));
+      for (qsizetype j = 0; j < word.size(); ++j)
+        k[j] = char(cp1252::upper(static_cast<unsigned char>(s[begin + j].unicode())));
     } else {
       bool ok = true;
       key = cp1252::encode(word, '?', &ok);
@@ -589,7 +590,10 @@ Output Builder::finish() const {
   std::vector<int> order(words_.size());
   for (size_t k = 0; k < order.size(); ++k) order[k] = int(k);
   // Compared as unsigned bytes, as the reader's search compares them.
-  const auto view = [this](int k) { return std::string_view(words_[size_t(k)].constData(), size_t(words_[size_t(k)].size())); };
+  const auto view = [this](int k) {
+    const QByteArray& w = words_[size_t(k)];
+    return std::string_view(w.constData(), size_t(w.size()));
+  };
   std::sort(order.begin(), order.end(), [&view](int a, int b) { return view(a) < view(b); });
 
   Output out;
