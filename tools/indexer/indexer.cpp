@@ -7,7 +7,6 @@
 #include <QDir>
 #include <QFile>
 #include <QSaveFile>
-#include <QSet>
 #include <QStringDecoder>
 
 #include <algorithm>
@@ -288,13 +287,25 @@ QByteArray upperStopWord(const char* w) {
   return u;
 }
 
-const QSet<QByteArray>& stopSet() {
-  static const QSet<QByteArray> set = [] {
-    QSet<QByteArray> s;
-    for (const char* w : kStopWords) s.insert(upperStopWord(w));
-    return s;
+// The stop words upper-cased, sorted.
+const std::vector<QByteArray>& upperStopWords() {
+  static const std::vector<QByteArray> words = [] {
+    std::vector<QByteArray> w;
+    for (const char* s : kStopWords) w.push_back(upperStopWord(s));
+    std::sort(w.begin(), w.end());
+    return w;
   }();
-  return set;
+  return words;
+}
+
+// Slots of the word table: a power of two, over twice the words and stop words it can hold.
+constexpr std::uint32_t kSlots = 32768;
+static_assert(kSlots > 2 * (kCapacity + std::size(kStopWords)));
+
+std::uint32_t hashOf(const QByteArray& word) {
+  std::uint32_t h = 2166136261u;
+  for (char c : word) h = (h ^ static_cast<unsigned char>(c)) * 16777619u;
+  return h;
 }
 
 // The first character of `text` that Windows-1252 cannot write, as "“Ω” (U+03A9)".
@@ -399,10 +410,16 @@ PageContent parsePage(QStringView html) {
       }
       continue;
     }
-    if (c != u'<' || i + 1 >= n) {
-      if (!inHead) text += c;
-      ++i;
+    if (c != u'<') {
+      qsizetype end = i + 1;
+      while (end < n && html[end] != u'<' && html[end] != u'&') ++end;
+      if (!inHead) text += html.sliced(i, end - i);
+      i = end;
       continue;
+    }
+    if (i + 1 == n) {
+      if (!inHead) text += c;
+      break;
     }
     const QChar next = html[i + 1];
     if (html.sliced(i).startsWith(u"<!--")) {
@@ -427,7 +444,9 @@ PageContent parsePage(QStringView html) {
     qsizetype nameEnd = nameBegin;
     while (nameEnd < n && (isAsciiAlnum(html[nameEnd]) || html[nameEnd] == u'-' || html[nameEnd] == u':')) ++nameEnd;
     const QStringView name = html.sliced(nameBegin, nameEnd - nameBegin);
-    const auto is = [name](QStringView tag) { return name.compare(tag, Qt::CaseInsensitive) == 0; };
+    const auto is = [name](QStringView tag) {
+      return name.size() == tag.size() && name.compare(tag, Qt::CaseInsensitive) == 0;
+    };
     i = tagEnd(html, nameEnd);
     text += u' ';
     if (endTag) {
@@ -471,7 +490,7 @@ QList<QByteArray> wordsOf(QStringView text) {
   QList<QByteArray> out;
   QByteArray key;
   forEachWord(text, key, [&out](const QByteArray& word) {
-    if (!stopSet().contains(word)) out << word;
+    if (!std::binary_search(upperStopWords().begin(), upperStopWords().end(), word)) out << word;
   });
   return out;
 }
@@ -537,8 +556,21 @@ QString rulesText() {
 
 // ---- the two files ----
 
-Builder::Builder() {
-  for (const QByteArray& w : stopSet()) ids_.insert(w, -1);
+Builder::Builder() : slots_(kSlots, 0) {
+  for (const QByteArray& w : upperStopWords()) entries_[size_t(entryOf(w, true))].stop = true;
+  stopWords_ = int(entries_.size());
+}
+
+int Builder::entryOf(const QByteArray& word, bool room) {
+  for (std::uint32_t i = hashOf(word) & (kSlots - 1);; i = (i + 1) & (kSlots - 1)) {
+    if (slots_[i] == 0) {
+      if (!room) return -1;
+      entries_.push_back({word, false, {}});
+      slots_[i] = std::uint16_t(entries_.size());
+      return int(entries_.size()) - 1;
+    }
+    if (entries_[slots_[i] - 1u].word == word) return slots_[i] - 1;
+  }
 }
 
 std::optional<QString> Builder::addPage(const QString& name, const PageContent& content, bool indexed) {
@@ -567,47 +599,42 @@ std::optional<QString> Builder::addWords(const QString& name, QStringView text) 
   std::optional<QString> refusal;
   forEachWord(text, key_, [&](const QByteArray& word) {
     if (refusal) return;
-    auto it = ids_.constFind(word);
-    if (it == ids_.constEnd()) {
-      if (words_.size() == size_t(kCapacity)) {
-        refusal = QStringLiteral("%1: the word \"%2\" is one more than the %3 different words that words.qx holds")
-                      .arg(name, cp1252::decode(word))
-                      .arg(kCapacity);
-        return;
-      }
-      it = ids_.insert(word, int(words_.size()));
-      words_.push_back(word);
-      lists_.emplace_back();
+    const bool room = int(entries_.size()) - stopWords_ < kCapacity;
+    const int k = entryOf(word, room);
+    if (k < 0) {
+      refusal = QStringLiteral("%1: the word \"%2\" is one more than the %3 different words that words.qx holds")
+                    .arg(name, cp1252::decode(word))
+                    .arg(kCapacity);
+      return;
     }
-    if (*it < 0) return;  // a stop word
-    auto& list = lists_[size_t(*it)];
-    if (list.empty() || list.back() != pages_) list.push_back(std::uint16_t(pages_));
+    Entry& entry = entries_[size_t(k)];
+    if (entry.stop) return;
+    if (entry.pages.empty() || entry.pages.back() != pages_) entry.pages.push_back(std::uint16_t(pages_));
   });
   return refusal;
 }
 
 Output Builder::finish() const {
-  std::vector<int> order(words_.size());
-  for (size_t k = 0; k < order.size(); ++k) order[k] = int(k);
+  std::vector<const Entry*> order;
+  order.reserve(entries_.size());
+  for (const Entry& e : entries_)
+    if (!e.stop) order.push_back(&e);
   // Compared as unsigned bytes, as the reader's search compares them.
-  const auto view = [this](int k) {
-    const QByteArray& w = words_[size_t(k)];
-    return std::string_view(w.constData(), size_t(w.size()));
-  };
-  std::sort(order.begin(), order.end(), [&view](int a, int b) { return view(a) < view(b); });
+  const auto view = [](const Entry* e) { return std::string_view(e->word.constData(), size_t(e->word.size())); };
+  std::sort(order.begin(), order.end(), [&view](const Entry* a, const Entry* b) { return view(a) < view(b); });
 
   Output out;
   out.filesQx = files_;
   out.pages = pages_;
-  out.words = int(words_.size());
+  out.words = int(order.size());
   qsizetype size = 0;
-  for (size_t k = 0; k < words_.size(); ++k) size += words_[k].size() + 3 + qsizetype(lists_[k].size()) * 6;
+  for (const Entry* e : order) size += e->word.size() + 3 + qsizetype(e->pages.size()) * 6;
   out.wordsQx.reserve(size);
   char number[8];
-  for (int k : order) {
-    out.wordsQx += words_[size_t(k)];
+  for (const Entry* e : order) {
+    out.wordsQx += e->word;
     out.wordsQx += '\t';
-    for (std::uint16_t p : lists_[size_t(k)]) {
+    for (std::uint16_t p : e->pages) {
       char* end = number + sizeof number;
       char* d = end;
       *--d = '\t';

@@ -10,7 +10,6 @@
 // term's pages word by word in the file's order and each word's pages in list order, so its
 // results come alphabetically by word and, within a word, in course order.
 #include <QByteArray>
-#include <QHash>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -87,13 +86,21 @@ class Builder {
 
  private:
   std::optional<QString> addWords(const QString& name, QStringView text);
+  // The entry of `word`, made when it has none and `room` is true; -1 when it has none.
+  int entryOf(const QByteArray& word, bool room);
 
   QByteArray files_;
   int pages_ = 0;
-  // Word ids; stop words are in it too, with the id -1.
-  QHash<QByteArray, int> ids_;
-  std::vector<QByteArray> words_;
-  std::vector<std::vector<std::uint16_t>> lists_;
+  // Every word met, the stop words among them, with the pages that hold it.
+  struct Entry {
+    QByteArray word;
+    bool stop = false;
+    std::vector<std::uint16_t> pages;
+  };
+  std::vector<Entry> entries_;
+  int stopWords_ = 0;
+  // Open addressing on FNV-1a hashes: 1 + the entry's index, 0 for a free slot.
+  std::vector<std::uint16_t> slots_;
   QByteArray key_;  // scratch of one word
 };
 
