@@ -547,9 +547,10 @@ QString rulesText() {
              "  ascending order; the search lists a word's pages in that order.\n"
              "\n"
              "Refused (nothing is written, and the exit status is 1):\n"
-             "  more than %2 pages to number, or more than %2 different words; a page name or\n"
-             "  title with a character that Windows-1252 cannot write; a page name that holds a\n"
-             "  TAB or a line break; a folder without pages; a page that cannot be read.\n")
+             "  more than %2 pages to number, or more than %2 different words; a page\n"
+             "  name or title with a character that Windows-1252 cannot write; a page name\n"
+             "  that holds a TAB or a line break; a folder without pages; a page that cannot\n"
+             "  be read.\n")
       .arg(stop)
       .arg(kCapacity);
 }

@@ -67,7 +67,9 @@ int main(int argc, char** argv) {
     return 2;
   }
   if (parser.isSet(help)) {
-    printLine(stdout, parser.helpText() + u'\n' + indexer::rulesText());
+    printLine(stdout, parser.helpText() + u'\n' + indexer::rulesText() +
+                          QStringLiteral("\nExit status: 0 when both files are written, 1 when refused or failed, "
+                                         "2 for a wrong command line."));
     return 0;
   }
   if (parser.isSet(version)) {
