@@ -138,6 +138,8 @@ class TestIndexer : public QObject {
     QTest::newRow("no main: body text, not the head")
         << "<head><title>Title</title><meta name=x content=Meta>Stray</head><body><h1>Heading</h1>Text</body>"
         << QByteArray("HEADING TEXT");
+    QTest::newRow("head without its end tag ends at the first element of the body")
+        << "<head><title>Title</title><link rel=x><p>Shown</p>" << QByteArray("SHOWN");
     QTest::newRow("no head or body tags") << "Plain text<br>volts" << QByteArray("PLAIN TEXT VOLTS");
     QTest::newRow("scripts, styles and comments are not text")
         << "<main>Shown<script>var hidden = '</main>';</script><style>p{hidden}</style><!-- hidden -->Kept</main>"

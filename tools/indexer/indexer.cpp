@@ -466,11 +466,13 @@ PageContent parsePage(QStringView html) {
       i = end;
     } else if (is(u"head")) {
       inHead = true;
-    } else if (is(u"body")) {
-      inHead = false;
     } else if (is(u"main")) {
       if (mainDepth++ == 0) mainBegin = text.size();
       sawMain = true;
+      inHead = false;
+    } else if (!is(u"meta") && !is(u"link") && !is(u"base") && !is(u"noscript") && !is(u"template")) {
+      // <body>, or any element that cannot stand in <head>, ends it, as in a browser.
+      inHead = false;
     }
   }
   if (mainDepth > 0) mainSpans.emplace_back(mainBegin, text.size());
