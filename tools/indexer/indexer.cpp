@@ -39,9 +39,7 @@ bool isModulePage(QStringView name) { return name.startsWith(u"qx") && pages::mo
 
 bool isAsciiLetter(QChar c) { return (c.unicode() | 0x20) >= u'a' && (c.unicode() | 0x20) <= u'z'; }
 bool isAsciiAlnum(QChar c) { return isAsciiLetter(c) || (c >= u'0' && c <= u'9'); }
-bool isHtmlSpace(QChar c) {
-  return c == u' ' || c == u'\t' || c == u'\n' || c == u'\r' || c == u'\f';
-}
+bool isHtmlSpace(QChar c) { return c == u' ' || c == u'\t' || c == u'\n' || c == u'\r' || c == u'\f'; }
 
 // The named character references of HTML 4 and "apos", sorted by name.
 struct Entity {
