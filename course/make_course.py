@@ -4,10 +4,11 @@
     make_course.py --out DIR [--no-media]
 
 writes the course pages and media under DIR/qx_cbt/qx2/, the help pictures
-under DIR/help/, the search data DIR/files.qx and DIR/words.qx, and a small
-inventory DIR/course.json.  The output depends only on this script, its
-text module and the versions of the media tools, so re-running it gives the
-same files; it replaces what an earlier run left in those places.
+under DIR/help/ and a small inventory DIR/course.json.  The output depends
+only on this script, its text module and the versions of the media tools, so
+re-running it gives the same files; it replaces what an earlier run left in
+those places.  The search data, files.qx and words.qx, are made from the
+pages by tavrin-index (tools/indexer).
 
 Pages are UTF-8 HTML files named "*.qx".  Every course page starts with a
 bar holding its Section, previous and next links, in that order, because the
@@ -19,14 +20,11 @@ import concurrent.futures
 import html
 import json
 import os
-import re
 import shutil
 import subprocess
 import sys
 import tempfile
 import textwrap
-import unicodedata
-from html.parser import HTMLParser
 from pathlib import Path
 
 sys.path.insert(0, str(Path(__file__).resolve().parent))
@@ -68,16 +66,6 @@ START_MODULES = [1, 7, 14, 21]
 PICTURE_SIZE = (400, 300)
 HELP_PICTURES = {"main_help.jpg": (820, 692), "side_help.jpg": (800, 640)}
 COURSE_NAME = "Tavrin Electronics"
-
-STOP_WORDS = frozenset("""
-a about above after again against all also am an and any are as at be because been before being
-below between both but by can could did do does doing down during each either every few for from
-further had has have having he her here hers him his how if in into is it its itself just may me
-might more most much must my no nor not now of off on once one only or other our ours out over own
-per same she should so some such than that the their theirs them then there these they this those
-through thus to too under until up upon very was we were what when where which while who whom why
-will with within would yet you your yours
-""".split())
 
 
 # ---------------------------------------------------------------- page names
@@ -397,17 +385,14 @@ def small_html(heading, text):
 # ---------------------------------------------------------------- the course
 
 class Course:
-    """All pages (name -> HTML) and the catalogue of searchable pages."""
+    """All pages: name -> HTML."""
 
     def __init__(self):
         self.pages = {}
-        self.catalogue = []     # (name, title, indexed) in files.qx order
 
-    def add(self, name, title, nav, main_html, letter=None, catalogue=False, indexed=True):
+    def add(self, name, title, nav, main_html, letter=None):
         assert name not in self.pages, name
         self.pages[name] = render(title, nav, main_html, letter)
-        if catalogue:
-            self.catalogue.append((name, title, indexed))
 
 
 def build_course():
@@ -415,19 +400,15 @@ def build_course():
     n_mod = len(MODULES)
     first = entry_page(1)
 
-    # Start and contents pages of every layout.  All of them are catalogued so
-    # that the history can title them; only layout a's are indexed for search,
-    # so a search does not list seven copies of the same page.
+    # Start and contents pages of every layout.
     for letter in LETTERS:
         suffix = "" if letter == "a" else f" (layout {letter})"
         c.add(start_page(letter), f"Start page – {COURSE_NAME}{suffix}",
-              (contents_page(letter), start_page(letter), first), start_html(letter),
-              letter, catalogue=True, indexed=letter == "a")
+              (contents_page(letter), start_page(letter), first), start_html(letter), letter)
     for letter in LETTERS:
         suffix = "" if letter == "a" else f" (layout {letter})"
         c.add(contents_page(letter), f"Contents – the 24 modules{suffix}",
-              (start_page(letter), start_page(letter), first), contents_html(letter),
-              letter, catalogue=True, indexed=letter == "a")
+              (start_page(letter), start_page(letter), first), contents_html(letter), letter)
 
     # Module pages, chained entry -> topics -> summary -> objectives -> review -> next module.
     navs = {}
@@ -440,17 +421,16 @@ def build_course():
             prev = chain[i - 1] if i else before
             nxt = chain[i + 1] if i + 1 < len(chain) else after
             navs[name] = (entry_page(mm), prev, nxt)
-        c.add(entry_page(mm), module_label(mm), navs[entry_page(mm)], module_home_html(mm),
-              catalogue=True)
+        c.add(entry_page(mm), module_label(mm), navs[entry_page(mm)], module_home_html(mm))
         for i, t in enumerate(mod["topics"]):
             c.add(topic_page(mm, i), f"Module {mm} – {t['h']}", navs[topic_page(mm, i)],
-                  topic_html(mm, i), catalogue=True)
+                  topic_html(mm, i))
         c.add(summary_page(mm), f"Module {mm} – Summary and glossary", navs[summary_page(mm)],
-              summary_html(mm), catalogue=True)
+              summary_html(mm))
         c.add(objectives_page(mm), f"Module {mm} – Objectives", navs[objectives_page(mm)],
-              objectives_html(mm), catalogue=True)
+              objectives_html(mm))
         c.add(review_page(mm), f"Module {mm} – Review questions", navs[review_page(mm)],
-              review_html(mm), catalogue=True)
+              review_html(mm))
 
     # Class pages: the layout variants of each module's entry, objectives and review page,
     # with the links of the page they stand for.
@@ -494,80 +474,6 @@ def build_course():
             c.add(narration_page(mm, 1), f"Module {mm} introduction", back,
                   small_html(module_label(mm), "Playing the spoken introduction…"))
     return c
-
-
-# ---------------------------------------------------------------- search data
-
-class MainText(HTMLParser):
-    """Collects the text inside <main>, where a page's own words are."""
-
-    def __init__(self):
-        super().__init__(convert_charrefs=True)
-        self.depth = 0
-        self.chunks = []
-
-    def handle_starttag(self, tag, attrs):
-        if tag == "main":
-            self.depth += 1
-
-    def handle_endtag(self, tag):
-        if tag == "main" and self.depth:
-            self.depth -= 1
-
-    def handle_data(self, data):
-        if self.depth:
-            self.chunks.append(data)
-
-
-TOKEN = re.compile(r"[^\W_]+")
-
-
-def in_cp1252(text):
-    try:
-        text.encode("cp1252")
-        return True
-    except UnicodeEncodeError:
-        return False
-
-
-def page_words(page_html):
-    """The indexed words of a page: lower case, at least two letters, no stop words, and
-    only words that Windows-1252 can hold."""
-    parser = MainText()
-    parser.feed(page_html)
-    parser.close()
-    words = set()
-    for token in TOKEN.findall(" ".join(parser.chunks)):
-        word = token.lower()
-        if sum(ch.isalpha() for ch in word) < 2 or word in STOP_WORDS or not in_cp1252(word):
-            continue
-        words.add(word)
-    return words
-
-
-FOLD = {"ß": "ss", "œ": "oe", "æ": "ae", "µ": "mu", "μ": "mu"}
-
-
-def alphabetical(word):
-    base = unicodedata.normalize("NFKD", word.lower())
-    base = "".join(FOLD.get(ch, ch) for ch in base if not unicodedata.combining(ch))
-    return (base, word)
-
-
-def search_data(course):
-    """The bytes of files.qx and words.qx."""
-    file_lines = []
-    where = {}
-    for number, (name, title, indexed) in enumerate(course.catalogue, 1):
-        file_lines.append(f"{number}\t{name}\t{title}\r\n")
-        if indexed:
-            for word in page_words(course.pages[name]):
-                where.setdefault(word, []).append(number)
-    word_lines = [word + "\t" + "".join(f"{n}\t" for n in sorted(set(numbers))) + "\r\n"
-                  for word, numbers in sorted(where.items(), key=lambda item: alphabetical(item[0]))]
-    return ("".join(file_lines).encode("cp1252", errors="strict"),
-            "".join(word_lines).encode("cp1252", errors="strict"),
-            len(file_lines), len(word_lines))
 
 
 # ---------------------------------------------------------------- media
@@ -784,9 +690,6 @@ def write_course(out, with_media=True):
     course = build_course()
     for name, text in course.pages.items():
         (base / name).write_text(text, encoding="utf-8", newline="\n")
-    files_qx, words_qx, n_files, n_words = search_data(course)
-    (out / "files.qx").write_bytes(files_qx)
-    (out / "words.qx").write_bytes(words_qx)
 
     made, missing, notes = [], [], []
     if with_media:
@@ -806,8 +709,6 @@ def write_course(out, with_media=True):
     inventory = {
         "base": "qx_cbt/qx2/",
         "pages": len(course.pages),
-        "files_qx_lines": n_files,
-        "words_qx_lines": n_words,
         "videos": sorted(rel(p) for k, p in made if k == "video"),
         "narration": sorted(rel(p) for k, p in made if k == "narration"),
         "pictures": [{"name": rel(p), "width": PICTURE_SIZE[0], "height": PICTURE_SIZE[1]}
@@ -824,12 +725,11 @@ def main(argv=None):
     parser = argparse.ArgumentParser(description="Make the sample electronics course.")
     parser.add_argument("--out", required=True, help="folder to write the course into")
     parser.add_argument("--no-media", action="store_true",
-                        help="write only the pages and the search data")
+                        help="write only the pages")
     args = parser.parse_args(argv)
     inv = write_course(args.out, with_media=not args.no_media)
     media_count = len(inv["videos"]) + len(inv["narration"]) + len(inv["pictures"]) + len(inv["help"])
-    print(f"course in {args.out}: {inv['pages']} pages, {media_count} media files, "
-          f"files.qx {inv['files_qx_lines']} lines, words.qx {inv['words_qx_lines']} lines")
+    print(f"course in {args.out}: {inv['pages']} pages, {media_count} media files")
     return 0
 
 

@@ -1,8 +1,10 @@
 #!/usr/bin/python3
-"""Checks of the sample course and its server, as the reader sees them.
+"""Checks of the sample course, its search data and its server, as the reader sees them.
 
 Run from anywhere:  python3 course/test_course.py
-The course is made once into a temporary folder and served on 127.0.0.1.
+The course is made once into a temporary folder and served on 127.0.0.1. Its search data
+are made by the built tavrin-index: the program named by $TAVRIN_INDEX, else
+build/tavrin-index; without it the search data checks are skipped.
 """
 
 import html
@@ -22,6 +24,12 @@ from pathlib import Path
 HERE = Path(__file__).resolve().parent
 sys.path.insert(0, str(HERE))
 import make_course  # noqa: E402
+
+INDEXER = Path(os.environ.get("TAVRIN_INDEX") or HERE.parent / "build" / "tavrin-index")
+# Upper case of each Windows-1252 byte, as the reader's search and tavrin-index make it.
+UPPER = bytes.maketrans(
+    bytes(range(0x61, 0x7B)) + bytes(c for c in range(0xE0, 0xFF) if c != 0xF7) + b"\x9a\x9c\x9e\xff",
+    bytes(range(0x41, 0x5B)) + bytes(c for c in range(0xC0, 0xDF) if c != 0xD7) + b"\x8a\x8c\x8e\x9f")
 
 LETTERS = "abcdefg"
 OBJ_REV = {
@@ -56,6 +64,11 @@ def links_of(name):
     return parser.hrefs
 
 
+def make_search_data(pages, out):
+    subprocess.run([str(INDEXER), "--out", str(out), str(pages)], check=True,
+                   stdout=subprocess.DEVNULL, timeout=120)
+
+
 def start_server(root):
     proc = subprocess.Popen([sys.executable, str(HERE / "serve.py"), "--root", str(root)],
                             stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True)
@@ -69,6 +82,8 @@ def setUpModule():
     subprocess.run([sys.executable, str(HERE / "make_course.py"), "--out", str(OUT)],
                    check=True, stdout=subprocess.DEVNULL, timeout=300)
     BASE_DIR = OUT / "qx_cbt" / "qx2"
+    if INDEXER.is_file():
+        make_search_data(BASE_DIR, OUT)
     SERVER, line = start_server(OUT)
     match = re.fullmatch(r"http://127\.0\.0\.1:(\d+)/qx_cbt/qx2/", line)
     if not match:
@@ -218,6 +233,8 @@ class SearchDataTests(unittest.TestCase):
 
     @classmethod
     def setUpClass(cls):
+        if not INDEXER.is_file():
+            raise unittest.SkipTest(f"{INDEXER} is not built; set TAVRIN_INDEX to the built tavrin-index")
         cls.files = (OUT / "files.qx").read_bytes()
         cls.words = (OUT / "words.qx").read_bytes()
 
@@ -228,6 +245,34 @@ class SearchDataTests(unittest.TestCase):
             self.assertNotIn(b"\r", line)
             self.assertNotIn(b"\n", line)
         return [line.decode("cp1252") for line in body]
+
+    def search(self, text):
+        """The page names that the reader's search lists for `text`, in its order: a word
+        matches a term when it begins with it, both upper-cased in Windows-1252; pages come
+        word by word in the file's order, each once; two words find the pages of the first
+        that also hold the second."""
+        pages = [line.split("\t", 2)[1] for line in self.lines(self.files)]
+        entries = [line.split("\t", 1) for line in self.lines(self.words)]
+
+        def hits(term):
+            try:
+                key = term.encode("cp1252").translate(UPPER)
+            except UnicodeEncodeError:
+                return []
+            return [pages[int(n) - 1] for word, rest in entries
+                    if word.strip().encode("cp1252").translate(UPPER).startswith(key)
+                    for n in rest.split("\t") if n]
+
+        text = text.strip()
+        if " " not in text:
+            return list(dict.fromkeys(hits(text)))
+        first, rest = text.split(" ", 1)
+        second = set(hits(rest.strip().split(" ")[0]))
+        return list(dict.fromkeys(p for p in hits(first) if p in second))
+
+    def titles(self, names):
+        title = {line.split("\t", 2)[1]: line.split("\t", 2)[2] for line in self.lines(self.files)}
+        return [title[name] for name in names]
 
     def test_files_qx_lists_the_searchable_pages(self):
         lines = self.lines(self.files)
@@ -252,14 +297,14 @@ class SearchDataTests(unittest.TestCase):
         page_text = {}
         lines = self.lines(self.words)
         self.assertLessEqual(len(lines), 12400)
-        keys = [make_course.alphabetical(line.split("\t", 1)[0]) for line in lines]
-        self.assertEqual(keys, sorted(keys), "words.qx is in alphabetical order")
+        keys = [line.split("\t", 1)[0].encode("cp1252") for line in lines]
+        self.assertEqual(keys, sorted(keys), "words.qx is in the order of the Windows-1252 codes")
         seen = set()
         for line in lines:
             word, rest = line.split("\t", 1)
             self.assertNotIn(word, seen)
             seen.add(word)
-            self.assertEqual(word, word.lower())
+            self.assertEqual(word.encode("cp1252"), word.encode("cp1252").translate(UPPER))
             self.assertTrue(rest.endswith("\t"), word)
             numbers = [int(n) for n in rest[:-1].split("\t")]
             self.assertEqual(numbers, sorted(set(numbers)), word)
@@ -269,10 +314,38 @@ class SearchDataTests(unittest.TestCase):
                 if name not in page_text:
                     page_text[name] = html.unescape(
                         (BASE_DIR / name).read_text(encoding="utf-8")).lower()
-                self.assertIn(word, page_text[name], (word, name))
+                self.assertIn(word.lower(), page_text[name], (word, name))
         # Words beyond ASCII and words of the module titles are indexed.
-        for word in ("widerstände", "thévenin", "µf", "kondensator", "capacitor", "resistance"):
+        for word in ("WIDERSTÄNDE", "THÉVENIN", "µF", "KONDENSATOR", "CAPACITOR", "RESISTANCE"):
             self.assertIn(word, seen)
+        # Common words are not.
+        for word in ("THE", "AND", "OF"):
+            self.assertNotIn(word, seen)
+
+    def test_searching_finds_what_a_reader_expects(self):
+        cases = [
+            # (typed text, a title that must be among the results)
+            ("capacitor", "Module 7 – Capacitors"),
+            ("  Resist ", "Module 2 – Resistance and Ohm's law"),
+            ("widerstände", "Module 2 – Summary and glossary"),
+            ("ohm law", "Module 2 – Resistance and Ohm's law"),
+            ("ohm   law meter", "Module 2 – Resistance and Ohm's law"),
+            ("µf", "Module 7 – Capacitance and charge"),
+            ("welcome", "Start page – Tavrin Electronics"),
+        ]
+        for text, title in cases:
+            with self.subTest(text=text):
+                found = self.search(text)
+                self.assertIn(title, self.titles(found))
+                self.assertEqual(len(found), len(set(found)))
+                # Only layout a's start and contents pages are ever listed.
+                self.assertEqual([n for n in found if re.fullmatch(r"qx(cr)?[b-g]\.qx", n)], [])
+        self.assertEqual(self.search("resist"), self.search("RESIST"))
+        self.assertEqual(self.search("ohm law"), self.search("ohm  law"))
+        self.assertTrue(set(self.search("ohm law")) <= set(self.search("ohm")) & set(self.search("law")))
+        for text in ("kΩ", "zzzz", "2n3904"):
+            with self.subTest(finds_nothing=text):
+                self.assertEqual(self.search(text), [])
 
     def test_output_is_the_same_on_every_run(self):
         with tempfile.TemporaryDirectory() as a, tempfile.TemporaryDirectory() as b:
@@ -280,6 +353,7 @@ class SearchDataTests(unittest.TestCase):
                 subprocess.run([sys.executable, str(HERE / "make_course.py"), "--out", folder,
                                 "--no-media"], check=True, stdout=subprocess.DEVNULL, timeout=120,
                                env=dict(os.environ, PYTHONHASHSEED=seed))
+                make_search_data(Path(folder, "qx_cbt", "qx2"), folder)
             for name in ("files.qx", "words.qx", "qx_cbt/qx2/qxcra.qx", "qx_cbt/qx2/rev24g.qx"):
                 self.assertEqual(Path(a, name).read_bytes(), Path(b, name).read_bytes(), name)
             self.assertEqual(Path(a, "words.qx").read_bytes(), self.words)
