@@ -31,6 +31,28 @@ QString run(const QString& program, const QStringList& args) {
 
 QString buildDir() { return QString::fromLocal8Bit(TAVRIN_BUILD_DIR); }
 
+QString blockPrefix() { return QStringLiteral("e2e%1-").arg(QCoreApplication::applicationPid()); }
+
+QString activeWindowTitle() {
+  return run(QStringLiteral("xdotool"), {QStringLiteral("getactivewindow"), QStringLiteral("getwindowname")}).trimmed();
+}
+
+QString windowOf(qint64 pid) {
+  return run(QStringLiteral("xdotool"), {QStringLiteral("search"), QStringLiteral("--onlyvisible"),
+                                         QStringLiteral("--pid"), QString::number(pid)})
+      .section(u'\n', 0, 0)
+      .trimmed();
+}
+
+void click(const QString& window, QPoint at, int times) {
+  run(QStringLiteral("xdotool"), {QStringLiteral("mousemove"), QStringLiteral("--window"), window,
+                                  QString::number(at.x()), QString::number(at.y()), QStringLiteral("click"),
+                                  QStringLiteral("--repeat"), QString::number(times), QStringLiteral("--delay"),
+                                  QStringLiteral("80"), QStringLiteral("1")});
+}
+
+void type(const QString& text) { run(QStringLiteral("xdotool"), {QStringLiteral("type"), text}); }
+
 CourseServer::CourseServer() {
   endWithParent(process_);
   process_.start(QStringLiteral("python3"),
@@ -65,6 +87,8 @@ Reader::Reader(const QString& courseBase) : env_(QProcessEnvironment::systemEnvi
   if (!env_.contains(QStringLiteral("QTWEBENGINE_CHROMIUM_FLAGS")))
     env_.insert(QStringLiteral("QTWEBENGINE_CHROMIUM_FLAGS"), QStringLiteral("--disable-gpu"));
   env_.remove(QStringLiteral("QT_QPA_PLATFORM"));  // real X11 windows
+  // Blocks of their own, apart from any reader of the person running the tests.
+  env_.insert(QStringLiteral("TAVRIN_BLOCK_PREFIX"), blockPrefix());
   QObject::connect(&process_, &QProcess::readyRead, [this] { output_ += process_.readAll(); });
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 // The real program against the sample course: a loopback course server, reader
 // processes with their own folders, and the X windows they show.
+#include <QPoint>
 #include <QProcess>
 #include <QString>
 #include <QStringList>
@@ -44,6 +45,9 @@ class Reader {
   QByteArray output_;  // stdout and stderr of the copy, shown when the test fails
 };
 
+// The name prefix of the shared blocks of the readers this test starts.
+QString blockPrefix();
+
 // Titles of the visible top-level windows of the display.
 QStringList windowTitles();
 // X window id of the first visible window whose title matches the pattern.
@@ -51,5 +55,12 @@ QString findWindow(const QString& titleRegex);
 // Sends keys (xdotool names, e.g. "Next", "alt+period") to that window after focusing it.
 void sendKeys(const QString& window, const QStringList& keys);
 QSize screenSize();
+QString activeWindowTitle();
+// X window id of the first visible window of process `pid`.
+QString windowOf(qint64 pid);
+// Clicks the left button `times` times at `at` in the window.
+void click(const QString& window, QPoint at, int times = 1);
+// Types text into whatever has the keyboard.
+void type(const QString& text);
 
 }  // namespace e2e
