@@ -5,7 +5,9 @@
 #include "platform/browser.h"
 #include "platform/platform.h"
 
+#include <QApplication>
 #include <QEvent>
+#include <QMouseEvent>
 #include <QTimer>
 
 frmPopup::frmPopup(Platform& platform, std::function<void()> endQX)
@@ -27,6 +29,17 @@ frmPopup::frmPopup(Platform& platform, std::function<void()> endQX)
   // Whatever key it is, and wherever in the window the keyboard is.
   new KeyPreview(
       this, [this](int&, int&) { end(); }, {});
+  // A click on the picture itself can be shorter than a tick of TimerPop; the page view
+  // takes it, so it is seen on its way there.
+  qApp->installEventFilter(this);
+}
+
+bool frmPopup::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::MouseButtonPress && static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
+    auto* widget = qobject_cast<QWidget*>(watched);
+    if (widget && widget->window() == this) end();
+  }
+  return QWidget::eventFilter(watched, event);
 }
 
 frmPopup::~frmPopup() = default;

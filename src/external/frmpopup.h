@@ -25,6 +25,7 @@ class frmPopup : public QWidget {
 
  protected:
   void changeEvent(QEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   void end();

@@ -119,10 +119,10 @@ bool frmQX::Form_Load() {
   OpenSharedBlocks();
   blocks::resetCourseEnded(*platform_.blocks);
   if (!platform_.anotherCopyRuns()) {
-    // Open full-screen-sized, as the first page is chosen for the whole screen, and before
-    // that page loads: the browser then lays it out once, at its final size.
-    showMaximized();
+    // Open full-screen-sized, as the first page is chosen for the whole screen.
+    setWindowState(windowState() | Qt::WindowMaximized);
     LastBit();
+    show();
     return true;
   }
   return runLauncher();

@@ -51,6 +51,10 @@ void click(const QString& window, QPoint at, int times) {
                                   QStringLiteral("80"), QStringLiteral("1")});
 }
 
+bool ended(QProcess& process, int ms) {
+  return process.state() == QProcess::NotRunning || process.waitForFinished(ms);
+}
+
 void type(const QString& text) { run(QStringLiteral("xdotool"), {QStringLiteral("type"), text}); }
 
 CourseServer::CourseServer() {

@@ -60,6 +60,9 @@ QString activeWindowTitle();
 QString windowOf(qint64 pid);
 // Clicks the left button `times` times at `at` in the window.
 void click(const QString& window, QPoint at, int times = 1);
+// True once the process has ended, waiting at most `ms` for it (whether or not it had
+// ended before the call).
+bool ended(QProcess& process, int ms);
 // Types text into whatever has the keyboard.
 void type(const QString& text);
 

@@ -142,7 +142,7 @@ class TestE2EReader : public QObject {
     sendKeys(window, {QStringLiteral("alt+q")});
     QTRY_VERIFY_WITH_TIMEOUT(windowTitles().contains(QStringLiteral("Quit Tavrin?")), 10000);
     sendKeys(findWindow(QStringLiteral("^Quit Tavrin\\?$")), {QStringLiteral("alt+y")});
-    QVERIFY(reader.process().waitForFinished(10000));
+    QVERIFY(ended(reader.process(), 10000));
     QCOMPARE(reader.process().exitCode(), 0);
     QVERIFY(!QFile::exists(reader.userDir() + QStringLiteral("history.qx")));
     for (const QString& helper : helpers)
@@ -158,7 +158,7 @@ class TestE2EReader : public QObject {
     QProcess second;
     second.setProcessEnvironment(reader.environment());
     second.start(buildDir() + QStringLiteral("/tavrin"));
-    QVERIFY(second.waitForFinished(20000));
+    QVERIFY(ended(second, 20000));
     QCOMPARE(second.exitCode(), 0);
     QCOMPARE(windowTitles().count(QStringLiteral("Tavrin")), 1);
     QCOMPARE(reader.history(), history);

@@ -116,7 +116,7 @@ class TestE2ESideWindows : public QObject {
     sendKeys(history, {QStringLiteral("alt+q")});
     QTRY_VERIFY_WITH_TIMEOUT(windowTitles().contains(QStringLiteral("Quit Tavrin?")), 10000);
     sendKeys(findWindow(QStringLiteral("^Quit Tavrin\\?$")), {QStringLiteral("alt+y")});
-    QVERIFY(reader.process().waitForFinished(10000));
+    QVERIFY(ended(reader.process(), 10000));
     QCOMPARE(reader.process().exitCode(), 0);
     QVERIFY(!QFile::exists(reader.userDir() + QStringLiteral("history.qx")));
   }

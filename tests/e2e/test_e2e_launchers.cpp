@@ -1,0 +1,146 @@
+// Copies of the real program started while a reader runs, as the course's other programs
+// start them: bringing the reader forward, handing an exercise to a simulator (the
+// stand-in), giving up on a simulator that never comes, and a picture popup.
+#include "e2e/harness.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <csignal>
+
+using namespace e2e;
+
+namespace {
+
+// A program folder whose Ampvale is the stand-in simulator, reporting into `report`.
+void installStandIn(const QString& programFiles, const QString& report) {
+  const QString folder = programFiles + QStringLiteral("/Vendrel/Ampvale");
+  QDir().mkpath(folder);
+  QFile script(folder + QStringLiteral("/ampvale"));
+  QVERIFY(script.open(QIODevice::WriteOnly));
+  script.write("#!/bin/sh\nexec '" + QByteArray(TAVRIN_STANDIN) + "' ampvale --prefix '" + blockPrefix().toUtf8() +
+               "' --out '" + report.toUtf8() + "' </dev/null\n");
+  script.close();
+  script.setPermissions(script.permissions() | QFile::ExeOwner);
+}
+
+QString readAll(const QString& path) {
+  QFile f(path);
+  return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
+}
+
+}  // namespace
+
+class TestE2ELaunchers : public QObject {
+  Q_OBJECT
+  std::unique_ptr<CourseServer> server;
+  std::unique_ptr<Reader> reader;
+  QTemporaryDir scratch;
+
+  // A copy with `arguments` and the reader's folders, with extra environment.
+  std::unique_ptr<QProcess> launch(const QStringList& arguments, const QStringList& environment = {}) {
+    auto copy = std::make_unique<QProcess>();
+    QProcessEnvironment env = reader->environment();
+    for (const QString& setting : environment) env.insert(setting.section(u'=', 0, 0), setting.section(u'=', 1));
+    copy->setProcessEnvironment(env);
+    copy->setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    copy->start(buildDir() + QStringLiteral("/tavrin"), arguments);
+    return copy;
+  }
+
+ private slots:
+  void initTestCase() {
+    server = std::make_unique<CourseServer>();
+    QVERIFY2(!server->base().isEmpty(), "the course server did not start");
+    reader = std::make_unique<Reader>(server->base());
+    reader->start();
+    QTRY_VERIFY_WITH_TIMEOUT(!reader->history().isEmpty(), 30000);
+  }
+  void cleanupTestCase() {
+    reader.reset();
+    server.reset();
+  }
+
+  void aSecondCopyBringsTheReaderForward() {
+    QProcess other;  // another program's window in front of the reader
+    other.start(QStringLiteral(TAVRIN_STANDIN), {QStringLiteral("trivex"), QStringLiteral("--prefix"),
+                                                 blockPrefix() + QStringLiteral("other-")});
+    QTRY_COMPARE_WITH_TIMEOUT(activeWindowTitle(), QStringLiteral("Trivex - - exercise"), 15000);
+    auto copy = launch({});
+    QVERIFY(ended(*copy, 20000));
+    QCOMPARE(copy->exitCode(), 0);
+    QTRY_COMPARE_WITH_TIMEOUT(activeWindowTitle(), QStringLiteral("Tavrin"), 10000);
+    QCOMPARE(windowTitles().count(QStringLiteral("Tavrin")), 1);
+    other.kill();
+    other.waitForFinished();
+  }
+
+  void anExerciseCopyStartsTheSimulatorWhichSeesTheExercise() {
+    const QString programFiles = scratch.filePath(QStringLiteral("pf"));
+    const QString report = scratch.filePath(QStringLiteral("ampvale.txt"));
+    installStandIn(programFiles, report);
+    auto copy = launch({QStringLiteral("lab3.ckt")}, {QStringLiteral("ProgramFiles=") + programFiles});
+    // The copy ends once the simulator's window is there.
+    QVERIFY(ended(*copy, 30000));
+    QCOMPARE(copy->exitCode(), 0);
+    const QString seen = readAll(report);
+    QVERIFY2(seen.contains(QStringLiteral("name=") + reader->environment().value(QStringLiteral("APPDATA")) +
+                           QStringLiteral("/Vendrel/Ampvale/QX_CKTS/lab3.ckt")),
+             qPrintable(seen));
+    QVERIFY(seen.contains(QStringLiteral("prev=3")));
+    QVERIFY(seen.contains(QStringLiteral("end=0")));
+    QVERIFY(!findWindow(QStringLiteral("^Ampvale - exercise$")).isEmpty());
+    QProcess::execute(QStringLiteral("pkill"), {QStringLiteral("-f"), QStringLiteral("tavrin_standin ampvale")});
+  }
+
+  void anExerciseCopyGivesUpOnASimulatorThatNeverComes() {
+    auto copy = launch({QStringLiteral("lab1.cir")}, {QStringLiteral("ProgramFiles=") + scratch.filePath("none"),
+                                                      QStringLiteral("TAVRIN_EXERCISE_TICKS=2")});
+    QTRY_VERIFY_WITH_TIMEOUT(windowTitles().contains(QStringLiteral("Tavrin")), 15000);
+    QString message;
+    QTRY_VERIFY_WITH_TIMEOUT(!(message = windowOf(copy->processId())).isEmpty(), 15000);
+    QCOMPARE(copy->state(), QProcess::Running);  // the message waits for the reader
+    QTest::qWait(300);
+    sendKeys(message, {QStringLiteral("Return")});
+    QTRY_COMPARE_WITH_TIMEOUT(copy->state(), QProcess::NotRunning, 10000);
+    QCOMPARE(copy->exitCode(), 0);
+  }
+
+  void aPictureCopyEndsAtAClick() {
+    auto copy = launch({QStringLiteral("/POPJPG=c23/pic2301.jpg"), QStringLiteral("/W:200"), QStringLiteral("/H:150")});
+    QString popup;
+    QTRY_VERIFY_WITH_TIMEOUT(!(popup = windowOf(copy->processId())).isEmpty(), 20000);
+    QTRY_VERIFY_WITH_TIMEOUT(server->requests().contains(QStringLiteral("/qx_cbt/qx2/c23/pic2301.jpg")), 10000);
+    QTest::qWait(300);
+    QCOMPARE(copy->state(), QProcess::Running);
+    click(popup, {50, 50});
+    QTRY_COMPARE_WITH_TIMEOUT(copy->state(), QProcess::NotRunning, 5000);
+    QCOMPARE(copy->exitCode(), 0);
+    QVERIFY(!windowTitles().contains(QStringLiteral("Tavrin - Search")));  // the reader was not involved
+  }
+
+  // A reader killed while an exercise name stands: the next copy to open the blocks finds
+  // them zeroed, so no old exercise comes back.
+  void blocksOfACrashedCopyStartZeroed() {
+    const QString programFiles = scratch.filePath(QStringLiteral("pf2"));
+    installStandIn(programFiles, scratch.filePath(QStringLiteral("first.txt")));
+    auto copy = launch({QStringLiteral("lab9.ckt")}, {QStringLiteral("ProgramFiles=") + programFiles});
+    QVERIFY(ended(*copy, 30000));
+    QProcess::execute(QStringLiteral("pkill"), {QStringLiteral("-KILL"), QStringLiteral("-f"),
+                                                QStringLiteral("tavrin_standin ampvale")});
+    ::kill(pid_t(reader->process().processId()), SIGKILL);
+    reader->process().waitForFinished(5000);
+
+    QProcess after;
+    after.start(QStringLiteral(TAVRIN_STANDIN),
+                {QStringLiteral("ampvale"), QStringLiteral("--prefix"), blockPrefix(), QStringLiteral("--once")});
+    QVERIFY(ended(after, 10000));
+    const QString seen = QString::fromUtf8(after.readAllStandardOutput());
+    QVERIFY2(seen.contains(QStringLiteral("name=\n")), qPrintable(seen));
+    QVERIFY(seen.contains(QStringLiteral("prev=0")));
+  }
+};
+
+QTEST_MAIN(TestE2ELaunchers)
+#include "test_e2e_launchers.moc"
