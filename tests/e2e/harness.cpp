@@ -51,6 +51,12 @@ void click(const QString& window, QPoint at, int times) {
                                   QStringLiteral("80"), QStringLiteral("1")});
 }
 
+bool maximised(const QString& window) {
+  const QString state = run(QStringLiteral("xprop"), {QStringLiteral("-id"), window, QStringLiteral("_NET_WM_STATE")});
+  return state.contains(QStringLiteral("_NET_WM_STATE_MAXIMIZED_VERT")) &&
+         state.contains(QStringLiteral("_NET_WM_STATE_MAXIMIZED_HORZ"));
+}
+
 bool ended(QProcess& process, int ms) {
   return process.state() == QProcess::NotRunning || process.waitForFinished(ms);
 }

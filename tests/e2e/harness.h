@@ -60,6 +60,8 @@ QString activeWindowTitle();
 QString windowOf(qint64 pid);
 // Clicks the left button `times` times at `at` in the window.
 void click(const QString& window, QPoint at, int times = 1);
+// The window manager shows the window maximised.
+bool maximised(const QString& window);
 // True once the process has ended, waiting at most `ms` for it (whether or not it had
 // ended before the call).
 bool ended(QProcess& process, int ms);
