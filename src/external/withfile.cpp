@@ -52,11 +52,10 @@ void withfile::mouseDown(Qt::MouseButton button, bool onPressedPicture) {
   if (button == Qt::LeftButton) {
     picRuv29->show();
   } else if (button == Qt::RightButton) {
-    const auto answer = placement::msgBoxAt(
-        *host_.messages,
-        {QStringLiteral("Are you sure you want to quit?"), QStringLiteral("Tavrin"), MessageBoxes::Buttons::YesNo,
-         MessageBoxes::Icon::Question, this},
-        placement::Axis::at(-150), placement::Axis::at(80));
+    const auto answer = placement::msgBoxAt(*host_.messages,
+                                            {QStringLiteral("Are you sure you want to quit?"), QStringLiteral("Tavrin"),
+                                             MessageBoxes::Buttons::YesNo, MessageBoxes::Icon::Question, this},
+                                            placement::Axis::at(-150), placement::Axis::at(80));
     if (answer == MessageBoxes::Answer::Yes) {
       blocks::shutOffQX(*host_.blocks);
       if (onPressedPicture) host_.setFromWithfile();

@@ -18,14 +18,14 @@ class withfile : public QWidget {
   struct Host {
     blocks::SharedBlocks* blocks = nullptr;
     MessageBoxes* messages = nullptr;
-    std::function<int()> screenWidth;        // pixels
-    std::function<void()> activateReader;    // brings the window titled "Tavrin" forward
-    std::function<void()> setFromWithfile;   // the main window then closes without asking
+    std::function<int()> screenWidth;       // pixels
+    std::function<void()> activateReader;   // brings the window titled "Tavrin" forward
+    std::function<void()> setFromWithfile;  // the main window then closes without asking
     std::function<void()> endQX;
   };
 
   static constexpr QSize kSize{178, 65};
-  static constexpr int kRightMargin = 322;  // from the screen's right edge to the window's left
+  static constexpr int kRightMargin = 322;          // from the screen's right edge to the window's left
   static constexpr QRect kPressed{-3, 3, 182, 69};  // picRuv29
 
   explicit withfile(Host host);

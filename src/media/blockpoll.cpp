@@ -5,8 +5,7 @@
 
 #include <QTimer>
 
-BlockPoll::BlockPoll(blocks::SharedBlocks& blocks, std::function<QString()> fileLocn, Actions actions,
-                     QObject* parent)
+BlockPoll::BlockPoll(blocks::SharedBlocks& blocks, std::function<QString()> fileLocn, Actions actions, QObject* parent)
     : QObject(parent),
       TimerEnd(new QTimer(this)),
       blocks_(blocks),

@@ -29,7 +29,7 @@ class MessageBoxes {
     QString title = QStringLiteral("Tavrin");
     Buttons buttons = Buttons::Ok;
     Icon icon = Icon::None;
-    QWidget* owner = nullptr;  // the box is placed over its owner when given
+    QWidget* owner = nullptr;                           // the box is placed over its owner when given
     std::optional<Placement> placement = std::nullopt;  // heeded only with an owner
   };
 

@@ -37,8 +37,8 @@ class PlacedBox : public QMessageBox {
 }  // namespace
 
 MessageBoxes::Answer QtMessageBoxes::ask(const Message& m) {
-  const std::unique_ptr<QMessageBox> box =
-      m.owner && m.placement ? std::make_unique<PlacedBox>(m.owner, *m.placement) : std::make_unique<QMessageBox>(m.owner);
+  const std::unique_ptr<QMessageBox> box = m.owner && m.placement ? std::make_unique<PlacedBox>(m.owner, *m.placement)
+                                                                  : std::make_unique<QMessageBox>(m.owner);
   box->setWindowTitle(m.title);
   box->setText(m.text);
   switch (m.icon) {

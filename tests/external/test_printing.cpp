@@ -52,24 +52,27 @@ class TestPrinting : public QObject {
     QTest::addColumn<QStringList>("calls");
     QTest::addColumn<QStringList>("messages");
     const QString disabled = QStringLiteral("The Print command is currently disabled.");
-    QTest::newRow("help picture, not the page") << Target([](FakeTarget& t) { t.help = true; })
-                                                << QStringList{"picture"} << QStringList{};
+    QTest::newRow("help picture, not the page")
+        << Target([](FakeTarget& t) { t.help = true; }) << QStringList{"picture"} << QStringList{};
     QTest::newRow("help picture fails") << Target([](FakeTarget& t) {
       t.help = true;
       t.pictureError = QStringLiteral("There is no default printer.");
     }) << QStringList{"picture"} << QStringList{"Print command Error: There is no default printer."};
-    QTest::newRow("page with the dialog") << Target([](FakeTarget&) {}) << QStringList{"status", "page"}
-                                          << QStringList{};
-    QTest::newRow("page fails") << Target([](FakeTarget& t) { t.pageError = QStringLiteral("The page could not be printed."); })
-                                << QStringList{"status", "page"}
+    QTest::newRow("page with the dialog")
+        << Target([](FakeTarget&) {}) << QStringList{"status", "page"} << QStringList{};
+    QTest::newRow("page fails") << Target([](FakeTarget& t) {
+      t.pageError = QStringLiteral("The page could not be printed.");
+    }) << QStringList{"status", "page"}
                                 << QStringList{"Print command Error: The page could not be printed."};
     QTest::newRow("status cannot be told") << Target([](FakeTarget& t) {
       t.status = {std::nullopt, QStringLiteral("The browser holds no page.")};
     }) << QStringList{"status"} << QStringList{disabled, "Print command Error: The browser holds no page."};
-    QTest::newRow("print command disabled") << Target([](FakeTarget& t) { t.status = {printing::kSupported, {}}; })
-                                            << QStringList{"status"} << QStringList{};
-    QTest::newRow("enabled bit alone") << Target([](FakeTarget& t) { t.status = {printing::kEnabled, {}}; })
-                                       << QStringList{"status", "page"} << QStringList{};
+    QTest::newRow("print command disabled") << Target([](FakeTarget& t) {
+      t.status = {printing::kSupported, {}};
+    }) << QStringList{"status"} << QStringList{};
+    QTest::newRow("enabled bit alone") << Target([](FakeTarget& t) {
+      t.status = {printing::kEnabled, {}};
+    }) << QStringList{"status", "page"} << QStringList{};
   }
   void print() {
     QFETCH(Target, setUp);

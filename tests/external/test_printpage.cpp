@@ -68,7 +68,8 @@ class TestPrintPage : public QObject {
       return double(hits) / (area.width() * area.height());
     };
     auto near = [](QColor c, QColor want) {
-      return qAbs(c.red() - want.red()) < 40 && qAbs(c.green() - want.green()) < 40 && qAbs(c.blue() - want.blue()) < 40;
+      return qAbs(c.red() - want.red()) < 40 && qAbs(c.green() - want.green()) < 40 &&
+             qAbs(c.blue() - want.blue()) < 40;
     };
     const QColor bar(0x1c, 0x3a, 0x5e), background(0xf6, 0xf5, 0xef);
     const int width = page.width();

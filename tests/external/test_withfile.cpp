@@ -39,10 +39,9 @@ class TestWithfile : public QObject {
     messages_ = FakeMessageBoxes();
     reader_.clear();
     screenWidth_ = 1280;
-    window_ = std::make_unique<withfile>(withfile::Host{&blocks_, &messages_, [this] { return screenWidth_; },
-                                                        [this] { reader_ << "activate"; },
-                                                        [this] { reader_ << "from withfile"; },
-                                                        [this] { reader_ << "end"; }});
+    window_ = std::make_unique<withfile>(
+        withfile::Host{&blocks_, &messages_, [this] { return screenWidth_; }, [this] { reader_ << "activate"; },
+                       [this] { reader_ << "from withfile"; }, [this] { reader_ << "end"; }});
     window_->Load();
     QVERIFY(QTest::qWaitForWindowExposed(window_.get()));
   }

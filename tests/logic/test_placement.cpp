@@ -42,8 +42,8 @@ class TestPlacement : public QObject {
     QTest::addColumn<QSize>("box");
     QTest::addColumn<QPoint>("expected");
     const QRect main(160, 130, 984, 780);
-    QTest::newRow("main window's quit question") << Axis::at(100) << Axis::at(80) << main << QSize(260, 120)
-                                                 << QPoint(260, 210);
+    QTest::newRow("main window's quit question")
+        << Axis::at(100) << Axis::at(80) << main << QSize(260, 120) << QPoint(260, 210);
     // The return window at the top right of a 1280 pixel screen.
     QTest::newRow("return window's quit question")
         << Axis::at(-150) << Axis::at(80) << QRect(1280 - 322, 0, 178, 65) << QSize(300, 130) << QPoint(808, 80);

@@ -48,10 +48,10 @@ class TestBlockPoll : public QObject {
     peer_ = std::make_unique<PosixBlocks>(prefix_, locks_.path());
     QCOMPARE(reader_->open(), QStringList());
     QCOMPARE(peer_->open(), QStringList());
-    poll_ = std::make_unique<BlockPoll>(*reader_, [] { return kBase; },
-                                        BlockPoll::Actions{[this] { done_ << "stop"; },
-                                                           [this](const QString& a) { done_ << "play " + a; },
-                                                           [this] { done_ << "load"; }, [this] { done_ << "unload"; }});
+    poll_ = std::make_unique<BlockPoll>(
+        *reader_, [] { return kBase; },
+        BlockPoll::Actions{[this] { done_ << "stop"; }, [this](const QString& a) { done_ << "play " + a; },
+                           [this] { done_ << "load"; }, [this] { done_ << "unload"; }});
   }
   void cleanup() {
     poll_.reset();

@@ -1,6 +1,7 @@
 // Videos and narration in the main window, with a stand-in player: the backdrop and the
 // picture, the grace period and the watch, narration over a video, and every way to stop.
 #include "media/mediaplayback.h"
+#include "support/fakemedia.h"
 
 #include <QLabel>
 #include <QStringList>
@@ -8,35 +9,6 @@
 #include <QTimer>
 
 namespace {
-
-class FakePlayer : public MediaPlayer {
- public:
-  void setAddress(const QString& a) override {
-    address = a;
-    calls << QStringLiteral("address ") + a;
-  }
-  void play() override {
-    playing = true;
-    calls << QStringLiteral("play");
-  }
-  void stop() override {
-    playing = false;
-    calls << QStringLiteral("stop");
-  }
-  bool isPlaying() const override { return playing; }
-  void setMode(Mode m) override { mode = m; }
-  void setGeometry(const QRect& r) override { geometry = r; }
-  void setVisible(bool v) override { visible = v; }
-
-  bool pictureShown() const { return visible && mode == Mode::Picture; }
-
-  QString address;
-  bool playing = false;  // what the player would answer: a stand-in for ended, invalid, stalled
-  Mode mode = Mode::Picture;
-  QRect geometry;
-  bool visible = true;
-  QStringList calls;  // "address <a>", "play", "stop", "wait", in order
-};
 
 enum class Phase { Grace, Watching };
 
@@ -48,7 +20,7 @@ class TestMediaPlayback : public QObject {
   QWidget window_;
   QLabel* picAVI_ = nullptr;
   QWidget* page_ = nullptr;
-  FakePlayer player_;
+  FakeMediaPlayer player_;
   std::unique_ptr<MediaPlayback> playback_;
   std::function<void()> duringWait_;  // what happens inside the tick wait of PlayVideo
   QSize screen_{1280, 1024};
@@ -79,13 +51,15 @@ class TestMediaPlayback : public QObject {
     picAVI_->hide();
     page_->raise();
     window_.show();
-    player_ = FakePlayer();
+    player_ = FakeMediaPlayer();
     duringWait_ = nullptr;
-    playback_ = std::make_unique<MediaPlayback>(
-        player_, picAVI_, MediaPlayback::Host{[this] { return screen_; }, [this] {
-                                                player_.calls << QStringLiteral("wait");
-                                                if (duringWait_) duringWait_();
-                                              }});
+    // The tick wait is noted among the player's calls, to show the order of the two.
+    playback_ = std::make_unique<MediaPlayback>(player_, picAVI_,
+                                                MediaPlayback::Host{[this] { return screen_; },
+                                                                    [this] {
+                                                                      player_.calls << QStringLiteral("wait");
+                                                                      if (duringWait_) duringWait_();
+                                                                    }});
   }
   void cleanup() {
     playback_.reset();
@@ -223,7 +197,8 @@ class TestMediaPlayback : public QObject {
     QTest::addColumn<Phase>("phase");
     QTest::addColumn<int>("way");  // 0 StopMedia (Esc), 1.. a mouse button on the backdrop
     const std::pair<const char*, Phase> phases[] = {{"grace", Phase::Grace}, {"watching", Phase::Watching}};
-    const std::pair<const char*, int> ways[] = {{"Esc", 0}, {"left click", int(Qt::LeftButton)},
+    const std::pair<const char*, int> ways[] = {{"Esc", 0},
+                                                {"left click", int(Qt::LeftButton)},
                                                 {"right click", int(Qt::RightButton)},
                                                 {"middle click", int(Qt::MiddleButton)}};
     for (const auto& [phaseName, phase] : phases)

@@ -44,7 +44,8 @@ class TestCalculator : public QObject {
     QFETCH(QStringList, second);
     QFETCH(QString, expected);
     QTemporaryDir root;
-    for (const auto& [folder, names] : {std::pair{QStringLiteral("first"), first}, std::pair{QStringLiteral("second"), second}}) {
+    for (const auto& [folder, names] :
+         {std::pair{QStringLiteral("first"), first}, std::pair{QStringLiteral("second"), second}}) {
       QVERIFY(QDir(root.path()).mkdir(folder));
       for (QString name : names) {
         const bool executable = !name.startsWith(u'-');

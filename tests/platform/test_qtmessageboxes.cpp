@@ -56,11 +56,10 @@ class TestQtMessageBoxes : public QObject {
     QtMessageBoxes boxes;
     Seen seen;
     answerWhenShown(seen, QMessageBox::No);
-    const auto answer = placement::msgBoxAt(
-        boxes,
-        {QStringLiteral("Do you want to quit?"), QStringLiteral("Quit Tavrin?"), MessageBoxes::Buttons::YesNo,
-         MessageBoxes::Icon::Question, &owner_},
-        Axis::at(x), Axis::at(y));
+    const auto answer = placement::msgBoxAt(boxes,
+                                            {QStringLiteral("Do you want to quit?"), QStringLiteral("Quit Tavrin?"),
+                                             MessageBoxes::Buttons::YesNo, MessageBoxes::Icon::Question, &owner_},
+                                            Axis::at(x), Axis::at(y));
     QCOMPARE(answer, MessageBoxes::Answer::No);
     QCOMPARE(seen.text, QStringLiteral("Do you want to quit?"));
     QCOMPARE(seen.title, QStringLiteral("Quit Tavrin?"));
@@ -71,8 +70,9 @@ class TestQtMessageBoxes : public QObject {
     QtMessageBoxes boxes;
     Seen seen;
     answerWhenShown(seen, QMessageBox::Yes);
-    QCOMPARE(placement::msgBoxAt(boxes, {QStringLiteral("Centred?"), QStringLiteral("Tavrin"),
-                                         MessageBoxes::Buttons::YesNo, MessageBoxes::Icon::None, &owner_},
+    QCOMPARE(placement::msgBoxAt(boxes,
+                                 {QStringLiteral("Centred?"), QStringLiteral("Tavrin"), MessageBoxes::Buttons::YesNo,
+                                  MessageBoxes::Icon::None, &owner_},
                                  Axis::centred(), Axis::at(10)),
              MessageBoxes::Answer::Yes);
     const QRect owner = owner_.frameGeometry();
