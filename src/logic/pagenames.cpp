@@ -149,4 +149,8 @@ std::optional<QString> narrationAddress(const QString& fileLocn, QStringView nam
   return fileLocn + u'c' + name.mid(1, 2).toString() + u'/' + base->toString() + QStringLiteral(".wav");
 }
 
+QString requestedNarrationAddress(const QString& fileLocn, QStringView request) {
+  return fileLocn + u'c' + request.mid(1, 2).toString() + u'/' + request.toString() + QStringLiteral(".wav");
+}
+
 }  // namespace pages

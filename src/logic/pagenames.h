@@ -54,5 +54,8 @@ Arrival dispatch(QStringView name);
 // no ".qx", so that no base name can be taken (the title and tech-tip videos do not need one).
 std::optional<QString> videoAddress(const QString& fileLocn, QStringView name);
 std::optional<QString> narrationAddress(const QString& fileLocn, QStringView name);
+// Narration asked for by another program with a request text such as "v0312": composed as
+// for a narration page whose base is the text ("c03/v0312.wav" after the base).
+QString requestedNarrationAddress(const QString& fileLocn, QStringView request);
 
 }  // namespace pages

@@ -7,3 +7,5 @@ Q_DECLARE_LOGGING_CATEGORY(lcBrowser)   // tavrin.browser
 Q_DECLARE_LOGGING_CATEGORY(lcInstance)  // tavrin.instance
 Q_DECLARE_LOGGING_CATEGORY(lcBlocks)    // tavrin.blocks
 Q_DECLARE_LOGGING_CATEGORY(lcWindows)   // tavrin.windows
+Q_DECLARE_LOGGING_CATEGORY(lcMedia)     // tavrin.media
+Q_DECLARE_LOGGING_CATEGORY(lcPrint)     // tavrin.print

@@ -17,8 +17,9 @@ ALLOWED = {
     "sidewin": {"layout", "logic", "platform"},
     "search": {"sidewin", "layout", "logic", "platform"},
     "history": {"sidewin", "layout", "logic", "platform"},
+    "media": {"layout", "logic", "platform"},
     "external": {"layout", "logic", "platform"},
-    "viewer": {"search", "history", "external", "sidewin", "layout", "logic", "platform"},
+    "viewer": {"search", "history", "media", "external", "sidewin", "layout", "logic", "platform"},
     "app": {"viewer", "platform"},
 }
 # What the logic may see of the platform: interfaces and plain types, nothing that links.

@@ -107,6 +107,9 @@ class TestPageNames : public QObject {
     QCOMPARE(*pages::narrationAddress(base, u"v0101.qx"), base + "c01/v0101.wav");
     QCOMPARE(*pages::narrationAddress(base, u"v0312b.qx.qx"), base + "c03/v0312b.wav");
     QVERIFY(!pages::narrationAddress(base, u"v0101"));
+    // Asked for through the shared block: the request text is the base name.
+    QCOMPARE(pages::requestedNarrationAddress(base, u"v0312"), base + "c03/v0312.wav");
+    QCOMPARE(pages::requestedNarrationAddress(base, u"v"), base + "c/v.wav");
   }
 };
 

@@ -1,0 +1,31 @@
+#include "media/blockpoll.h"
+
+#include "logic/blocks.h"
+#include "logic/pagenames.h"
+
+#include <QTimer>
+
+BlockPoll::BlockPoll(blocks::SharedBlocks& blocks, std::function<QString()> fileLocn, Actions actions, QObject* parent)
+    : QObject(parent),
+      TimerEnd(new QTimer(this)),
+      blocks_(blocks),
+      fileLocn_(std::move(fileLocn)),
+      actions_(std::move(actions)) {
+  TimerEnd->setObjectName(QStringLiteral("TimerEnd"));
+  TimerEnd->setInterval(kIntervalMs);
+  connect(TimerEnd, &QTimer::timeout, this, &BlockPoll::TimerEnd_Timer);
+}
+
+void BlockPoll::TimerEnd_Timer() {
+  const blocks::Poll found = blocks::poll(blocks_);
+  if (found.request) {
+    if (*found.request == QStringView(blocks::kStopMediaRequest))
+      actions_.stopMedia();
+    else
+      actions_.playNarration(pages::requestedNarrationAddress(fileLocn_(), *found.request));
+  }
+  if (found.exerciseOpen)
+    actions_.loadReturnWindow();
+  else
+    actions_.unloadReturnWindow();
+}
