@@ -1,8 +1,10 @@
 // The reader's entry: wires the real platform into the main window and runs it.
+#include "platform/calculator.h"
 #include "platform/clock.h"
 #include "platform/instancelock.h"
 #include "platform/platform.h"
 #include "platform/posixblocks.h"
+#include "platform/qtmediaplayer.h"
 #include "platform/qtmessageboxes.h"
 #include "platform/webenginebrowser.h"
 #include "platform/x11windows.h"
@@ -64,6 +66,8 @@ int main(int argc, char* argv[]) {
   SteadyClock clock;
   Platform platform;
   platform.createBrowser = [](QWidget* parent) -> Browser* { return new WebEngineBrowser(parent); };
+  platform.createPlayer = [](QWidget* window) -> MediaPlayer* { return new QtMediaPlayer(window); };
+  platform.startCalculator = [] { return calculator::start(); };
   platform.messages = &messages;
   platform.environment = processEnvironment();
   platform.anotherCopyRuns = [&instance] { return instance.anotherCopyRuns(); };

@@ -14,11 +14,14 @@
 
 class Browser;
 class Clock;
+class MediaPlayer;
 class MessageBoxes;
 class QWidget;
 
 struct Platform {
   std::function<Browser*(QWidget* parent)> createBrowser;
+  std::function<MediaPlayer*(QWidget* window)> createPlayer;  // its picture goes into `window`
+  std::function<bool()> startCalculator;
   MessageBoxes* messages = nullptr;
   Environment environment;
   QString commandLine;                      // what followed the program's name

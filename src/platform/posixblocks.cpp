@@ -3,6 +3,7 @@
 #include "platform/logging.h"
 
 #include <QFile>
+#include <QFileInfo>
 
 #include <cerrno>
 #include <cstring>
@@ -19,9 +20,12 @@ const char* const PosixBlocks::kCannotCreateView = "Can't create map view";
 
 namespace {
 
+// Every program that shares the blocks must find the same lock files, whatever its
+// environment (a simulator started from elsewhere may have no XDG_RUNTIME_DIR, or another
+// one): beside the blocks themselves, where the system keeps them.
 QString defaultLockFolder() {
-  const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
-  return runtime.isEmpty() ? QStringLiteral("/tmp") : runtime;
+  static const QString kSharedMemoryFolder = QStringLiteral("/dev/shm");
+  return QFileInfo(kSharedMemoryFolder).isDir() ? kSharedMemoryFolder : QStringLiteral("/tmp");
 }
 
 const char* errorText(int error) { return std::strerror(error); }

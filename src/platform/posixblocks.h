@@ -4,7 +4,7 @@
 //
 // A block that no live process holds starts zeroed. Every process attached to a block
 // holds a shared flock on its companion lock file "<prefix><block>.<uid>.lock" in the
-// runtime folder; whoever gets that lock exclusively (when it attaches, or when it lets
+// shared-memory folder; whoever gets that lock exclusively (when it attaches, or when it lets
 // go) is alone and zeroes the block. A holder that crashed drops its lock with its
 // process, so the next one to attach finds itself alone.
 #include "platform/sharedblocks.h"
@@ -16,8 +16,8 @@
 
 class PosixBlocks : public blocks::SharedBlocks {
  public:
-  // `prefix` keeps tests apart from a real reader; `lockFolder` defaults to
-  // $XDG_RUNTIME_DIR, or /tmp when that is not set.
+  // `prefix` keeps tests apart from a real reader; `lockFolder` defaults to /dev/shm, where
+  // the blocks themselves are (or /tmp where there is no such folder).
   explicit PosixBlocks(QString prefix = {}, QString lockFolder = {});
   ~PosixBlocks() override;  // close()
   PosixBlocks(const PosixBlocks&) = delete;

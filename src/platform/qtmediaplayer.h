@@ -3,9 +3,9 @@
 
 #include <QMediaPlayer>
 #include <QPointer>
+#include <QVideoWidget>
 
 class QAudioOutput;
-class QVideoWidget;
 
 // The media player on Qt Multimedia: the picture in a video widget placed in the window
 // given, the sound on the default output.

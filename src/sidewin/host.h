@@ -4,6 +4,7 @@
 #include <QString>
 
 class MessageBoxes;
+class QLabel;
 class QWidget;
 struct PresenceCheck;
 struct TickWait;
@@ -19,6 +20,10 @@ class SideWindowHost {
   virtual void navigateWeb1(const QString& url) = 0;
   virtual void goBackWeb1() = 0;  // a plain step back, not marked as the Back command
   virtual void AskQuit(QWidget* reference) = 0;
+  // Print and Calc of a side window: `help` is its own help picture, the page the main
+  // browser's.
+  virtual void printFrom(QLabel* help, QWidget* window) = 0;
+  virtual void startCalculator() = 0;
 
   virtual MessageBoxes& messages() = 0;
   virtual const PresenceCheck& fileExists() const = 0;

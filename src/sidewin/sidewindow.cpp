@@ -47,6 +47,8 @@ SideWindow::SideWindow(SideWindowKind kind, SideWindowHost& host, SideWindows& w
   picHelp = help;
 
   connect(bar_.cmdCont, &QPushButton::clicked, this, &SideWindow::cmdCont_Click);
+  connect(bar_.cmdPrint, &QPushButton::clicked, this, &SideWindow::cmdPrint_Click);
+  connect(bar_.cmdCalc, &QPushButton::clicked, this, &SideWindow::cmdCalc_Click);
   if (kind == SideWindowKind::Search)
     connect(bar_.cmdSlot3, &QPushButton::clicked, this, &SideWindow::cmdIndex_Click);
   else
@@ -70,6 +72,13 @@ void SideWindow::cmdCont_Click() {
   picHelp->hide();
   handOver(*this, host_.mainWindow(), host_.waitOneSecond());
   host_.navigateWeb1(host_.fileLocn() + pages::startPage(host_.screenSize()));
+}
+
+void SideWindow::cmdPrint_Click() { host_.printFrom(picHelp, this); }
+
+void SideWindow::cmdCalc_Click() {
+  picHelp->hide();
+  host_.startCalculator();
 }
 
 void SideWindow::goTo(SideWindowKind target) {

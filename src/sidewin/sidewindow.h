@@ -25,12 +25,14 @@ class SideWindow : public QWidget {
 
   // Commands of the command bar.
   void cmdCont_Click();
+  void cmdPrint_Click();
   void cmdSearch_Click();  // index and history windows
   void cmdIndex_Click();   // search window
   void cmdBack_Click();
   void cmdPrev_Click() { cmdBack_Click(); }
   void cmdNext_Click() { cmdBack_Click(); }
   void cmdHist_Click();
+  void cmdCalc_Click();
   void cmdHelp_Click();
   void cmdSecn_Click() { cmdHelp_Click(); }
   void picHelp_Click();

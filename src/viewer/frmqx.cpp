@@ -1,6 +1,8 @@
 #include "viewer/frmqx.h"
 
 #include "external/launchercopy.h"
+#include "external/printing.h"
+#include "external/withfile.h"
 #include "layout/design.h"
 #include "layout/helpimage.h"
 #include "layout/keypreview.h"
@@ -8,8 +10,13 @@
 #include "logic/blocks.h"
 #include "logic/classaddress.h"
 #include "logic/historylog.h"
+#include "logic/logging.h"
+#include "logic/placement.h"
 #include "logic/startup.h"
+#include "media/blockpoll.h"
+#include "media/mediaplayback.h"
 #include "platform/browser.h"
+#include "platform/mediaplayer.h"
 #include "platform/messageboxes.h"
 #include "history/frmhist.h"
 #include "search/frmindex.h"
@@ -20,6 +27,7 @@
 #include <QDir>
 #include <QStyle>
 #include <QTimer>
+#include <QWebEngineView>
 
 namespace {
 
@@ -45,6 +53,8 @@ frmQX::frmQX(Platform& platform, QWidget* parent)
   setUpWindow();
   setUpBrowser();
   setUpHelp();
+  setUpMedia();
+  setUpBlockPoll();
   setUpCommands();
   setUpReloadAfterResize();
 }
@@ -79,8 +89,31 @@ void frmQX::setUpHelp() {
   picHelp->hide();  // its picture is drawn when it is first asked for
 }
 
+void frmQX::setUpMedia() {
+  WMP1.reset(platform_.createPlayer(this));
+  media_ = new MediaPlayback(*WMP1, picAVI, {[this] { return screenMetrics(); }, [this] { WaitOneSecond(); }}, this);
+}
+
+void frmQX::setUpBlockPoll() {
+  withfile_ = std::make_unique<withfile>(withfile::Host{
+      platform_.blocks, platform_.messages, [this] { return platform_.screenSize().width(); },
+      [this] {
+        if (!platform_.activateWindow || !platform_.activateWindow(QStringLiteral("Tavrin"))) {
+          raise();
+          activateWindow();
+        }
+      },
+      [this] { FromWithfile = true; }, [this] { EndQX(); }});
+  poll_ = new BlockPoll(*platform_.blocks, [this] { return FileLocn; },
+                        {[this] { StopMedia(); }, [this](const QString& address) { media_->PlayNarration(address); },
+                         [this] { withfile_->Load(); }, [this] { withfile_->Unload(); }},
+                        this);
+}
+
 void frmQX::setUpCommands() {
   connect(bar_.cmdCont, &QPushButton::clicked, this, &frmQX::cmdCont_Click);
+  connect(bar_.cmdPrint, &QPushButton::clicked, this, &frmQX::cmdPrint_Click);
+  connect(bar_.cmdCalc, &QPushButton::clicked, this, &frmQX::cmdCalc_Click);
   connect(bar_.cmdSlot3, &QPushButton::clicked, this, &frmQX::cmdSearch_Click);
   connect(bar_.cmdBack, &QPushButton::clicked, this, &frmQX::cmdBack_Click);
   connect(bar_.cmdPrev, &QPushButton::clicked, this, &frmQX::cmdPrev_Click);
@@ -172,6 +205,7 @@ void frmQX::LastBit() {
   ScreenHeight = static_cast<qint16>(screen.height());
   ClassifyScreen();
   navigateWeb1(FileLocn + pages::startPage(ScreenSize));
+  poll_->TimerEnd->start();
 }
 
 void frmQX::ClassifyScreen() {
@@ -183,8 +217,10 @@ void frmQX::ClassifyScreen() {
 
 void frmQX::AskQuit(QWidget* reference) {
   QWidget* owner = reference ? reference : this;
-  const auto answer = platform_.messages->ask({QStringLiteral("Do you want to quit?"), QStringLiteral("Quit Tavrin?"),
-                                               MessageBoxes::Buttons::YesNo, MessageBoxes::Icon::Question, owner});
+  const auto answer = placement::msgBoxAt(*platform_.messages,
+                                          {QStringLiteral("Do you want to quit?"), QStringLiteral("Quit Tavrin?"),
+                                           MessageBoxes::Buttons::YesNo, MessageBoxes::Icon::Question, owner},
+                                          placement::Axis::at(100), placement::Axis::at(80));
   if (answer != MessageBoxes::Answer::Yes) return;
   const QString log = historyPath();
   if (FileExists(log, owner) && !platform_.removeFile(log)) {
@@ -206,6 +242,7 @@ void frmQX::closeEvent(QCloseEvent* event) {
 }
 
 void frmQX::EndQX() {
+  poll_->TimerEnd->stop();
   platform_.closeBlocks();
   platform_.endProcess(0);
 }
@@ -355,7 +392,23 @@ void frmQX::Form_KeyPress(int& character) {
   }
 }
 
-void frmQX::StopMedia() { picAVI->hide(); }
+void frmQX::StopMedia() { media_->StopMedia(); }
+
+void frmQX::cmdCalc_Click() {
+  picHelp->hide();
+  startCalculator();
+}
+
+void frmQX::startCalculator() {
+  if (!platform_.startCalculator()) qCWarning(lcLauncher) << "no calculator to start";
+}
+
+void frmQX::cmdPrint_Click() { printFrom(picHelp, this); }
+
+void frmQX::printFrom(QLabel* help, QWidget* window) {
+  printing::WindowPrintTarget target(help, qobject_cast<QWebEngineView*>(Web1->widget()), window);
+  printing::print(target, *platform_.messages, window);
+}
 
 // ---- Page arrival -------------------------------------------------------------------
 
@@ -373,9 +426,9 @@ void frmQX::Web1_DocumentComplete() {
   applyTitle();
 
   using pages::Arrival;
-  switch (pages::dispatch(v.CurrentPage)) {
+  switch (const Arrival kind = pages::dispatch(v.CurrentPage)) {
     case Arrival::Video:
-    case Arrival::Narration: handleMediaTrigger(); break;
+    case Arrival::Narration: handleMediaTrigger(kind); break;
     case Arrival::ClassPage:
       takeNavigationLinks();
       break;
@@ -469,7 +522,12 @@ void frmQX::handleContentsPage() {
   recordPage();
 }
 
-void frmQX::handleMediaTrigger() {
-  // The trigger page is never left on show; the media player takes over from here.
+void frmQX::handleMediaTrigger(pages::Arrival kind) {
+  // The trigger page is never left on show.
   Web1->goBack();
+  const QString& name = viewer_.CurrentPage;
+  if (kind == pages::Arrival::Video)
+    media_->PlayVideo(pages::videoAddress(FileLocn, name));
+  else
+    media_->PlayNarration(pages::narrationAddress(FileLocn, name).value_or(QString()));
 }

@@ -13,8 +13,12 @@
 #include <QString>
 #include <QWidget>
 
+class BlockPoll;
 class Browser;
 class LauncherCopy;
+class MediaPlayback;
+class MediaPlayer;
+class withfile;
 class QTimer;
 
 // What the main window knows about the page on show. Only the main window writes it.
@@ -40,11 +44,13 @@ class frmQX : public QWidget, public SideWindowHost {
 
   // Commands of the buttons and keys.
   void cmdCont_Click();
+  void cmdPrint_Click();
   void cmdSearch_Click();
   void cmdBack_Click();
   void cmdPrev_Click();
   void cmdNext_Click();
   void cmdHist_Click();
+  void cmdCalc_Click();
   void cmdHelp_Click();
   void cmdSecn_Click();
   void picHelp_Click();
@@ -57,6 +63,8 @@ class frmQX : public QWidget, public SideWindowHost {
   // The one road by which any window loads a page into the main browser.
   void navigateWeb1(const QString& url) override;
   void goBackWeb1() override;
+  void printFrom(QLabel* help, QWidget* window) override;
+  void startCalculator() override;
 
   // What the other windows read.
   QWidget& mainWindow() override { return *this; }
@@ -80,6 +88,9 @@ class frmQX : public QWidget, public SideWindowHost {
   QWidget* avi() const { return picAVI; }
   QLabel* help() const { return picHelp; }
   const CommandBar& commandBar() const { return bar_; }
+  MediaPlayback& media() const { return *media_; }
+  BlockPoll& blockPoll() const { return *poll_; }
+  withfile& returnWindow() const { return *withfile_; }
 
  protected:
   void resizeEvent(QResizeEvent* event) override;
@@ -90,6 +101,8 @@ class frmQX : public QWidget, public SideWindowHost {
   void setUpWindow();
   void setUpBrowser();
   void setUpHelp();
+  void setUpMedia();
+  void setUpBlockPoll();
   void setUpCommands();
   void setUpReloadAfterResize();
 
@@ -113,7 +126,7 @@ class frmQX : public QWidget, public SideWindowHost {
   void finishArrival();
   void RedirectToClass(const QString& key);
   void handleContentsPage();
-  void handleMediaTrigger();
+  void handleMediaTrigger(pages::Arrival kind);
 
   Platform& platform_;
   TickWait WaitOneSecond;
@@ -132,6 +145,10 @@ class frmQX : public QWidget, public SideWindowHost {
   Browser* Web1 = nullptr;
   QLabel* picAVI = nullptr;
   QLabel* picHelp = nullptr;
+  std::unique_ptr<MediaPlayer> WMP1;
+  MediaPlayback* media_ = nullptr;
+  std::unique_ptr<withfile> withfile_;  // the return window, on screen while an exercise is open
+  BlockPoll* poll_ = nullptr;
   QTimer* reloadAfterResize_ = nullptr;
   struct Shape {
     QSize size;

@@ -77,7 +77,11 @@ CourseServer::CourseServer() {
 
 QStringList CourseServer::requests() {
   static const QRegularExpression request(QStringLiteral("\"(?:GET|HEAD) (\\S+) HTTP"));
-  const QString log = QString::fromUtf8(process_.readAllStandardError());
+  // Only whole lines: a line the server is still writing is read the next time.
+  pendingLog_ += process_.readAllStandardError();
+  const qsizetype end = pendingLog_.lastIndexOf('\n') + 1;
+  const QString log = QString::fromUtf8(pendingLog_.left(end));
+  pendingLog_.remove(0, end);
   for (auto it = request.globalMatch(log); it.hasNext();) requests_ << it.next().captured(1);
   return requests_;
 }

@@ -24,6 +24,7 @@ class CourseServer {
   QProcess process_;
   QString base_;
   QStringList requests_;
+  QByteArray pendingLog_;
 };
 
 class Reader {

@@ -5,6 +5,7 @@
 #include "platform/platform.h"
 #include "support/fakeblocks.h"
 #include "support/fakes.h"
+#include "support/fakemedia.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -71,6 +72,11 @@ struct FakePlatform {
       env[QStringLiteral("TAVRIN_COURSE_BASE")] = kCourseBase;
     }
     platform.createBrowser = [this](QWidget* parent) { return browser = new FakeBrowser(parent); };
+    platform.createPlayer = [this](QWidget*) { return player = new FakeMediaPlayer; };
+    platform.startCalculator = [this] {
+      calls << QStringLiteral("calculator");
+      return true;
+    };
     platform.messages = &messages;
     platform.environment = [this](const char* name) { return env.value(QString::fromLatin1(name)); };
     platform.anotherCopyRuns = [this] { return otherCopy; };
@@ -103,6 +109,7 @@ struct FakePlatform {
   }
   Platform platform;
   FakeBrowser* browser = nullptr;
+  FakeMediaPlayer* player = nullptr;  // owned by the main window
   FakeMessageBoxes messages;
   QHash<QString, QString> env;
   bool otherCopy = false;

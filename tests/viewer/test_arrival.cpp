@@ -234,6 +234,29 @@ class TestArrival : public QObject {
     QCOMPARE(fake->browser->calls.last(), "navigate " + kBase + "mod07d.qx");
   }
 
+  void mediaTriggerPagesPlay_data() {
+    QTest::addColumn<QString>("page");
+    QTest::addColumn<QString>("media");
+    QTest::addColumn<bool>("backdrop");
+    QTest::newRow("figure video") << "fig0312.qx" << "c03/fig0312.avi" << true;
+    QTest::newRow("narration") << "v0101.qx" << "c01/v0101.wav" << false;
+  }
+  void mediaTriggerPagesPlay() {
+    QFETCH(QString, page);
+    QFETCH(QString, media);
+    QFETCH(bool, backdrop);
+    frmQX& w = startReader();
+    fake->browser->arrive(kBase + page);
+    QCOMPARE(fake->browser->calls, QStringList{"back"});
+    QCOMPARE(fake->player->address, kBase + media);
+    QVERIFY(fake->player->playing);
+    QCOMPARE(w.avi()->isVisibleTo(&w), backdrop);
+    int escape = 27, shift = 0;
+    w.Form_KeyDown(escape, shift);
+    QVERIFY(!fake->player->playing);
+    QVERIFY(!w.avi()->isVisibleTo(&w));
+  }
+
   void backWithNothingToGoBackToLeavesNoMark() {
     frmQX& w = startReader();
     fake->browser->arrive(kBase + "qxd.qx", {kBase + "s", kBase + "p", kBase + "qx070001.qx"});

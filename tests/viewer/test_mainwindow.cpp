@@ -210,6 +210,8 @@ class TestMainWindow : public QObject {
     QVERIFY(question.buttons == MessageBoxes::Buttons::YesNo);
     QVERIFY(question.icon == MessageBoxes::Icon::Question);
     QCOMPARE(question.owner, &w);
+    QVERIFY(question.placement && !question.placement->toDesktop);  // 100 right of, 80 below its top-left
+    QCOMPARE(question.placement->topLeft(QRect(230, 140, 968, 741), QSize(300, 120)), QPoint(330, 220));
     QCOMPARE(fake->ended.has_value(), ends);
     QCOMPARE(QFile::exists(w.historyPath()), logAfter);
     QCOMPARE(int(fake->messages.asked.size()), boxes);

@@ -1,0 +1,74 @@
+// The real reader's media: a course video played over the black backdrop until it ends by
+// itself, narration a simulator asks for, and the return window of an open exercise.
+#include "e2e/harness.h"
+
+#include <QImage>
+#include <QTest>
+
+using namespace e2e;
+
+namespace {
+// The colour of one pixel of the screen.
+QColor pixel(QPoint at) {
+  QProcess grab;
+  grab.start(QStringLiteral("import"), {QStringLiteral("-window"), QStringLiteral("root"), QStringLiteral("-crop"),
+                                        QStringLiteral("1x1+%1+%2").arg(at.x()).arg(at.y()), QStringLiteral("png:-")});
+  grab.waitForFinished(10000);
+  const QImage image = QImage::fromData(grab.readAllStandardOutput(), "PNG");
+  return image.isNull() ? QColor() : image.pixelColor(0, 0);
+}
+
+// A simulator peer: the stand-in with the reader's blocks.
+QString standIn(const QStringList& arguments) {
+  QProcess peer;
+  peer.start(QStringLiteral(TAVRIN_STANDIN),
+             QStringList{QStringLiteral("ampvale"), QStringLiteral("--prefix"), blockPrefix(), QStringLiteral("--once")} +
+                 arguments);
+  peer.waitForFinished(10000);
+  return QString::fromUtf8(peer.readAllStandardOutput());
+}
+}  // namespace
+
+class TestE2EMedia : public QObject {
+  Q_OBJECT
+  std::unique_ptr<CourseServer> server;
+  std::unique_ptr<Reader> reader;
+
+ private slots:
+  void initTestCase() {
+    server = std::make_unique<CourseServer>();
+    QVERIFY2(!server->base().isEmpty(), "the course server did not start");
+    reader = std::make_unique<Reader>(server->base());
+    reader->start();
+    QTRY_VERIFY_WITH_TIMEOUT(!reader->history().isEmpty(), 30000);
+    QTest::qWait(1000);
+  }
+  void cleanupTestCase() {
+    reader.reset();
+    server.reset();
+  }
+
+  void aVideoPlaysOverTheBackdropAndEndsByItself() {
+    const QString window = findWindow(QStringLiteral("^Tavrin$"));
+    // From the start page's heading, the next link is "Watch the introduction".
+    click(window, {200, 96});
+    sendKeys(window, {QStringLiteral("Tab"), QStringLiteral("Return")});
+    QTRY_VERIFY_WITH_TIMEOUT(!server->requests().filter(QStringLiteral("/qx/title.avi")).isEmpty(), 15000);
+    // The backdrop covers the page (a corner the picture leaves free)...
+    QTRY_COMPARE_WITH_TIMEOUT(pixel({20, screenSize().height() - 40}), QColor(Qt::black), 10000);
+    // ...until the video has ended and the watch takes it away.
+    QTRY_VERIFY_WITH_TIMEOUT(pixel({20, screenSize().height() - 40}) != QColor(Qt::black), 40000);
+    QVERIFY(windowTitles().contains(QStringLiteral("Tavrin")));
+  }
+
+  void narrationASimulatorAsksForIsPlayed() {
+    const QString seen = standIn({QStringLiteral("--request"), QStringLiteral("v0101"), QStringLiteral("--pad"),
+                                  QStringLiteral("nul")});
+    QVERIFY2(seen.contains(QStringLiteral("name=")), qPrintable(seen));
+    QTRY_VERIFY2_WITH_TIMEOUT(server->requests().contains(QStringLiteral("/qx_cbt/qx2/c01/v0101.wav")),
+                              qPrintable(server->requests().mid(server->requests().size() - 5).join(u' ')), 10000);
+  }
+};
+
+QTEST_MAIN(TestE2EMedia)
+#include "test_e2e_media.moc"
