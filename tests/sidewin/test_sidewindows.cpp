@@ -1,0 +1,326 @@
+// The three side windows on fakes: the command bar and keys they share, the one window on
+// screen at a time, the index handing a word to the search, and the history list.
+#include "history/frmhist.h"
+#include "layout/keypreview.h"
+#include "search/frmindex.h"
+#include "search/frmsearch.h"
+#include "support/fakeplatform.h"
+#include "viewer/frmqx.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QListView>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+const QString& kBase = kCourseBase;
+
+void write(const QString& path, const QByteArray& bytes) {
+  QFile f(path);
+  QVERIFY(f.open(QIODevice::WriteOnly));
+  f.write(bytes);
+}
+
+const QByteArray kFiles =
+    "1\tqx010005.qx\tModule 1 \x96 Current\r\n"
+    "2\tqx010006.qx\tModule 1 \x96 Voltage\r\n"
+    "3\tqx070012.qx\tModule 7 \x96 Capacitors\r\n";
+const QByteArray kWords =
+    "CAPACITOR\t3\t\r\n"
+    "CURRENT\t1\t\r\n"
+    "RESISTOR\t1\t2\t\r\n"
+    "RESONANCE\t3\t\r\n";
+
+QStringList rows(QListView* list) {
+  QStringList out;
+  for (int r = 0; r < list->model()->rowCount(); ++r) out << list->model()->index(r, 0).data().toString();
+  return out;
+}
+void select(QListView* list, int row) { list->setCurrentIndex(list->model()->index(row, 0)); }
+}  // namespace
+
+class TestSideWindows : public QObject {
+  Q_OBJECT
+
+  QTemporaryDir dir;
+  std::unique_ptr<FakePlatform> fake;
+  std::unique_ptr<frmQX> form;
+
+  frmQX& startReader() {
+    write(dir.filePath("files.qx"), kFiles);
+    write(dir.filePath("words.qx"), kWords);
+    fake = std::make_unique<FakePlatform>(dir.filePath("appdata"));
+    fake->platform.programFolder = dir.path();
+    form = std::make_unique<frmQX>(fake->platform);
+    form->setWindowState(Qt::WindowMaximized);
+    form->Form_Load();
+    fake->browser->arrive(kBase + "qx010005.qx", {kBase + "s", kBase + "p", kBase + "n"});
+    fake->browser->calls.clear();
+    return *form;
+  }
+  template <typename Window>
+  Window& open(SideWindowKind kind, const char* trigger) {
+    fake->browser->arrive(kBase + trigger);
+    fake->browser->calls.clear();
+    SideWindow& window = *form->sideWindows().window(kind);
+    form->sideWindows().activated(window);  // as the window system tells it when it comes up
+    return static_cast<Window&>(window);
+  }
+  QStringList calls() const { return fake->browser->calls; }
+
+ private slots:
+  void cleanup() {
+    form.reset();
+    fake.reset();
+    QDir(dir.filePath("appdata")).removeRecursively();
+  }
+
+  // What each button of the bar does, in each side window.
+  void commandBar_data() {
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<QStringList>("navigation");
+    QTest::addColumn<bool>("helpAfter");  // the help picture was showing before the click
+    const int search = int(SideWindowKind::Search), index = int(SideWindowKind::Index),
+              history = int(SideWindowKind::History);
+    for (int kind : {search, index, history}) {
+      const QString name = kind == search ? "search" : kind == index ? "index" : "history";
+      QTest::addRow("%s: Contents", qPrintable(name)) << kind << "cmdCont" << QStringList{"navigate " + kBase + "qxd.qx"}
+                                                      << false;
+      for (const char* back : {"cmdBack", "cmdPrev", "cmdNext"})
+        QTest::addRow("%s: %s", qPrintable(name), back) << kind << back << QStringList{"back"} << false;
+      QTest::addRow("%s: Help", qPrintable(name)) << kind << "cmdHelp" << QStringList{} << false;
+      QTest::addRow("%s: Section", qPrintable(name)) << kind << "cmdSecn" << QStringList{} << false;
+      QTest::addRow("%s: History", qPrintable(name))
+          << kind << "cmdHist" << (kind == history ? QStringList{} : QStringList{"navigate " + kBase + "hist.qx"})
+          << false;
+    }
+    QTest::newRow("search: Index") << search << "cmdIndex" << QStringList{"navigate " + kBase + "index.qx"} << false;
+    QTest::newRow("index: Search") << index << "cmdSearch" << QStringList{"navigate " + kBase + "search.qx"} << false;
+    QTest::newRow("history: Search") << history << "cmdSearch" << QStringList{"navigate " + kBase + "search.qx"}
+                                     << false;
+  }
+  void commandBar() {
+    QFETCH(int, kind);
+    QFETCH(QString, button);
+    QFETCH(QStringList, navigation);
+    QFETCH(bool, helpAfter);
+    frmQX& w = startReader();
+    const char* trigger[] = {"search.qx", "index.qx", "hist.qx"};
+    SideWindow& side = open<SideWindow>(SideWindowKind(kind), trigger[kind]);
+    side.help()->show();
+    side.findChild<QPushButton*>(button)->click();
+    QCOMPARE(calls(), navigation);
+    QCOMPARE(w.viewer().BackPressed, false);  // a side window's Back is not marked
+    // Help and Section toggle the picture (so does History in the history window); every
+    // other command hides it.
+    const bool toggles = button == u"cmdHelp" || button == u"cmdSecn" ||
+                         (button == u"cmdHist" && kind == int(SideWindowKind::History));
+    QCOMPARE(side.help()->isVisibleTo(&side), toggles ? false : helpAfter);
+    if (toggles) {
+      side.findChild<QPushButton*>(button)->click();
+      QVERIFY(side.help()->isVisibleTo(&side));
+    }
+  }
+
+  void contentsGoesToTheStartPageOfTheScreenClass_data() {
+    QTest::addColumn<QSize>("screen");
+    QTest::addColumn<QString>("page");
+    QTest::newRow("class 6") << QSize(1920, 1080) << "qxf.qx";
+    QTest::newRow("class 1") << QSize(800, 600) << "qxa.qx";
+  }
+  void contentsGoesToTheStartPageOfTheScreenClass() {
+    QFETCH(QSize, screen);
+    QFETCH(QString, page);
+    write(dir.filePath("files.qx"), kFiles);
+    fake = std::make_unique<FakePlatform>(dir.filePath("appdata"));
+    fake->screen = screen;
+    fake->platform.programFolder = dir.path();
+    form = std::make_unique<frmQX>(fake->platform);
+    form->setWindowState(Qt::WindowMaximized);
+    form->Form_Load();
+    frmHist& h = open<frmHist>(SideWindowKind::History, "hist.qx");
+    h.commandBar().cmdCont->click();
+    QCOMPARE(calls(), QStringList{"navigate " + kBase + page});
+  }
+
+  // A maximised side window hands its state to the main window and to the next window; a
+  // normal one its position too.
+  void goingToAnotherSideWindowHandsOverTwice_data() {
+    QTest::addColumn<Qt::WindowState>("state");
+    QTest::newRow("maximised") << Qt::WindowMaximized;
+    QTest::newRow("normal") << Qt::WindowNoState;
+  }
+  void goingToAnotherSideWindowHandsOverTwice() {
+    QFETCH(Qt::WindowState, state);
+    frmQX& w = startReader();
+    frmIndex& index = open<frmIndex>(SideWindowKind::Index, "index.qx");
+    SideWindow& history = *w.sideWindows().window(SideWindowKind::History);
+    w.setWindowState(Qt::WindowNoState);
+    QTRY_VERIFY(!(w.windowState() & Qt::WindowMaximized));
+    w.move(10, 10);
+    history.move(20, 20);
+    if (state == Qt::WindowNoState) index.move(133, 100);
+    index.setWindowState(state);
+    QTRY_COMPARE(index.windowState() & Qt::WindowMaximized, state & Qt::WindowMaximized);
+    const int rounds = fake->eventRounds;
+    index.commandBar().cmdHist->click();
+    QVERIFY(fake->eventRounds > rounds);
+    for (QWidget* to : {static_cast<QWidget*>(&w), static_cast<QWidget*>(&history)}) {
+      QTRY_COMPARE(to->windowState() & Qt::WindowMaximized, state & Qt::WindowMaximized);
+      if (state == Qt::WindowNoState) QCOMPARE(to->pos(), QPoint(133, 100));
+    }
+    QCOMPARE(calls(), QStringList{"navigate " + kBase + "hist.qx"});
+  }
+
+  void keys() {
+    frmQX& w = startReader();
+    frmHist& h = open<frmHist>(SideWindowKind::History, "hist.qx");
+    h.help()->show();
+    int key = keys::kComma, shift = keys::kAlt;
+    h.Form_KeyDown(key, shift);
+    QCOMPARE(key, 0);
+    QCOMPARE(calls(), QStringList{"back"});
+    QVERIFY(!h.help()->isVisibleTo(&h));
+    key = keys::kPeriod;
+    h.Form_KeyDown(key, shift);
+    QCOMPARE(calls(), (QStringList{"back", "back"}));
+    h.help()->show();
+    int escape = keys::kEscape;
+    h.Form_KeyPress(escape);
+    QCOMPARE(escape, 0);
+    QVERIFY(!h.help()->isVisibleTo(&h));
+    // Enter with nothing selected opens nothing.
+    key = keys::kEnter, shift = 0;
+    h.Form_KeyDown(key, shift);
+    QCOMPARE(calls().size(), 2);
+    // Alt+Q asks with the side window as the reference; No leaves everything as it was.
+    fake->messages.answers = {MessageBoxes::Answer::No};
+    key = keys::kQ, shift = keys::kAlt;
+    h.Form_KeyDown(key, shift);
+    QCOMPARE(fake->messages.asked.back().text, QStringLiteral("Do you want to quit?"));
+    QCOMPARE(fake->messages.asked.back().owner, &h);
+    QVERIFY(!fake->ended);
+    QVERIFY(QFile::exists(w.historyPath()));
+    // A close request never closes the window; Yes deletes the log and ends.
+    fake->messages.answers = {MessageBoxes::Answer::Yes};
+    QCloseEvent close;
+    QCoreApplication::sendEvent(&h, &close);
+    QVERIFY(!close.isAccepted());
+    QCOMPARE(fake->ended, std::optional<int>(0));
+    QVERIFY(!QFile::exists(w.historyPath()));
+  }
+
+  // When a side window becomes active it alone stays on screen; the main window, when it
+  // becomes active, hides them all.
+  void oneWindowOnScreen() {
+    frmQX& w = startReader();
+    w.show();
+    SideWindow& search = *w.sideWindows().window(SideWindowKind::Search);
+    SideWindow& index = *w.sideWindows().window(SideWindowKind::Index);
+    SideWindow& history = *w.sideWindows().window(SideWindowKind::History);
+    search.show();
+    index.show();
+    w.sideWindows().activated(history);
+    QVERIFY(!w.isVisible() && !search.isVisible() && !index.isVisible());
+    search.show();
+    w.show();
+    w.sideWindows().hideAll();
+    QVERIFY(!search.isVisible() && !index.isVisible() && !history.isVisible());
+  }
+
+  void indexFiltersAsYouTypeAndHandsAWordToTheSearch() {
+    frmQX& w = startReader();
+    frmIndex& index = open<frmIndex>(SideWindowKind::Index, "index.qx");
+    QVERIFY(index.isVisible());
+    QCOMPARE(index.found()->text(), QStringLiteral("Found:"));  // nothing typed yet
+    QVERIFY(rows(index.results()).isEmpty());
+    QTest::keyClicks(index.input(), QStringLiteral("re"));
+    QCOMPARE(rows(index.results()), (QStringList{"RESISTOR ", "RESONANCE "}));
+    QCOMPARE(index.found()->text(), QStringLiteral("Found:  2 words"));
+    index.input()->clear();
+    QCOMPARE(rows(index.results()).size(), 4);
+    QCOMPARE(index.found()->text(), QStringLiteral("Found:  4 words"));
+    QTest::keyClicks(index.input(), QStringLiteral("  Res  "));
+    QCOMPARE(index.found()->text(), QStringLiteral("Found:  2 words"));
+
+    index.lbResults_DblClick();  // nothing selected: nothing happens
+    QVERIFY(calls().isEmpty());
+    select(index.results(), 1);
+    int enter = keys::kEnter, shift = 0;
+    index.Form_KeyDown(enter, shift);
+    // Searched at once, before the search window has loaded its data the first time.
+    auto& search = static_cast<frmSearch&>(*w.sideWindows().window(SideWindowKind::Search));
+    QCOMPARE(search.input()->text(), QStringLiteral("RESONANCE "));
+    QCOMPARE(search.found()->text(), QStringLiteral("Found:  0 pages"));
+    QCOMPARE(calls(), QStringList{"navigate " + kBase + "search.qx"});
+    QVERIFY(!index.isVisible());
+    fake->browser->arrive(kBase + "search.qx");
+    QVERIFY(search.isVisible());
+    search.cmdFTS_Click();
+    QCOMPARE(search.resultCount(), 1);
+  }
+
+  void indexWithoutAWordFile() {
+    startReader();
+    QFile::remove(dir.filePath("words.qx"));
+    frmIndex& index = open<frmIndex>(SideWindowKind::Index, "index.qx");
+    QTest::keyClicks(index.input(), QStringLiteral("a"));
+    QCOMPARE(index.found()->text(), QStringLiteral("Found:  0 words"));
+  }
+
+  void historyListsTitlesAndReopensAPage() {
+    frmQX& w = startReader();
+    for (const char* page : {"qx010006.qx", "QX070012.QX", "qx990001.qx", "qx010005.qx"})
+      fake->browser->arrive(kBase + page, {kBase + "s"});
+    frmHist& h = open<frmHist>(SideWindowKind::History, "hist.qx");
+    QVERIFY(h.isVisible());
+    QCOMPARE(rows(h.results()), (QStringList{"Module 1 – Current", "Module 1 – Voltage", "Module 7 – Capacitors",
+                                             "Module 1 – Current"}));
+    QCOMPARE(h.HistPage(2), QStringLiteral("qx070012.qx"));
+    QVERIFY(!h.results()->currentIndex().isValid());
+    select(h.results(), 2);
+    h.lbResults_DblClick();
+    QCOMPARE(calls(), QStringList{"navigate " + kBase + "qx070012.qx"});
+    QVERIFY(!h.isVisible());
+
+    // Reopened: the list is read again, and the splash came only the first time.
+    fake->browser->arrive(kBase + "qx070012.qx", {kBase + "s"});
+    fake->browser->arrive(kBase + "hist.qx");
+    QCOMPARE(rows(h.results()).size(), 5);
+    QVERIFY(w.sideWindows().loaded(SideWindowKind::History));
+  }
+
+  void historyWithoutCatalogueListsTheRecordsThemselves() {
+    startReader();
+    QFile::remove(dir.filePath("files.qx"));
+    frmHist& h = open<frmHist>(SideWindowKind::History, "hist.qx");
+    QCOMPARE(rows(h.results()), QStringList{"\"qx010005.qx\""});
+    select(h.results(), 0);
+    h.lbResults_DblClick();
+    QCOMPARE(calls(), QStringList{"navigate " + kBase + "qx010005.qx"});  // without its quotation marks
+  }
+
+  void historyOfMoreThanTheCapacity() {
+    frmQX& w = startReader();
+    write(w.historyPath(), QByteArray("\"qx010005.qx\"\r\n").repeated(12401));
+    open<frmHist>(SideWindowKind::History, "hist.qx");
+    QCOMPARE(fake->messages.asked.at(0).text, QStringLiteral("Too many History entries!"));
+    QCOMPARE(rows(static_cast<frmHist&>(*w.sideWindows().window(SideWindowKind::History)).results()).size(), 12400);
+  }
+
+  void historyThatCannotBeReadSaysWhyAndLeavesTheLogAlone() {
+    frmQX& w = startReader();
+    QFile::remove(w.historyPath());
+    QVERIFY(QDir().mkpath(w.historyPath()));  // a folder where the log should be
+    frmHist& h = open<frmHist>(SideWindowKind::History, "hist.qx");
+    QVERIFY(h.isVisible());
+    QVERIFY(rows(h.results()).isEmpty());
+    QVERIFY(fake->messages.asked.at(0).text.contains(QStringLiteral("cannot be read")));
+    QVERIFY(QFileInfo(w.historyPath()).isDir());
+  }
+};
+
+QTEST_MAIN(TestSideWindows)
+#include "test_sidewindows.moc"
