@@ -15,12 +15,7 @@
 #include <QListView>
 
 frmHist::frmHist(SideWindowHost& host, SideWindows& windows) : SideWindow(SideWindowKind::History, host, windows) {
-  lbResults = new QListView(this);
-  lbResults->setObjectName(QStringLiteral("lbResults"));
-  lbResults->setGeometry(design::kHistResults);
-  lbResults->setUniformItemSizes(true);
-  lbResults->setEditTriggers(QAbstractItemView::NoEditTriggers);
-  lbResults->setSelectionMode(QAbstractItemView::SingleSelection);
+  lbResults = makeResultList(this, design::kHistResults);
   model_ = new RowsModel([this] { return list_.size(); }, [this](int row) { return list_.text(row); }, this);
   lbResults->setModel(model_);
   help()->raise();

@@ -24,3 +24,22 @@ struct CommandBar {
 // The design's small bold sans-serif face, or the nearest this system has, at a size
 // that fits the widest caption into a button.
 QFont commandBarFont();
+
+// Connects the ten buttons to the window's handlers of the same names (cmdCont_Click …),
+// slot 3 to `slot3`.
+template <typename Window>
+void connectCommandBar(const CommandBar& bar, Window* window, void (Window::*slot3)()) {
+  const auto on = [window](QPushButton* button, void (Window::*handler)()) {
+    QObject::connect(button, &QPushButton::clicked, window, handler);
+  };
+  on(bar.cmdCont, &Window::cmdCont_Click);
+  on(bar.cmdPrint, &Window::cmdPrint_Click);
+  on(bar.cmdSlot3, slot3);
+  on(bar.cmdBack, &Window::cmdBack_Click);
+  on(bar.cmdPrev, &Window::cmdPrev_Click);
+  on(bar.cmdNext, &Window::cmdNext_Click);
+  on(bar.cmdHist, &Window::cmdHist_Click);
+  on(bar.cmdCalc, &Window::cmdCalc_Click);
+  on(bar.cmdHelp, &Window::cmdHelp_Click);
+  on(bar.cmdSecn, &Window::cmdSecn_Click);
+}

@@ -29,3 +29,10 @@ class RowsModel : public QAbstractListModel {
   std::function<int()> count_;
   std::function<QString(int)> text_;
 };
+
+class QListView;
+class QRect;
+class QWidget;
+// A result list of the side windows: single selection, not editable, rows of one height
+// (so that thousands of them are laid out without measuring each).
+QListView* makeResultList(QWidget* parent, const QRect& geometry);

@@ -28,12 +28,7 @@ frmIndex::frmIndex(SideWindowHost& host, SideWindows& windows) : SideWindow(Side
   lblFound->setObjectName(QStringLiteral("lblFound"));
   lblFound->setFont(font);
   lblFound->setGeometry(design::kLblFound);
-  lbResults = new QListView(this);
-  lbResults->setObjectName(QStringLiteral("lbResults"));
-  lbResults->setGeometry(design::kLbResults);
-  lbResults->setUniformItemSizes(true);  // rows are laid out without measuring each one
-  lbResults->setEditTriggers(QAbstractItemView::NoEditTriggers);
-  lbResults->setSelectionMode(QAbstractItemView::SingleSelection);
+  lbResults = makeResultList(this, design::kLbResults);
   model_ = new RowsModel([this] { return int(rows_.size()); },
                          [this](int row) { return WordText.row(rows_[size_t(row)]); }, this);
   lbResults->setModel(model_);

@@ -34,12 +34,7 @@ frmSearch::frmSearch(SideWindowHost& host, SideWindows& windows)
   lblFound->setObjectName(QStringLiteral("lblFound"));
   lblFound->setFont(font);
   lblFound->setGeometry(design::kLblFound);
-  lbResults = new QListView(this);
-  lbResults->setObjectName(QStringLiteral("lbResults"));
-  lbResults->setGeometry(design::kLbResults);
-  lbResults->setUniformItemSizes(true);  // rows are laid out without measuring each one
-  lbResults->setEditTriggers(QAbstractItemView::NoEditTriggers);
-  lbResults->setSelectionMode(QAbstractItemView::SingleSelection);
+  lbResults = makeResultList(this, design::kLbResults);
   model_ = new RowsModel([this] { return int(SearchResults.size()); },
                          [this](int row) { return cp1252::decode(pages_.title(SearchResults[size_t(row)])) + u' '; },
                          this);

@@ -46,19 +46,8 @@ SideWindow::SideWindow(SideWindowKind kind, SideWindowHost& host, SideWindows& w
   help->hide();
   picHelp = help;
 
-  connect(bar_.cmdCont, &QPushButton::clicked, this, &SideWindow::cmdCont_Click);
-  connect(bar_.cmdPrint, &QPushButton::clicked, this, &SideWindow::cmdPrint_Click);
-  connect(bar_.cmdCalc, &QPushButton::clicked, this, &SideWindow::cmdCalc_Click);
-  if (kind == SideWindowKind::Search)
-    connect(bar_.cmdSlot3, &QPushButton::clicked, this, &SideWindow::cmdIndex_Click);
-  else
-    connect(bar_.cmdSlot3, &QPushButton::clicked, this, &SideWindow::cmdSearch_Click);
-  connect(bar_.cmdBack, &QPushButton::clicked, this, &SideWindow::cmdBack_Click);
-  connect(bar_.cmdPrev, &QPushButton::clicked, this, &SideWindow::cmdPrev_Click);
-  connect(bar_.cmdNext, &QPushButton::clicked, this, &SideWindow::cmdNext_Click);
-  connect(bar_.cmdHist, &QPushButton::clicked, this, &SideWindow::cmdHist_Click);
-  connect(bar_.cmdHelp, &QPushButton::clicked, this, &SideWindow::cmdHelp_Click);
-  connect(bar_.cmdSecn, &QPushButton::clicked, this, &SideWindow::cmdSecn_Click);
+  connectCommandBar(bar_, this,
+                    kind == SideWindowKind::Search ? &SideWindow::cmdIndex_Click : &SideWindow::cmdSearch_Click);
 
   new KeyPreview(
       this, [this](int& key, int& shift) { Form_KeyDown(key, shift); }, [this](int& ch) { Form_KeyPress(ch); });

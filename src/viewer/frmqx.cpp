@@ -111,16 +111,7 @@ void frmQX::setUpBlockPoll() {
 }
 
 void frmQX::setUpCommands() {
-  connect(bar_.cmdCont, &QPushButton::clicked, this, &frmQX::cmdCont_Click);
-  connect(bar_.cmdPrint, &QPushButton::clicked, this, &frmQX::cmdPrint_Click);
-  connect(bar_.cmdCalc, &QPushButton::clicked, this, &frmQX::cmdCalc_Click);
-  connect(bar_.cmdSlot3, &QPushButton::clicked, this, &frmQX::cmdSearch_Click);
-  connect(bar_.cmdBack, &QPushButton::clicked, this, &frmQX::cmdBack_Click);
-  connect(bar_.cmdPrev, &QPushButton::clicked, this, &frmQX::cmdPrev_Click);
-  connect(bar_.cmdNext, &QPushButton::clicked, this, &frmQX::cmdNext_Click);
-  connect(bar_.cmdHist, &QPushButton::clicked, this, &frmQX::cmdHist_Click);
-  connect(bar_.cmdHelp, &QPushButton::clicked, this, &frmQX::cmdHelp_Click);
-  connect(bar_.cmdSecn, &QPushButton::clicked, this, &frmQX::cmdSecn_Click);
+  connectCommandBar(bar_, this, &frmQX::cmdSearch_Click);
   new KeyPreview(
       this, [this](int& key, int& shift) { Form_KeyDown(key, shift); }, [this](int& ch) { Form_KeyPress(ch); });
 }
