@@ -60,6 +60,7 @@ int main(int argc, char* argv[]) {
 
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Tavrin"));
+  QGuiApplication::setDesktopFileName(QStringLiteral(TAVRIN_APP_ID));  // the installed desktop file
 
   QtMessageBoxes messages;
   InstanceLock instance;
