@@ -34,7 +34,12 @@ QString buildDir() { return QString::fromLocal8Bit(TAVRIN_BUILD_DIR); }
 QString blockPrefix() { return QStringLiteral("e2e%1-").arg(QCoreApplication::applicationPid()); }
 
 QString activeWindowTitle() {
-  return run(QStringLiteral("xdotool"), {QStringLiteral("getactivewindow"), QStringLiteral("getwindowname")}).trimmed();
+  // Without a window manager nobody keeps the active window; the window with the keyboard
+  // stands for it.
+  const QString active =
+      run(QStringLiteral("xdotool"), {QStringLiteral("getactivewindow"), QStringLiteral("getwindowname")}).trimmed();
+  if (!active.isEmpty()) return active;
+  return run(QStringLiteral("xdotool"), {QStringLiteral("getwindowfocus"), QStringLiteral("getwindowname")}).trimmed();
 }
 
 QString windowOf(qint64 pid) {

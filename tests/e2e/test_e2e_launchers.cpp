@@ -66,7 +66,9 @@ class TestE2ELaunchers : public QObject {
     QProcess other;  // another program's window in front of the reader
     other.start(QStringLiteral(TAVRIN_STANDIN), {QStringLiteral("trivex"), QStringLiteral("--prefix"),
                                                  blockPrefix() + QStringLiteral("other-")});
-    QTRY_COMPARE_WITH_TIMEOUT(activeWindowTitle(), QStringLiteral("Trivex - - exercise"), 15000);
+    QTRY_VERIFY_WITH_TIMEOUT(!findWindow(QStringLiteral("^Trivex - - exercise$")).isEmpty(), 15000);
+    QTest::qWait(500);
+    QVERIFY(activeWindowTitle() != u"Tavrin");
     auto copy = launch({});
     QVERIFY(ended(*copy, 20000));
     QCOMPARE(copy->exitCode(), 0);
