@@ -32,6 +32,17 @@ inline std::vector<QByteArrayView> split(QByteArrayView input, int count) {
   return parts;
 }
 
+// The little-endian 32-bit number at `index` (counted in numbers) of `bytes`; the bytes the
+// input does not reach count as zero.
+inline qint32 int32At(QByteArrayView bytes, qsizetype index) {
+  quint32 value = 0;
+  for (qsizetype i = 0; i < 4; ++i) {
+    const qsizetype at = index * 4 + i;
+    if (at < bytes.size()) value |= quint32(quint8(bytes[at])) << (8 * i);
+  }
+  return qint32(value);
+}
+
 // The warnings about broken data files are expected here, millions of times.
 inline void quiet() { QLoggingCategory::setFilterRules(QStringLiteral("tavrin.*=false")); }
 

@@ -1,5 +1,7 @@
 #include "logic/launcher.h"
 
+#include <limits>
+
 namespace launcher {
 
 namespace {
@@ -22,12 +24,23 @@ std::optional<QStringView> mid(QStringView text, qsizetype start, qsizetype leng
   return text.sliced(start - 1).left(length);
 }
 
-// A whole number with optional sign between blanks; anything else does not convert.
+// A whole number: blanks, an optional sign, decimal digits, blanks. Anything else, or a
+// value beyond 32 bits, does not convert. (QString::toInt would also pass over tabs and
+// line ends around the number.)
 qint32 toInt32(std::optional<QStringView> text) {
   if (!text) return 0;
-  bool ok = false;
-  const qint32 value = trimBlanks(*text).toInt(&ok, 10);
-  return ok ? value : 0;
+  QStringView digits = trimBlanks(*text);
+  const bool negative = digits.startsWith(u'-');
+  if (negative || digits.startsWith(u'+')) digits = digits.sliced(1);
+  if (digits.isEmpty()) return 0;
+  qint64 value = 0;
+  for (const QChar c : digits) {
+    if (c < u'0' || c > u'9') return 0;
+    value = value * 10 + (c.unicode() - u'0');
+    if (value > qint64(1) << 31) return 0;
+  }
+  if (negative) value = -value;
+  return value > std::numeric_limits<qint32>::max() ? 0 : qint32(value);
 }
 
 std::optional<Picture> parsePicture(QStringView line) {

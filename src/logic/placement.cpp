@@ -1,5 +1,8 @@
 #include "logic/placement.h"
 
+#include <algorithm>
+#include <limits>
+
 namespace placement {
 
 std::optional<Axis> parseAxis(QStringView text) {
@@ -11,7 +14,9 @@ std::optional<Axis> parseAxis(QStringView text) {
 }
 
 int position(Axis axis, int start, int length, int boxLength) {
-  return axis.centre ? start + (length - boxLength) / 2 : start + axis.offset;
+  // An offset read from text can be any int: the sum is taken in 64 bits and held within an int.
+  const qint64 place = axis.centre ? start + (qint64(length) - boxLength) / 2 : qint64(start) + axis.offset;
+  return int(std::clamp<qint64>(place, std::numeric_limits<int>::min(), std::numeric_limits<int>::max()));
 }
 
 QPoint topLeft(Axis x, Axis y, const QRect& reference, const QSize& box) {

@@ -28,7 +28,8 @@ std::optional<Axis> parseAxis(QStringView text);
 
 // Where a box of `boxLength` starts along an axis of a reference that starts at `start`
 // and is `length` long. Centred, the halving truncates toward zero, so a box larger than
-// its reference starts before it. Nothing keeps a box on the screen.
+// its reference starts before it. Nothing keeps a box on the screen; a place beyond what an
+// int holds stops at its limit.
 int position(Axis axis, int start, int length, int boxLength);
 QPoint topLeft(Axis x, Axis y, const QRect& reference, const QSize& box);
 

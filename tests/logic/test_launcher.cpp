@@ -49,6 +49,13 @@ class TestLauncher : public QObject {
     QTest::newRow("picture, blanks around numbers") << "/POPJPG=a.jpg /W: 64  /H: 48 " << "picture [a.jpg] 64 x 48";
     QTest::newRow("picture, width not a number") << "/POPJPG=a.jpg /W:big /H:480" << "picture [a.jpg] 0 x 480";
     QTest::newRow("picture, height too big") << "/POPJPG=a.jpg /W:1 /H:99999999999" << "picture [a.jpg] 1 x 0";
+    QTest::newRow("picture, numbers at the 32-bit limits")
+        << "/POPJPG=a.jpg /W:-2147483648 /H:+2147483647" << "picture [a.jpg] -2147483648 x 2147483647";
+    QTest::newRow("picture, just past the 32-bit limits")
+        << "/POPJPG=a.jpg /W:-2147483649 /H:2147483648" << "picture [a.jpg] 0 x 0";
+    QTest::newRow("picture, only blanks surround a number")
+        << "/POPJPG=a.jpg /W:40\t /H:\r48" << "picture [a.jpg] 0 x 0";
+    QTest::newRow("picture, a sign alone or apart") << "/POPJPG=a.jpg /W:- /H:+ 4" << "picture [a.jpg] 0 x 0";
     QTest::newRow("picture, no name before /W") << "/POPJPG=/W:1 /H:2" << "picture [] 1 x 2";
     QTest::newRow("picture, /H before /W") << "/POPJPG=a.jpg /H:480 /W:640" << "picture [a.jpg /H:480] 0 x 0";
     QTest::newRow("picture without /W") << "/POPJPG=a.jpg /H:480" << "none";

@@ -4,6 +4,8 @@
 
 #include <QTest>
 
+#include <limits>
+
 using placement::Axis;
 
 class TestPlacement : public QObject {
@@ -59,6 +61,11 @@ class TestPlacement : public QObject {
         << Axis::centred() << Axis::centred() << QRect(500, 400, 100, 50) << QSize(301, 151) << QPoint(400, 350);
     QTest::newRow("offsets may leave the screen")
         << Axis::at(-150) << Axis::at(-80) << QRect(20, 10, 178, 65) << QSize(300, 130) << QPoint(-130, -70);
+    constexpr int most = std::numeric_limits<int>::max(), least = std::numeric_limits<int>::min();
+    QTest::newRow("offsets past what an int holds stop at its limits")
+        << Axis::at(most) << Axis::at(least) << QRect(100, -5, 10, 10) << QSize(300, 130) << QPoint(most, least);
+    QTest::newRow("centred far before a reference near the least int stops there")
+        << Axis::centred() << Axis::centred() << QRect(least + 10, 0, 1, 1) << QSize(most, 1) << QPoint(least, 0);
   }
   void topLeft() {
     QFETCH(Axis, x);
