@@ -61,6 +61,26 @@ class TestE2EMedia : public QObject {
     QVERIFY(windowTitles().contains(QStringLiteral("Tavrin")));
   }
 
+  // An exercise handed over (by a launcher copy that then waits for a simulator that never
+  // comes): the reader's poll shows the return window, and a click on it brings the reader
+  // back and clears the exercise.
+  void theReturnWindowComesWithAnExercise() {
+    QProcess copy;
+    QProcessEnvironment env = reader->environment();
+    env.insert(QStringLiteral("ProgramFiles"), QStringLiteral("/nonexistent"));
+    copy.setProcessEnvironment(env);
+    copy.start(buildDir() + QStringLiteral("/tavrin"), {QStringLiteral("lab2.ckt")});
+    QString returnWindow;
+    QTRY_VERIFY_WITH_TIMEOUT(!(returnWindow = findWindow(QStringLiteral("^withfile$"))).isEmpty(), 5000);
+    copy.kill();
+    copy.waitForFinished(5000);
+    QVERIFY(standIn({}).contains(QStringLiteral("/Vendrel/Ampvale/QX_CKTS/lab2.ckt")));
+    click(returnWindow, {80, 30});
+    QTRY_COMPARE_WITH_TIMEOUT(activeWindowTitle(), QStringLiteral("Tavrin"), 5000);
+    QVERIFY(standIn({}).contains(QStringLiteral("name=\n")));
+    QTRY_VERIFY_WITH_TIMEOUT(findWindow(QStringLiteral("^withfile$")).isEmpty(), 5000);
+  }
+
   void narrationASimulatorAsksForIsPlayed() {
     const QString seen = standIn({QStringLiteral("--request"), QStringLiteral("v0101"), QStringLiteral("--pad"),
                                   QStringLiteral("nul")});
