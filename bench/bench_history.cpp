@@ -4,8 +4,8 @@
 // both must give the same items in the same order.
 #include "support/coursedata.h"
 
-#include "logic/historylist.h"
 #include "logic/datafiles.h"
+#include "logic/historylist.h"
 #include "support/straighthistory.h"
 
 #include <QFile>

@@ -3,8 +3,8 @@
 // anything is timed, both must list the same entries in the same order for every text.
 #include "support/coursedata.h"
 
-#include "logic/wordindex.h"
 #include "logic/datafiles.h"
+#include "logic/wordindex.h"
 #include "support/straightindex.h"
 
 #include <benchmark/benchmark.h>

@@ -5,8 +5,8 @@
 #include "support/coursedata.h"
 
 #include "indexer.h"
-#include "logic/datafiles.h"
 #include "logic/codepage.h"
+#include "logic/datafiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -61,7 +61,7 @@ bool isIndexedWord(const QByteArray& word) {
 // words, numbers, references and a unit that Windows-1252 cannot write, none of which the
 // index may take.
 QByteArray pageHtml(const QString& title, const std::vector<QByteArray>& words) {
-  static const char* const kGlue[] = {"the", "of",  "and", "in", "to",   "with", "which", "is",
+  static const char* const kGlue[] = {"the", "of",   "and",  "in", "to", "with", "which", "is",
                                       "for", "this", "that", "it", "as", "by",   "on",    "from"};
   QByteArray html =
       "<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n<title>" + title.toUtf8() +
@@ -123,11 +123,12 @@ void checkOutput() {
   for (int k = 1; k <= got.status().lines; ++k) found[got.word(k).toByteArray()] = got.pages(k).toByteArray();
   if (outcome.output->pages != search::kCapacity) fail(QStringLiteral("%1 pages numbered").arg(outcome.output->pages));
   if (found != fx->expected) fail("the words or their pages differ from the data");
-  std::printf("%d pages to number (%.1f MB, %lld bytes a page on average) and 504 class pages; "
-              "%d words, %zu page entries\n",
-              fx->pageCount, double(fx->pageBytes) / 1e6, fx->pageBytes / fx->pageCount, outcome.output->words,
-              size_t(std::count(outcome.output->wordsQx.begin(), outcome.output->wordsQx.end(), '\t')) -
-                  size_t(outcome.output->words));
+  std::printf(
+      "%d pages to number (%.1f MB, %lld bytes a page on average) and 504 class pages; "
+      "%d words, %zu page entries\n",
+      fx->pageCount, double(fx->pageBytes) / 1e6, fx->pageBytes / fx->pageCount, outcome.output->words,
+      size_t(std::count(outcome.output->wordsQx.begin(), outcome.output->wordsQx.end(), '\t')) -
+          size_t(outcome.output->words));
 }
 
 void indexInProcess(benchmark::State& state) {

@@ -2,8 +2,8 @@
 // run side by side with the peers they are judged against: the plain search
 // (ReferenceSearch) and SQLite FTS5 with a prefix index. Before anything is timed, all
 // three must return the same pages in the same order for every query.
-#include "support/coursedata.h"
 #include "fts5peer.h"
+#include "support/coursedata.h"
 
 #include "logic/datafiles.h"
 #include "logic/searchengine.h"

@@ -1,20 +1,20 @@
 // The search window at full capacity: from cmdFTS_Click to a list laid out and painted,
 // beside the naive list that takes one inserted item per row.
-#include "support/coursedata.h"
+#include "logic/codepage.h"
 #include "logic/datafiles.h"
 #include "logic/searchengine.h"
 #include "search/frmsearch.h"
-#include "logic/codepage.h"
+#include "support/coursedata.h"
 #include "support/fakeplatform.h"
 #include "viewer/frmqx.h"
 
+#include <benchmark/benchmark.h>
 #include <QApplication>
 #include <QFile>
 #include <QLineEdit>
 #include <QListView>
 #include <QListWidget>
 #include <QTemporaryDir>
-#include <benchmark/benchmark.h>
 
 namespace {
 

@@ -58,13 +58,13 @@ std::string ftsPrefix(const QByteArray& term) {
 
 Fts5Peer::Fts5Peer(const search::PageTable& pages, const search::WordTable& words) {
   check(db_, sqlite3_open(":memory:", &db_), "open");
-  check(db_, sqlite3_exec(db_,
-                          "CREATE VIRTUAL TABLE pages USING fts5(words, prefix='1 2 3');"
-                          "BEGIN;",
-                          nullptr, nullptr, nullptr),
+  check(db_,
+        sqlite3_exec(db_,
+                     "CREATE VIRTUAL TABLE pages USING fts5(words, prefix='1 2 3');"
+                     "BEGIN;",
+                     nullptr, nullptr, nullptr),
         "create");
-  check(db_, fts5Api(db_)->xCreateFunction(fts5Api(db_), "qxfirst", this, qxFirst, nullptr),
-        "qxfirst");
+  check(db_, fts5Api(db_)->xCreateFunction(fts5Api(db_), "qxfirst", this, qxFirst, nullptr), "qxfirst");
 
   // Per page, its words in the file's order and each word's key (line, place in list).
   std::vector<std::string> text(search::kCapacity + 1);
@@ -87,8 +87,7 @@ Fts5Peer::Fts5Peer(const search::PageTable& pages, const search::WordTable& word
     }
   }
   sqlite3_stmt* insert = nullptr;
-  check(db_, sqlite3_prepare_v2(db_, "INSERT INTO pages(rowid, words) VALUES(?1, ?2)", -1,
-                                &insert, nullptr),
+  check(db_, sqlite3_prepare_v2(db_, "INSERT INTO pages(rowid, words) VALUES(?1, ?2)", -1, &insert, nullptr),
         "prepare insert");
   for (int p = 1; p <= search::kCapacity; ++p) {
     if (text[p].empty() || pages.file(p).isEmpty()) continue;
@@ -100,8 +99,8 @@ Fts5Peer::Fts5Peer(const search::PageTable& pages, const search::WordTable& word
   sqlite3_finalize(insert);
   check(db_, sqlite3_exec(db_, "COMMIT; INSERT INTO pages(pages) VALUES('optimize');", nullptr, nullptr, nullptr),
         "commit");
-  check(db_, sqlite3_prepare_v2(db_, "SELECT rowid, qxfirst(pages) FROM pages WHERE pages MATCH ?1",
-                                -1, &ordered_, nullptr),
+  check(db_,
+        sqlite3_prepare_v2(db_, "SELECT rowid, qxfirst(pages) FROM pages WHERE pages MATCH ?1", -1, &ordered_, nullptr),
         "prepare query");
   check(db_, sqlite3_prepare_v2(db_, "SELECT rowid FROM pages WHERE pages MATCH ?1", -1, &unordered_, nullptr),
         "prepare query");

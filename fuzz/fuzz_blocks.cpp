@@ -110,15 +110,9 @@ void checkPoll(QByteArrayView rest, quint8 flags) {
   // A launcher hands an exercise over, name first, then the kind; the return window clears it.
   std::optional<quint8> kind;
   switch ((flags >> 3) & 3) {
-    case 1:
-      kind = blocks::kKindTrivex;
-      break;
-    case 2:
-      kind = blocks::kKindAmpvale;
-      break;
-    case 3:
-      kind = rest.isEmpty() ? quint8(0) : quint8(rest[0]);
-      break;
+    case 1: kind = blocks::kKindTrivex; break;
+    case 2: kind = blocks::kKindAmpvale; break;
+    case 3: kind = rest.isEmpty() ? quint8(0) : quint8(rest[0]); break;
   }
   QString path(rest.size() / 2, Qt::Uninitialized);
   std::memcpy(path.data(), rest.data(), size_t(path.size()) * 2);

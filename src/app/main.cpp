@@ -15,9 +15,9 @@
 #include <QProcess>
 #include <QScreen>
 
+#include <unistd.h>
 #include <cstdio>
 #include <cstring>
-#include <unistd.h>
 
 namespace {
 

@@ -49,7 +49,8 @@ void LauncherCopy::showPicture(const launcher::Picture& picture) {
 
 void LauncherCopy::startPracticeTest(const launcher::PracticeTest& test) {
   if (test.program.isEmpty())
-    qCWarning(lcLauncher) << "practice test" << test.name << "refused: its name must not lead out of the program's folder";
+    qCWarning(lcLauncher) << "practice test" << test.name
+                          << "refused: its name must not lead out of the program's folder";
   else if (!host_.platform.startProgram(test.program))
     qCWarning(lcLauncher) << "cannot start the practice test" << test.program;
   host_.EndQX();
@@ -62,7 +63,7 @@ void LauncherCopy::handOverExercise(const launcher::Exercise& exercise) {
     qCWarning(lcLauncher) << "cannot start" << exercise.program << "- watching for its window all the same";
   watchTimer_ = new QTimer(&host_.mainWindow);  // the main window's TimerTri or TimerAmp
   watchTimer_->setObjectName(exercise.simulator == launcher::Simulator::Trivex ? QStringLiteral("TimerTri")
-                                                                              : QStringLiteral("TimerAmp"));
+                                                                               : QStringLiteral("TimerAmp"));
   watchTimer_->setInterval(1000);
   connect(watchTimer_, &QTimer::timeout, this, &LauncherCopy::watchTick);
   watchTimer_->start();

@@ -31,8 +31,7 @@ CommandBar::CommandBar(QWidget* window, Slot3 slot3) {
   } buttons[design::kButtonCount] = {
       {&cmdCont, "cmdCont", "&Contents"},
       {&cmdPrint, "cmdPrint", "&Print"},
-      {&cmdSlot3, slot3 == Slot3::Search ? "cmdSearch" : "cmdIndex",
-       slot3 == Slot3::Search ? "&Search" : "&Index"},
+      {&cmdSlot3, slot3 == Slot3::Search ? "cmdSearch" : "cmdIndex", slot3 == Slot3::Search ? "&Search" : "&Index"},
       {&cmdBack, "cmdBack", "&Back"},
       {&cmdPrev, "cmdPrev", "&<<"},
       {&cmdNext, "cmdNext", "&>>"},

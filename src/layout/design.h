@@ -8,7 +8,7 @@ namespace design {
 constexpr int kTwipsPerPixel = 15;
 constexpr int px(int twips) { return twips / kTwipsPerPixel; }
 
-constexpr QSize kClientSize{968, 741};         // 14520 x 11115 twips
+constexpr QSize kClientSize{968, 741};  // 14520 x 11115 twips
 constexpr QPoint kWindowPos{px(1560), px(1950)};
 constexpr QPoint kOffscreenRescue{px(1500), px(1500)};  // where a window dragged off to the left jumps
 

@@ -14,7 +14,8 @@ struct Entry {
   const char* what;
 };
 
-QPixmap drawHelp(QSize size, const char* heading, const std::vector<Entry>& buttons, const std::vector<Entry>& keyList) {
+QPixmap drawHelp(QSize size, const char* heading, const std::vector<Entry>& buttons,
+                 const std::vector<Entry>& keyList) {
   QPixmap image(size);
   image.fill(QColor(0xff, 0xfb, 0xe8));
   QPainter p(&image);

@@ -62,8 +62,7 @@ std::optional<int> toPageNumber(QByteArrayView field) {
 
 namespace detail {
 
-FieldPairs::FieldPairs(QByteArray bytes)
-    : bytes_(std::move(bytes)), first_(kCapacity + 1), second_(kCapacity + 1) {}
+FieldPairs::FieldPairs(QByteArray bytes) : bytes_(std::move(bytes)), first_(kCapacity + 1), second_(kCapacity + 1) {}
 
 void FieldPairs::set(int k, QByteArrayView first, QByteArrayView second) {
   if (k < 1 || k > kCapacity) return;
@@ -146,8 +145,7 @@ std::optional<QByteArray> readWholeFile(const QString& path, QString* why) {
 }
 
 void logReadStatus(const QString& path, const ReadStatus& status) {
-  if (status.tooMany)
-    qCWarning(lcSearch) << path << "holds more than" << kCapacity << "lines; the rest is not read";
+  if (status.tooMany) qCWarning(lcSearch) << path << "holds more than" << kCapacity << "lines; the rest is not read";
   if (status.stoppedAtLine)
     qCWarning(lcSearch) << path << "line" << status.stoppedAtLine
                         << ": the page number does not convert; reading stopped there";

@@ -47,9 +47,9 @@ std::optional<int> toPageNumber(QByteArrayView field);
 
 // What became of reading one file.
 struct ReadStatus {
-  int lines = 0;             // entry numbers used, at most kCapacity
-  bool tooMany = false;      // the file had a line beyond kCapacity; the first kCapacity stay
-  int stoppedAtLine = 0;     // "files.qx": the line whose number did not convert, else 0
+  int lines = 0;          // entry numbers used, at most kCapacity
+  bool tooMany = false;   // the file had a line beyond kCapacity; the first kCapacity stay
+  int stoppedAtLine = 0;  // "files.qx": the line whose number did not convert, else 0
 };
 
 namespace detail {

@@ -2,9 +2,9 @@
 
 #include <QFile>
 
+#include <sys/stat.h>
 #include <cerrno>
 #include <cstring>
-#include <sys/stat.h>
 
 FileState fileState(const QString& path, QString* why) {
   if (path.isEmpty()) return FileState::Missing;

@@ -4,8 +4,8 @@
 #include <QString>
 
 enum class FileState {
-  Missing,     // nothing there (or a folder on the way is missing); an empty path too
-  File,        // a regular file, or a link to one
+  Missing,  // nothing there (or a folder on the way is missing); an empty path too
+  File,     // a regular file, or a link to one
   Folder,
   Other,       // a FIFO, device or socket: nothing to read whole
   Unreadable,  // cannot be examined (permissions, the medium gone, I/O error)

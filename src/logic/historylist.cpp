@@ -244,9 +244,7 @@ void HistoryList::lookUpTitles(std::optional<QByteArray> catalogue) {
   titled_ = true;
 }
 
-QString HistoryList::text(int i) const {
-  return cp1252::decode(textBytes(i));
-}
+QString HistoryList::text(int i) const { return cp1252::decode(textBytes(i)); }
 
 QByteArrayView HistoryList::textBytes(int i) const {
   if (!valid(i)) return {};

@@ -12,11 +12,13 @@ struct ModulePages {
   int objectives;
   int review;
 };
+// clang-format off
 constexpr ModulePages kModuleTable[kModules] = {
     {196, 197}, {216, 217}, {97, 98},   {146, 147}, {114, 115}, {126, 127},
     {119, 120}, {169, 170}, {109, 110}, {107, 108}, {134, 135}, {70, 71},
     {151, 152}, {133, 134}, {128, 129}, {172, 173}, {103, 104}, {108, 109},
     {188, 189}, {163, 164}, {146, 147}, {129, 130}, {325, 326}, {25, 326}};
+// clang-format on
 
 QString modulePage(int module, int page) {
   return QStringLiteral("qx%1%2.qx").arg(module, 2, 10, QChar('0')).arg(page, 4, 10, QChar('0'));
@@ -80,18 +82,14 @@ QChar classLetterOrA(int screenSize) { return classLetter(screenSize).value_or(Q
 
 QString startPage(int screenSize) { return QStringLiteral("qx%1.qx").arg(classLetterOrA(screenSize)); }
 
-QString contentsPage(int screenSize) {
-  return QStringLiteral("qxcr%1.qx").arg(classLetterOrA(screenSize));
-}
+QString contentsPage(int screenSize) { return QStringLiteral("qxcr%1.qx").arg(classLetterOrA(screenSize)); }
 
 bool isStartPage(QStringView name) {
-  return name.size() == 6 && name.startsWith(u"qx") && name.endsWith(u".qx") && name[2] >= u'a' &&
-         name[2] <= u'g';
+  return name.size() == 6 && name.startsWith(u"qx") && name.endsWith(u".qx") && name[2] >= u'a' && name[2] <= u'g';
 }
 
 bool isContentsPage(QStringView name) {
-  return name.size() == 8 && name.startsWith(u"qxcr") && name.endsWith(u".qx") && name[4] >= u'a' &&
-         name[4] <= u'g';
+  return name.size() == 8 && name.startsWith(u"qxcr") && name.endsWith(u".qx") && name[4] >= u'a' && name[4] <= u'g';
 }
 
 QString entryPage(int module) { return modulePage(module, 1); }
@@ -114,8 +112,7 @@ std::optional<int> moduleOf(QStringView name) {
   if (name.startsWith(u"qx")) {
     if (auto m = twoDigits(name.mid(2, 2))) return m;
   }
-  if (name.startsWith(u"mod") || name.startsWith(u"obj") || name.startsWith(u"rev"))
-    return twoDigits(name.mid(3, 2));
+  if (name.startsWith(u"mod") || name.startsWith(u"obj") || name.startsWith(u"rev")) return twoDigits(name.mid(3, 2));
   return std::nullopt;
 }
 

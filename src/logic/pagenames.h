@@ -21,7 +21,7 @@ QChar classLetterOrA(int screenSize);
 
 QString startPage(int screenSize);     // "qxa.qx" .. "qxg.qx"
 QString contentsPage(int screenSize);  // "qxcra.qx" .. "qxcrg.qx"
-bool isStartPage(QStringView name);     // any of the seven, whatever the current class
+bool isStartPage(QStringView name);    // any of the seven, whatever the current class
 bool isContentsPage(QStringView name);
 
 // The key of a page of the module table ("mod07" for qx070001.qx, "obj07" for its
@@ -37,16 +37,16 @@ std::optional<int> moduleOf(QStringView name);
 
 // What the arrival of a page name sets off, in the order the names are tested.
 enum class Arrival {
-  Video,           // "fig…", "title.qx", "ttv…"
-  Narration,       // "v…"
-  ClassPage,       // "mod…", "obj…", "rev…": links taken, not recorded
-  SearchTrigger,   // "search.qx"
-  IndexTrigger,    // "index.qx"
-  HistTrigger,     // "hist.qx"
-  StartPage,       // links taken, recorded
-  ContentsPage,    // fitted to the class, recorded
-  ModuleTable,     // sent on to the class page
-  Ordinary,        // links taken, recorded
+  Video,          // "fig…", "title.qx", "ttv…"
+  Narration,      // "v…"
+  ClassPage,      // "mod…", "obj…", "rev…": links taken, not recorded
+  SearchTrigger,  // "search.qx"
+  IndexTrigger,   // "index.qx"
+  HistTrigger,    // "hist.qx"
+  StartPage,      // links taken, recorded
+  ContentsPage,   // fitted to the class, recorded
+  ModuleTable,    // sent on to the class page
+  Ordinary,       // links taken, recorded
 };
 Arrival dispatch(QStringView name);
 

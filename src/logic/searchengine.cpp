@@ -18,7 +18,8 @@ constexpr int kBitmapWords = (kCapacity + 1 + 63) / 64;
 // heads compares the words' beginnings in the code page's order.
 std::uint64_t headOf(std::string_view w) {
   std::uint64_t head = 0;
-  for (size_t i = 0; i < w.size() && i < 8; ++i) head |= std::uint64_t(static_cast<unsigned char>(w[i])) << (56 - 8 * i);
+  for (size_t i = 0; i < w.size() && i < 8; ++i)
+    head |= std::uint64_t(static_cast<unsigned char>(w[i])) << (56 - 8 * i);
   return head;
 }
 
@@ -184,9 +185,7 @@ std::uint32_t SearchEngine::nextStamp() {
   return stamp_;
 }
 
-bool SearchEngine::search(QStringView input, std::vector<int>& found) {
-  return search(parseQuery(input), found);
-}
+bool SearchEngine::search(QStringView input, std::vector<int>& found) { return search(parseQuery(input), found); }
 
 // The loops below keep their decisions out of branches: whether a hit is new is as good
 // as random, and a mispredicted branch per hit would cost more than the rest of the work.

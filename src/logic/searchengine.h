@@ -64,11 +64,11 @@ class SearchEngine {
   // Scratch of one query, kept to save allocations.
   const std::uint16_t* first_ = nullptr;  // the run of sorted_ that matched
   const std::uint16_t* last_ = nullptr;
-  bool inOrder_ = true;                   // the run lists its entries in the file's order
-  std::vector<std::uint64_t> matched_;    // else one bit per word entry of the run
-  std::vector<std::uint32_t> mark_;       // per name id: a stamp of the query that last saw it
+  bool inOrder_ = true;                 // the run lists its entries in the file's order
+  std::vector<std::uint64_t> matched_;  // else one bit per word entry of the run
+  std::vector<std::uint32_t> mark_;     // per name id: a stamp of the query that last saw it
   std::uint32_t stamp_ = 0;
-  std::vector<int> out_;                  // the pages found, before they are handed out
+  std::vector<int> out_;  // the pages found, before they are handed out
 };
 
 }  // namespace search

@@ -12,8 +12,8 @@ CourseBase courseBase(const Environment& env) {
   if (mirror.isEmpty()) return {QString::fromLatin1(kBuiltInCourseBase), {}};
 
   const QUrl url(mirror, QUrl::StrictMode);
-  const bool webAddress = url.isValid() && (url.scheme() == u"http" || url.scheme() == u"https") &&
-                          !url.host().isEmpty();
+  const bool webAddress =
+      url.isValid() && (url.scheme() == u"http" || url.scheme() == u"https") && !url.host().isEmpty();
   const qsizetype qx2 = mirror.indexOf(u"qx2/");
   const bool endsAtQx2 = qx2 >= 0 && qx2 + 4 == mirror.size();
   // The resize handling rewrites any address holding these, host and path included.
@@ -29,8 +29,7 @@ CourseBase courseBase(const Environment& env) {
   else if (!clash.isEmpty())
     why = QStringLiteral("it contains \"%1\", which the program rewrites in page addresses").arg(clash);
   if (why.isEmpty()) return {mirror, {}};
-  return {{}, QStringLiteral("The course location in TAVRIN_COURSE_BASE cannot be used:\n%1\n\n%2.")
-                  .arg(mirror, why)};
+  return {{}, QStringLiteral("The course location in TAVRIN_COURSE_BASE cannot be used:\n%1\n\n%2.").arg(mirror, why)};
 }
 
 QString applicationDataFolder(const Environment& env) {
@@ -47,9 +46,7 @@ QString programFilesFolder(const Environment& env) {
   return folder;
 }
 
-QString userDir(const QString& applicationData) {
-  return applicationData + QStringLiteral("/Vendrel/TavrinLab/");
-}
+QString userDir(const QString& applicationData) { return applicationData + QStringLiteral("/Vendrel/TavrinLab/"); }
 
 std::optional<bool> pathExists(const QString& path) {
   switch (fileState(path)) {

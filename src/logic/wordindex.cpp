@@ -1,7 +1,7 @@
 #include "logic/wordindex.h"
 
-#include "logic/searchquery.h"
 #include "logic/codepage.h"
+#include "logic/searchquery.h"
 
 #include <algorithm>
 #include <bit>
@@ -14,9 +14,7 @@ constexpr int kBitmapWords = (kCapacity + 1 + 63) / 64;
 
 }  // namespace
 
-WordIndex::WordIndex() : begin_(kCapacity + 2, 0), matched_(kBitmapWords, 0) {
-  rows_.reserve(kCapacity);
-}
+WordIndex::WordIndex() : begin_(kCapacity + 2, 0), matched_(kBitmapWords, 0) { rows_.reserve(kCapacity); }
 
 WordIndex::WordIndex(const WordTable& words) : WordIndex() {
   qsizetype bytes = 0;
@@ -73,8 +71,6 @@ QString WordIndex::row(int k) const {
   return cp1252::decode(QByteArrayView(words_).sliced(begin_[k], begin_[k + 1] - begin_[k])) + u' ';
 }
 
-QString WordIndex::foundText(qsizetype rows) {
-  return QStringLiteral("Found:  %1 words").arg(rows);
-}
+QString WordIndex::foundText(qsizetype rows) { return QStringLiteral("Found:  %1 words").arg(rows); }
 
 }  // namespace search

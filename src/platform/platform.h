@@ -24,14 +24,14 @@ struct Platform {
   std::function<bool()> startCalculator;
   MessageBoxes* messages = nullptr;
   Environment environment;
-  QString commandLine;                      // what followed the program's name
-  std::function<bool()> anotherCopyRuns;    // the previous-copy test
-  std::function<QSize()> screenSize;        // in pixels
+  QString commandLine;                       // what followed the program's name
+  std::function<bool()> anotherCopyRuns;     // the previous-copy test
+  std::function<QSize()> screenSize;         // in pixels
   std::function<void(int code)> endProcess;  // ends the process at once; the real one never returns
   std::function<bool(const QString& path)> removeFile;
-  Clock* clock = nullptr;                   // for the tick wait
+  Clock* clock = nullptr;  // for the tick wait
   std::function<void(int maxMs)> processEvents;
-  QString programFolder;                    // folder of the executable, no trailing slash
+  QString programFolder;  // folder of the executable, no trailing slash
 
   // The named blocks shared with the other copies and the simulators. open gives the
   // messages to show for blocks that could not be had; the others work regardless.

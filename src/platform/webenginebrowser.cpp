@@ -5,8 +5,8 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QUrl>
-#include <QWebEnginePage>
 #include <QWebEngineHistory>
+#include <QWebEnginePage>
 #include <QWebEngineProfile>
 #include <QWebEngineScript>
 #include <QWebEngineView>
@@ -39,14 +39,13 @@ void WebEngineBrowser::onLoadFinished(bool ok) {
     emit documentComplete();
     return;
   }
-  view_->page()->runJavaScript(
-      QStringLiteral("Array.from(document.links, function (a) { return a.href; })"),
-      QWebEngineScript::ApplicationWorld, [this, location](const QVariant& result) {
-        location_ = location;
-        links_ = result.toStringList();
-        loadSucceeded_ = true;
-        emit documentComplete();
-      });
+  view_->page()->runJavaScript(QStringLiteral("Array.from(document.links, function (a) { return a.href; })"),
+                               QWebEngineScript::ApplicationWorld, [this, location](const QVariant& result) {
+                                 location_ = location;
+                                 links_ = result.toStringList();
+                                 loadSucceeded_ = true;
+                                 emit documentComplete();
+                               });
 }
 
 std::optional<QString> WebEngineBrowser::linkHref(int i) const {
@@ -59,17 +58,14 @@ bool WebEngineBrowser::setLinkHref(int i, const QString& href) {
   links_[i] = href;
   // The address travels as a JSON array, which quotes it safely for the script.
   const QByteArray arg = QJsonDocument(QJsonArray{href}).toJson(QJsonDocument::Compact);
-  const QString script =
-      QStringLiteral("(function (h) { var a = document.links[%1]; if (a) a.href = h[0]; })(%2)")
-          .arg(i)
-          .arg(QString::fromUtf8(arg));
+  const QString script = QStringLiteral("(function (h) { var a = document.links[%1]; if (a) a.href = h[0]; })(%2)")
+                             .arg(i)
+                             .arg(QString::fromUtf8(arg));
   view_->page()->runJavaScript(script, QWebEngineScript::ApplicationWorld);
   return true;
 }
 
-void WebEngineBrowser::navigate(const QString& url) {
-  view_->load(QUrl(url));
-}
+void WebEngineBrowser::navigate(const QString& url) { view_->load(QUrl(url)); }
 
 bool WebEngineBrowser::canGoBack() const { return view_->history()->canGoBack(); }
 

@@ -67,8 +67,8 @@ void frmIndex::LoadWords() {
   const search::WordTable words = search::WordTable::read(std::move(bytes));
   search::logReadStatus(path, words.status());
   if (words.status().tooMany)
-    host_.messages().ask(
-        {QStringLiteral("Too many words!"), QStringLiteral("Tavrin"), MessageBoxes::Buttons::Ok, MessageBoxes::Icon::None, this});
+    host_.messages().ask({QStringLiteral("Too many words!"), QStringLiteral("Tavrin"), MessageBoxes::Buttons::Ok,
+                          MessageBoxes::Icon::None, this});
   model_->replace([&] {
     WordText = search::WordIndex(words);
     rows_ = {};

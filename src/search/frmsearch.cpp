@@ -15,8 +15,7 @@
 #include <QListView>
 #include <QPushButton>
 
-frmSearch::frmSearch(SideWindowHost& host, SideWindows& windows)
-    : SideWindow(SideWindowKind::Search, host, windows) {
+frmSearch::frmSearch(SideWindowHost& host, SideWindows& windows) : SideWindow(SideWindowKind::Search, host, windows) {
   const QFont font = designFont(13);  // 9.75 points
   txtInput = new QLineEdit(this);
   txtInput->setObjectName(QStringLiteral("txtInput"));
@@ -35,9 +34,9 @@ frmSearch::frmSearch(SideWindowHost& host, SideWindows& windows)
   lblFound->setFont(font);
   lblFound->setGeometry(design::kLblFound);
   lbResults = makeResultList(this, design::kLbResults);
-  model_ = new RowsModel([this] { return int(SearchResults.size()); },
-                         [this](int row) { return cp1252::decode(pages_.title(SearchResults[size_t(row)])) + u' '; },
-                         this);
+  model_ =
+      new RowsModel([this] { return int(SearchResults.size()); },
+                    [this](int row) { return cp1252::decode(pages_.title(SearchResults[size_t(row)])) + u' '; }, this);
   lbResults->setModel(model_);
   help()->raise();  // the help picture covers the controls made after it
 

@@ -3,6 +3,7 @@
 #include "external/launchercopy.h"
 #include "external/printing.h"
 #include "external/withfile.h"
+#include "history/frmhist.h"
 #include "layout/design.h"
 #include "layout/helpimage.h"
 #include "layout/keypreview.h"
@@ -18,7 +19,6 @@
 #include "platform/browser.h"
 #include "platform/mediaplayer.h"
 #include "platform/messageboxes.h"
-#include "history/frmhist.h"
 #include "search/frmindex.h"
 #include "search/frmsearch.h"
 #include "sidewin/handover.h"
@@ -95,19 +95,20 @@ void frmQX::setUpMedia() {
 }
 
 void frmQX::setUpBlockPoll() {
-  withfile_ = std::make_unique<withfile>(withfile::Host{
-      platform_.blocks, platform_.messages, [this] { return platform_.screenSize().width(); },
-      [this] {
-        if (!platform_.activateWindow || !platform_.activateWindow(QStringLiteral("Tavrin"))) {
-          raise();
-          activateWindow();
-        }
-      },
-      [this] { FromWithfile = true; }, [this] { EndQX(); }});
-  poll_ = new BlockPoll(*platform_.blocks, [this] { return FileLocn; },
-                        {[this] { StopMedia(); }, [this](const QString& address) { media_->PlayNarration(address); },
-                         [this] { withfile_->Load(); }, [this] { withfile_->Unload(); }},
-                        this);
+  withfile_ = std::make_unique<withfile>(
+      withfile::Host{platform_.blocks, platform_.messages, [this] { return platform_.screenSize().width(); },
+                     [this] {
+                       if (!platform_.activateWindow || !platform_.activateWindow(QStringLiteral("Tavrin"))) {
+                         raise();
+                         activateWindow();
+                       }
+                     },
+                     [this] { FromWithfile = true; }, [this] { EndQX(); }});
+  poll_ = new BlockPoll(
+      *platform_.blocks, [this] { return FileLocn; },
+      {[this] { StopMedia(); }, [this](const QString& address) { media_->PlayNarration(address); },
+       [this] { withfile_->Load(); }, [this] { withfile_->Unload(); }},
+      this);
 }
 
 void frmQX::setUpCommands() {
@@ -160,9 +161,12 @@ void frmQX::OpenSharedBlocks() {
 }
 
 bool frmQX::runLauncher() {
-  LauncherHost host{platform_, *this, [this] { EndQX(); }, FileLocn,
-                    {platform_.programFolder, ProgramFilesFolder,
-                     startup::applicationDataFolder(platform_.environment)}};
+  LauncherHost host{
+      platform_,
+      *this,
+      [this] { EndQX(); },
+      FileLocn,
+      {platform_.programFolder, ProgramFilesFolder, startup::applicationDataFolder(platform_.environment)}};
   // Tests of the real program shorten the simulator watch; nobody else needs to.
   if (const int ticks = platform_.environment("TAVRIN_EXERCISE_TICKS").toInt(); ticks > 0) host.watchTickLimit = ticks;
   launcher_ = std::make_unique<LauncherCopy>(std::move(host));
@@ -172,8 +176,8 @@ bool frmQX::runLauncher() {
 void frmQX::SetCourseBase() {
   const startup::CourseBase base = startup::courseBase(platform_.environment);
   if (!base.error.isEmpty()) {
-    platform_.messages->ask({base.error, QStringLiteral("Tavrin"), MessageBoxes::Buttons::Ok,
-                             MessageBoxes::Icon::Critical});
+    platform_.messages->ask(
+        {base.error, QStringLiteral("Tavrin"), MessageBoxes::Buttons::Ok, MessageBoxes::Icon::Critical});
     platform_.endProcess(1);
     return;
   }
@@ -184,8 +188,7 @@ bool frmQX::FolderExists(const QString& path) {
   for (;;) {
     if (const auto exists = startup::pathExists(path)) return *exists;
     const auto answer = platform_.messages->ask({QStringLiteral("File Error"), QStringLiteral("File Error"),
-                                                 MessageBoxes::Buttons::OkCancel,
-                                                 MessageBoxes::Icon::Warning});
+                                                 MessageBoxes::Buttons::OkCancel, MessageBoxes::Icon::Warning});
     if (answer != MessageBoxes::Answer::Ok) return false;
   }
 }
@@ -216,8 +219,7 @@ void frmQX::AskQuit(QWidget* reference) {
   const QString log = historyPath();
   if (FileExists(log, owner) && !platform_.removeFile(log)) {
     platform_.messages->ask({QStringLiteral("Your reading history could not be deleted:\n%1").arg(log),
-                             QStringLiteral("Tavrin"), MessageBoxes::Buttons::Ok, MessageBoxes::Icon::Warning,
-                             owner});
+                             QStringLiteral("Tavrin"), MessageBoxes::Buttons::Ok, MessageBoxes::Icon::Warning, owner});
   }
   EndQX();
 }
@@ -420,9 +422,7 @@ void frmQX::Web1_DocumentComplete() {
   switch (const Arrival kind = pages::dispatch(v.CurrentPage)) {
     case Arrival::Video:
     case Arrival::Narration: handleMediaTrigger(kind); break;
-    case Arrival::ClassPage:
-      takeNavigationLinks();
-      break;
+    case Arrival::ClassPage: takeNavigationLinks(); break;
     case Arrival::SearchTrigger: sideWindows_.openOnArrival(SideWindowKind::Search); break;
     case Arrival::IndexTrigger: sideWindows_.openOnArrival(SideWindowKind::Index); break;
     case Arrival::HistTrigger: sideWindows_.openOnArrival(SideWindowKind::History); break;
@@ -431,12 +431,8 @@ void frmQX::Web1_DocumentComplete() {
       takeNavigationLinks();
       recordPage();
       break;
-    case Arrival::ContentsPage:
-      handleContentsPage();
-      break;
-    case Arrival::ModuleTable:
-      RedirectToClass(*pages::moduleTableKey(v.CurrentPage));
-      break;
+    case Arrival::ContentsPage: handleContentsPage(); break;
+    case Arrival::ModuleTable: RedirectToClass(*pages::moduleTableKey(v.CurrentPage)); break;
   }
   finishArrival();
 }

@@ -23,10 +23,10 @@ class QTimer;
 
 // What the main window knows about the page on show. Only the main window writes it.
 struct ViewerState {
-  QString CurrentPage;       // page name after "qx2/", or the whole location of a foreign page
-  qint16 CurrentModule = 0;  // module of the last page whose name carries one
+  QString CurrentPage;                   // page name after "qx2/", or the whole location of a foreign page
+  qint16 CurrentModule = 0;              // module of the last page whose name carries one
   QString SecnLink, PrevLink, NextLink;  // targets of Section, << and >>
-  bool BackPressed = false;  // from a Back command to the end of the next arrival
+  bool BackPressed = false;              // from a Back command to the end of the next arrival
 };
 
 class frmQX : public QWidget, public SideWindowHost {

@@ -6,9 +6,9 @@
 #include <QSize>
 #include <QTest>
 
+#include <sys/prctl.h>
 #include <csignal>
 #include <cstdio>
-#include <sys/prctl.h>
 
 namespace e2e {
 
@@ -43,17 +43,17 @@ QString activeWindowTitle() {
 }
 
 QString windowOf(qint64 pid) {
-  return run(QStringLiteral("xdotool"), {QStringLiteral("search"), QStringLiteral("--onlyvisible"),
-                                         QStringLiteral("--pid"), QString::number(pid)})
+  return run(QStringLiteral("xdotool"),
+             {QStringLiteral("search"), QStringLiteral("--onlyvisible"), QStringLiteral("--pid"), QString::number(pid)})
       .section(u'\n', 0, 0)
       .trimmed();
 }
 
 void click(const QString& window, QPoint at, int times) {
-  run(QStringLiteral("xdotool"), {QStringLiteral("mousemove"), QStringLiteral("--window"), window,
-                                  QString::number(at.x()), QString::number(at.y()), QStringLiteral("click"),
-                                  QStringLiteral("--repeat"), QString::number(times), QStringLiteral("--delay"),
-                                  QStringLiteral("80"), QStringLiteral("1")});
+  run(QStringLiteral("xdotool"),
+      {QStringLiteral("mousemove"), QStringLiteral("--window"), window, QString::number(at.x()),
+       QString::number(at.y()), QStringLiteral("click"), QStringLiteral("--repeat"), QString::number(times),
+       QStringLiteral("--delay"), QStringLiteral("80"), QStringLiteral("1")});
 }
 
 bool maximised(const QString& window) {
@@ -62,9 +62,7 @@ bool maximised(const QString& window) {
          state.contains(QStringLiteral("_NET_WM_STATE_MAXIMIZED_HORZ"));
 }
 
-bool ended(QProcess& process, int ms) {
-  return process.state() == QProcess::NotRunning || process.waitForFinished(ms);
-}
+bool ended(QProcess& process, int ms) { return process.state() == QProcess::NotRunning || process.waitForFinished(ms); }
 
 void type(const QString& text) { run(QStringLiteral("xdotool"), {QStringLiteral("type"), text}); }
 
@@ -139,10 +137,9 @@ QByteArray Reader::history() const {
 }
 
 QStringList windowTitles() {
-  const QStringList ids =
-      run(QStringLiteral("xdotool"), {QStringLiteral("search"), QStringLiteral("--onlyvisible"),
-                                      QStringLiteral("--name"), QStringLiteral(".*")})
-          .split(u'\n', Qt::SkipEmptyParts);
+  const QStringList ids = run(QStringLiteral("xdotool"), {QStringLiteral("search"), QStringLiteral("--onlyvisible"),
+                                                          QStringLiteral("--name"), QStringLiteral(".*")})
+                              .split(u'\n', Qt::SkipEmptyParts);
   QStringList titles;
   for (const QString& id : ids)
     titles << run(QStringLiteral("xdotool"), {QStringLiteral("getwindowname"), id}).trimmed();
@@ -150,8 +147,8 @@ QStringList windowTitles() {
 }
 
 QString findWindow(const QString& titleRegex) {
-  return run(QStringLiteral("xdotool"), {QStringLiteral("search"), QStringLiteral("--onlyvisible"),
-                                         QStringLiteral("--name"), titleRegex})
+  return run(QStringLiteral("xdotool"),
+             {QStringLiteral("search"), QStringLiteral("--onlyvisible"), QStringLiteral("--name"), titleRegex})
       .section(u'\n', 0, 0)
       .trimmed();
 }

@@ -64,8 +64,8 @@ class TestE2ELaunchers : public QObject {
 
   void aSecondCopyBringsTheReaderForward() {
     QProcess other;  // another program's window in front of the reader
-    other.start(QStringLiteral(TAVRIN_STANDIN), {QStringLiteral("trivex"), QStringLiteral("--prefix"),
-                                                 blockPrefix() + QStringLiteral("other-")});
+    other.start(QStringLiteral(TAVRIN_STANDIN),
+                {QStringLiteral("trivex"), QStringLiteral("--prefix"), blockPrefix() + QStringLiteral("other-")});
     QTRY_VERIFY_WITH_TIMEOUT(!findWindow(QStringLiteral("^Trivex - - exercise$")).isEmpty(), 15000);
     QTest::qWait(500);
     QVERIFY(activeWindowTitle() != u"Tavrin");
@@ -129,8 +129,8 @@ class TestE2ELaunchers : public QObject {
     installStandIn(programFiles, scratch.filePath(QStringLiteral("first.txt")));
     auto copy = launch({QStringLiteral("lab9.ckt")}, {QStringLiteral("ProgramFiles=") + programFiles});
     QVERIFY(ended(*copy, 30000));
-    QProcess::execute(QStringLiteral("pkill"), {QStringLiteral("-KILL"), QStringLiteral("-f"),
-                                                QStringLiteral("tavrin_standin ampvale")});
+    QProcess::execute(QStringLiteral("pkill"),
+                      {QStringLiteral("-KILL"), QStringLiteral("-f"), QStringLiteral("tavrin_standin ampvale")});
     ::kill(pid_t(reader->process().processId()), SIGKILL);
     reader->process().waitForFinished(5000);
 

@@ -21,9 +21,9 @@ QColor pixel(QPoint at) {
 // A simulator peer: the stand-in with the reader's blocks.
 QString standIn(const QStringList& arguments) {
   QProcess peer;
-  peer.start(QStringLiteral(TAVRIN_STANDIN),
-             QStringList{QStringLiteral("ampvale"), QStringLiteral("--prefix"), blockPrefix(), QStringLiteral("--once")} +
-                 arguments);
+  peer.start(QStringLiteral(TAVRIN_STANDIN), QStringList{QStringLiteral("ampvale"), QStringLiteral("--prefix"),
+                                                         blockPrefix(), QStringLiteral("--once")} +
+                                                 arguments);
   peer.waitForFinished(10000);
   return QString::fromUtf8(peer.readAllStandardOutput());
 }
@@ -82,8 +82,8 @@ class TestE2EMedia : public QObject {
   }
 
   void narrationASimulatorAsksForIsPlayed() {
-    const QString seen = standIn({QStringLiteral("--request"), QStringLiteral("v0101"), QStringLiteral("--pad"),
-                                  QStringLiteral("nul")});
+    const QString seen =
+        standIn({QStringLiteral("--request"), QStringLiteral("v0101"), QStringLiteral("--pad"), QStringLiteral("nul")});
     QVERIFY2(seen.contains(QStringLiteral("name=")), qPrintable(seen));
     QTRY_VERIFY2_WITH_TIMEOUT(server->requests().contains(QStringLiteral("/qx_cbt/qx2/c01/v0101.wav")),
                               qPrintable(server->requests().mid(server->requests().size() - 5).join(u' ')), 10000);

@@ -1,9 +1,9 @@
 // The real reader on the served sample course, driven by its keys.
 #include "e2e/harness.h"
-#include "logic/datafiles.h"
-#include "logic/searchengine.h"
 #include "logic/codepage.h"
+#include "logic/datafiles.h"
 #include "logic/pagenames.h"
+#include "logic/searchengine.h"
 
 #include <QFile>
 #include <QTest>
@@ -45,8 +45,8 @@ class TestE2EReader : public QObject {
 
   void keysTurnThePagesAndBackStepsOverTheEntryPage() {
     const QSize screen = screenSize();
-    const QByteArray start = '"' + pages::startPage(pages::classify(screen.width(), screen.height())).toLatin1() +
-                             "\"\r\n";
+    const QByteArray start =
+        '"' + pages::startPage(pages::classify(screen.width(), screen.height())).toLatin1() + "\"\r\n";
     Reader reader(server->base());
     reader.start();
     QTRY_COMPARE_WITH_TIMEOUT(reader.history(), start, 30000);

@@ -18,7 +18,8 @@ QByteArray startPage() {
 // Waits for the only window titled exactly `title`, and for the other three to be gone.
 QString onlyWindow(const QString& title) {
   QString found;
-  (void)QTest::qWaitFor([&] { return !(found = findWindow(QLatin1Char('^') + title + QLatin1Char('$'))).isEmpty(); }, 20000);
+  (void)QTest::qWaitFor([&] { return !(found = findWindow(QLatin1Char('^') + title + QLatin1Char('$'))).isEmpty(); },
+                        20000);
   const QStringList fullSize = {QStringLiteral("Tavrin - Search"), QStringLiteral("Tavrin - Index"),
                                 QStringLiteral("Tavrin - History")};
   const bool alone = QTest::qWaitFor(

@@ -58,9 +58,10 @@ class TestLauncherCopy : public QObject {
     QTest::addColumn<QString>("commandLine");
     QTest::addColumn<QStringList>("windows");
     QTest::addColumn<QStringList>("calls");
-    QTest::newRow("bring the reader forward") << "" << QStringList{"Tavrin"}
-                                              << QStringList{"title Ending", "activate Tavrin"};
-    QTest::newRow("no reader to bring forward") << "" << QStringList{} << QStringList{"title Ending", "activate Tavrin"};
+    QTest::newRow("bring the reader forward")
+        << "" << QStringList{"Tavrin"} << QStringList{"title Ending", "activate Tavrin"};
+    QTest::newRow("no reader to bring forward")
+        << "" << QStringList{} << QStringList{"title Ending", "activate Tavrin"};
     QTest::newRow("practice test") << "/PRAC= 05 " << QStringList{} << QStringList{"start /opt/tavrin/ch05test"};
     QTest::newRow("practice test out of the folder") << "/PRAC=../../bin/sh" << QStringList{} << QStringList{};
     QTest::newRow("simulator already there") << "lab3.ckt" << QStringList{"Ampvale"} << QStringList{"activate Ampvale"};

@@ -2,9 +2,9 @@
 // text are, what a word is, and the bytes of the two files, read back by the reader's own
 // readers and searched by its engine.
 #include "indexer.h"
-#include "manywords.h"
 #include "logic/datafiles.h"
 #include "logic/searchengine.h"
+#include "manywords.h"
 #include "support/lines.h"
 
 #include <QTemporaryDir>
@@ -81,8 +81,8 @@ class TestIndexer : public QObject {
   }
 
   void numbering() {
-    const QStringList names = {"qx020001.qx", "glossary.qx", "qxcrb.qx", "mod01a.qx", "qxb.qx",  "appendix.qx",
-                               "qx010197.qx", "qxa.qx",      "qx010001.qx", "qxcra.qx", "search.qx", "qx010002.qx"};
+    const QStringList names = {"qx020001.qx", "glossary.qx", "qxcrb.qx",    "mod01a.qx", "qxb.qx",    "appendix.qx",
+                               "qx010197.qx", "qxa.qx",      "qx010001.qx", "qxcra.qx",  "search.qx", "qx010002.qx"};
     QStringList order;
     for (const auto& page : indexer::catalogue(names)) order << page.name + (page.indexed ? "" : " (listed)");
     QCOMPARE(order, (QStringList{"qxa.qx", "qxb.qx (listed)", "qxcra.qx", "qxcrb.qx (listed)", "qx010001.qx",
@@ -106,16 +106,22 @@ class TestIndexer : public QObject {
   void titles_data() {
     QTest::addColumn<QString>("page");
     QTest::addColumn<QString>("title");
-    QTest::newRow("plain") << "<title>Ohm's law</title>" << "Ohm's law";
+    QTest::newRow("plain") << "<title>Ohm's law</title>"
+                           << "Ohm's law";
     QTest::newRow("white space collapsed") << "<TITLE>\n  Module\t 2:\r\n Capacitors  </TITLE>"
                                            << "Module 2: Capacitors";
     QTest::newRow("references") << "<title>A &amp; B &ndash; 10&#160;&#x00B5;F &#150; &lt;tag&gt;</title>"
                                 << u"A & B – 10\u00A0µF – <tag>"_qs;
-    QTest::newRow("unknown reference kept") << "<title>R&D &bogus; &#;</title>" << "R&D &bogus; &#;";
-    QTest::newRow("tags inside are text") << "<title><b>Bold</b></title>" << "<b>Bold</b>";
-    QTest::newRow("first title only") << "<title>One</title><title>Two</title>" << "One";
-    QTest::newRow("none") << "<p>No title</p>" << "";
-    QTest::newRow("unclosed") << "<title>Open to the end" << "Open to the end";
+    QTest::newRow("unknown reference kept") << "<title>R&D &bogus; &#;</title>"
+                                            << "R&D &bogus; &#;";
+    QTest::newRow("tags inside are text") << "<title><b>Bold</b></title>"
+                                          << "<b>Bold</b>";
+    QTest::newRow("first title only") << "<title>One</title><title>Two</title>"
+                                      << "One";
+    QTest::newRow("none") << "<p>No title</p>"
+                          << "";
+    QTest::newRow("unclosed") << "<title>Open to the end"
+                              << "Open to the end";
   }
   void titles() {
     QFETCH(QString, page);
@@ -146,12 +152,14 @@ class TestIndexer : public QObject {
         << QByteArray("SHOWN KEPT");
     QTest::newRow("every tag separates words") << "<main>Resist<b>ance</b></main>" << QByteArray("RESIST ANCE");
     QTest::newRow("references") << "<main>Th&eacute;venin&nbsp;R&amp;D &#956;F &micro;F</main>"
-                                << QByteArray("TH\xC9VENIN \xB5" "F");
-    QTest::newRow("quoted > in an attribute") << "<main><a title=\"a > b\" href='c>d'>Link</a></main>"
-                                              << QByteArray("LINK");
+                                << QByteArray(
+                                       "TH\xC9VENIN \xB5"
+                                       "F");
+    QTest::newRow("quoted > in an attribute")
+        << "<main><a title=\"a > b\" href='c>d'>Link</a></main>" << QByteArray("LINK");
     QTest::newRow("< that starts no tag") << "<main>a <b c> 5 < 6 <3 volts</main>" << QByteArray("VOLTS");
-    QTest::newRow("doctype and processing instruction") << "<!DOCTYPE html><?xml version?><main>Ohm</main>"
-                                                        << QByteArray("OHM");
+    QTest::newRow("doctype and processing instruction")
+        << "<!DOCTYPE html><?xml version?><main>Ohm</main>" << QByteArray("OHM");
   }
   void text() {
     QFETCH(QString, page);
@@ -165,13 +173,16 @@ class TestIndexer : public QObject {
     QTest::newRow("upper-cased, repeats kept") << "Ohm ohm OHM" << QByteArray("OHM OHM OHM");
     QTest::newRow("at least two letters") << "R I2 2N3904 74HC00 50 Hz" << QByteArray("74HC00 HZ");
     QTest::newRow("other characters separate") << "Ohm's non-linear a_b c.d e/f" << QByteArray("OHM NON LINEAR");
-    QTest::newRow("Windows-1252 upper case")
-        << u"thévenin widerstände œuvre ÿes šž µf straße"_qs
-        << QByteArray("TH\xC9VENIN WIDERST\xC4NDE \x8CUVRE \x9F" "ES \x8A\x8E \xB5" "F STRA\xDF" "E");
+    QTest::newRow("Windows-1252 upper case") << u"thévenin widerstände œuvre ÿes šž µf straße"_qs
+                                             << QByteArray(
+                                                    "TH\xC9VENIN WIDERST\xC4NDE \x8CUVRE \x9F"
+                                                    "ES \x8A\x8E \xB5"
+                                                    "F STRA\xDF"
+                                                    "E");
     QTest::newRow("words Windows-1252 cannot write are left out") << u"kΩ 10kΩ Δt θjc ohm"_qs << QByteArray("OHM");
     QTest::newRow("letters beyond the BMP") << u"a𝛑b 𝐀𝐁 volt"_qs << QByteArray("VOLT");
-    QTest::newRow("stop words, in any case") << "The resistor AND the Capacitor of it"
-                                             << QByteArray("RESISTOR CAPACITOR");
+    QTest::newRow("stop words, in any case")
+        << "The resistor AND the Capacitor of it" << QByteArray("RESISTOR CAPACITOR");
     QTest::newRow("nothing") << "" << QByteArray();
   }
   void words() {
@@ -191,12 +202,13 @@ class TestIndexer : public QObject {
         << crlf({"1\tqxa.qx\tStart", "2\tqxb.qx\tStart (b)", "3\tqx010001.qx\tOhm \x96 law"})
         << crlf({"CAPACITOR\t1\t", "OHM\t3\t", "RESISTOR\t1\t3\t"});
     QTest::newRow("words in the order of their codes")
-        << QList<PageRow>{{"a.qx", html("A", u"Zener Ärger µF œuvre abc ab"_qs), "indexed"}}
-        << crlf({"1\ta.qx\tA"}) << crlf({"AB\t1\t", "ABC\t1\t", "ZENER\t1\t", "\x8CUVRE\t1\t", "\xB5" "F\t1\t",
-                                        "\xC4RGER\t1\t"});
-    QTest::newRow("untitled page titled with its name")
-        << QList<PageRow>{{"notes.qx", "<p>Ohm</p>", "indexed"}} << crlf({"1\tnotes.qx\tnotes.qx"})
-        << crlf({"OHM\t1\t"});
+        << QList<PageRow>{{"a.qx", html("A", u"Zener Ärger µF œuvre abc ab"_qs), "indexed"}} << crlf({"1\ta.qx\tA"})
+        << crlf({"AB\t1\t", "ABC\t1\t", "ZENER\t1\t", "\x8CUVRE\t1\t",
+                 "\xB5"
+                 "F\t1\t",
+                 "\xC4RGER\t1\t"});
+    QTest::newRow("untitled page titled with its name") << QList<PageRow>{{"notes.qx", "<p>Ohm</p>", "indexed"}}
+                                                        << crlf({"1\tnotes.qx\tnotes.qx"}) << crlf({"OHM\t1\t"});
     QTest::newRow("page without words") << QList<PageRow>{{"a.qx", html("A", "a 1 2"), "indexed"}}
                                         << crlf({"1\ta.qx\tA"}) << QByteArray();
   }
@@ -216,15 +228,14 @@ class TestIndexer : public QObject {
     QTest::addColumn<QList<PageRow>>("pages");
     QTest::addColumn<QStringList>("message");  // parts the message must hold
     QTest::newRow("title outside the code page")
-        << QList<PageRow>{{"qxa.qx", html("Start", "ok"), "indexed"},
-                          {"qx010001.qx", html(u"10 kΩ"_qs, ""), "indexed"}}
+        << QList<PageRow>{{"qxa.qx", html("Start", "ok"), "indexed"}, {"qx010001.qx", html(u"10 kΩ"_qs, ""), "indexed"}}
         << QStringList{"qx010001.qx", "title", u"\"Ω\" (U+03A9)"_qs, "Windows-1252"};
     QTest::newRow("title outside the code page by a reference")
         << QList<PageRow>{{"qx010001.qx", html("&Omega;", ""), "listed"}} << QStringList{"qx010001.qx", "U+03A9"};
-    QTest::newRow("title beyond the BMP") << QList<PageRow>{{"a.qx", html(u"𝛑"_qs, ""), "indexed"}}
-                                          << QStringList{"a.qx", "U+1D6D1"};
-    QTest::newRow("name outside the code page") << QList<PageRow>{{u"qxΩ.qx"_qs, html("T", ""), "indexed"}}
-                                                << QStringList{u"qxΩ.qx"_qs, "page name", "U+03A9"};
+    QTest::newRow("title beyond the BMP")
+        << QList<PageRow>{{"a.qx", html(u"𝛑"_qs, ""), "indexed"}} << QStringList{"a.qx", "U+1D6D1"};
+    QTest::newRow("name outside the code page")
+        << QList<PageRow>{{u"qxΩ.qx"_qs, html("T", ""), "indexed"}} << QStringList{u"qxΩ.qx"_qs, "page name", "U+03A9"};
     QTest::newRow("name with a TAB") << QList<PageRow>{{"a\tb.qx", html("T", ""), "indexed"}}
                                      << QStringList{"a\tb.qx", "TAB"};
   }

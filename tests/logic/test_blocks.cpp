@@ -49,7 +49,10 @@ class TestBlocks : public QObject {
     QTest::newRow("255 characters, no terminator") << QString(255, u'p') << QByteArray(255, 'p');
     QTest::newRow("300 characters cut to 255, no terminator")
         << longPath << QByteArray("/home/u/") + QByteArray(247, 'x');
-    QTest::newRow("Windows-1252 letters") << QStringLiteral("Résumé €5.ckt") << padded("R\xE9sum\xE9 \x80" "5.ckt");
+    QTest::newRow("Windows-1252 letters") << QStringLiteral("Résumé €5.ckt")
+                                          << padded(
+                                                 "R\xE9sum\xE9 \x80"
+                                                 "5.ckt");
     QTest::newRow("no Windows-1252 code leaves 0 in place")
         << QStringLiteral("a\u4E2Db\u0394c.ckt") << padded(QByteArray("a\0b\0c.ckt", 9));
   }
@@ -94,7 +97,13 @@ class TestBlocks : public QObject {
   void requestWrittenByAPeer() {
     const QByteArray blank = blocks::encodeRequest(u"v0312");
     QCOMPARE(blank.size(), 255);
-    QCOMPARE(blank.first(12), QByteArray("v\0" "0\0" "3\0" "1\0" "2\0" " \0", 12));
+    QCOMPARE(blank.first(12), QByteArray("v\0"
+                                         "0\0"
+                                         "3\0"
+                                         "1\0"
+                                         "2\0"
+                                         " \0",
+                                         12));
     QCOMPARE(blank.at(252), ' ');
     QCOMPARE(blank.at(254), '\0');
     QCOMPARE(blocks::encodeRequest(u"v0312", u'\0').mid(10), QByteArray(245, '\0'));
@@ -108,9 +117,8 @@ class TestBlocks : public QObject {
     QTest::addColumn<QByteArray>("prev");
     QTest::addColumn<QByteArray>("name");
     const QByteArray before = QByteArray(255, 'o');
-    QTest::newRow("start-up") << "resetCourseEnded"
-                              << QStringList{"write AmpvaleEnd 1", "flush AmpvaleEnd 1"} << QByteArray(1, 0)
-                              << QByteArray(1, 9) << before;
+    QTest::newRow("start-up") << "resetCourseEnded" << QStringList{"write AmpvaleEnd 1", "flush AmpvaleEnd 1"}
+                              << QByteArray(1, 0) << QByteArray(1, 9) << before;
     QTest::newRow("quit from the return window")
         << "shutOffQX" << QStringList{"write AmpvaleEnd 1", "flush AmpvaleEnd 1"} << QByteArray(1, 1)
         << QByteArray(1, 9) << before;
@@ -119,8 +127,7 @@ class TestBlocks : public QObject {
         << QByteArray(1, 9) << QByteArray(255, '\0');
     QTest::newRow("exercise: name first, then kind")
         << "writeExercise 3"
-        << QStringList{"write AmpvaleName 255", "flush AmpvaleName 255", "write AmpvalePrev 1",
-                       "flush AmpvalePrev 1"}
+        << QStringList{"write AmpvaleName 255", "flush AmpvaleName 255", "write AmpvalePrev 1", "flush AmpvalePrev 1"}
         << QByteArray(1, 7) << QByteArray(1, 3) << blocks::encodeName(u"/x/qx0000.ckt");
     QTest::newRow("qx0000: the kind keeps its value")
         << "writeExercise" << QStringList{"write AmpvaleName 255", "flush AmpvaleName 255"} << QByteArray(1, 7)

@@ -6,8 +6,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <csignal>
 #include <sys/resource.h>
+#include <csignal>
 
 namespace {
 QByteArray readAll(const QString& path) {

@@ -39,45 +39,72 @@ class TestLauncher : public QObject {
   void dispatch_data() {
     QTest::addColumn<QString>("commandLine");
     QTest::addColumn<QString>("decision");
-    QTest::newRow("empty") << "" << "bring forward";
-    QTest::newRow("blank is not empty") << " " << "none";
+    QTest::newRow("empty") << ""
+                           << "bring forward";
+    QTest::newRow("blank is not empty") << " "
+                                        << "none";
     // "/POPJPG=", a.jpg, a blank, "/W", one further character, 640, a blank, "/H", one
     // further character, 480.
-    QTest::newRow("picture") << "/POPJPG=a.jpg /W:640 /H:480" << "picture [a.jpg] 640 x 480";
-    QTest::newRow("picture, any character after /W and /H")
-        << "/POPJPG=pics/fig 3.jpg /W=1024 /Hx768" << "picture [pics/fig 3.jpg] 1024 x 768";
-    QTest::newRow("picture, blanks around numbers") << "/POPJPG=a.jpg /W: 64  /H: 48 " << "picture [a.jpg] 64 x 48";
-    QTest::newRow("picture, width not a number") << "/POPJPG=a.jpg /W:big /H:480" << "picture [a.jpg] 0 x 480";
-    QTest::newRow("picture, height too big") << "/POPJPG=a.jpg /W:1 /H:99999999999" << "picture [a.jpg] 1 x 0";
-    QTest::newRow("picture, numbers at the 32-bit limits")
-        << "/POPJPG=a.jpg /W:-2147483648 /H:+2147483647" << "picture [a.jpg] -2147483648 x 2147483647";
-    QTest::newRow("picture, just past the 32-bit limits")
-        << "/POPJPG=a.jpg /W:-2147483649 /H:2147483648" << "picture [a.jpg] 0 x 0";
-    QTest::newRow("picture, only blanks surround a number")
-        << "/POPJPG=a.jpg /W:40\t /H:\r48" << "picture [a.jpg] 0 x 0";
-    QTest::newRow("picture, a sign alone or apart") << "/POPJPG=a.jpg /W:- /H:+ 4" << "picture [a.jpg] 0 x 0";
-    QTest::newRow("picture, no name before /W") << "/POPJPG=/W:1 /H:2" << "picture [] 1 x 2";
-    QTest::newRow("picture, /H before /W") << "/POPJPG=a.jpg /H:480 /W:640" << "picture [a.jpg /H:480] 0 x 0";
-    QTest::newRow("picture without /W") << "/POPJPG=a.jpg /H:480" << "none";
-    QTest::newRow("picture without /H") << "/POPJPG=a.jpg /W:640" << "none";
-    QTest::newRow("picture prefix in lower case") << "/popjpg=a.jpg /W:640 /H:480" << "none";
-    QTest::newRow("picture before exercise") << "/POPJPG=a.cir" << "none";
-    QTest::newRow("practice, blanks trimmed") << "/PRAC= 05 " << "practice /prog/ch05test";
-    QTest::newRow("practice before exercise") << "/PRAC=x.cir" << "practice /prog/chx.cirtest";
-    QTest::newRow("practice leaving the folder") << "/PRAC=../x" << "practice refused [../x]";
-    QTest::newRow("practice with dots only") << "/PRAC= .. " << "practice refused [..]";
-    QTest::newRow("practice in a subfolder") << "/PRAC=a/b" << "practice refused [a/b]";
-    QTest::newRow("practice with a backslash") << "/PRAC=a\\b" << "practice refused [a\\b]";
-    QTest::newRow("practice prefix in lower case") << "/prac=05" << "none";
-    QTest::newRow(".cir") << "m07e1.cir" << "Trivex /data/Vendrel/Trivex/RUV_CIRS/m07e1.cir kind 2";
-    QTest::newRow(".prb") << "m07e1.prb" << "Trivex /data/Vendrel/Trivex/RUV_CIRS/m07e1.prb kind 2";
-    QTest::newRow(".CIR in upper case") << "m07e1.CIR" << "none";
-    QTest::newRow(".ckt") << "m07e1.ckt" << "Ampvale /data/Vendrel/Ampvale/QX_CKTS/m07e1.ckt kind 3";
-    QTest::newRow("qx0000 alone") << "qx0000" << "Ampvale /data/Vendrel/Ampvale/QX_CKTS/qx0000 kind kept";
-    QTest::newRow("qx0000 inside a .ckt name")
-        << "qx0000.ckt" << "Ampvale /data/Vendrel/Ampvale/QX_CKTS/qx0000.ckt kind 3";
-    QTest::newRow("qx0000 with more") << "qx0000 " << "none";
-    QTest::newRow("qx0000 after more") << "aqx0000" << "none";
+    QTest::newRow("picture") << "/POPJPG=a.jpg /W:640 /H:480"
+                             << "picture [a.jpg] 640 x 480";
+    QTest::newRow("picture, any character after /W and /H") << "/POPJPG=pics/fig 3.jpg /W=1024 /Hx768"
+                                                            << "picture [pics/fig 3.jpg] 1024 x 768";
+    QTest::newRow("picture, blanks around numbers") << "/POPJPG=a.jpg /W: 64  /H: 48 "
+                                                    << "picture [a.jpg] 64 x 48";
+    QTest::newRow("picture, width not a number") << "/POPJPG=a.jpg /W:big /H:480"
+                                                 << "picture [a.jpg] 0 x 480";
+    QTest::newRow("picture, height too big") << "/POPJPG=a.jpg /W:1 /H:99999999999"
+                                             << "picture [a.jpg] 1 x 0";
+    QTest::newRow("picture, numbers at the 32-bit limits") << "/POPJPG=a.jpg /W:-2147483648 /H:+2147483647"
+                                                           << "picture [a.jpg] -2147483648 x 2147483647";
+    QTest::newRow("picture, just past the 32-bit limits") << "/POPJPG=a.jpg /W:-2147483649 /H:2147483648"
+                                                          << "picture [a.jpg] 0 x 0";
+    QTest::newRow("picture, only blanks surround a number") << "/POPJPG=a.jpg /W:40\t /H:\r48"
+                                                            << "picture [a.jpg] 0 x 0";
+    QTest::newRow("picture, a sign alone or apart") << "/POPJPG=a.jpg /W:- /H:+ 4"
+                                                    << "picture [a.jpg] 0 x 0";
+    QTest::newRow("picture, no name before /W") << "/POPJPG=/W:1 /H:2"
+                                                << "picture [] 1 x 2";
+    QTest::newRow("picture, /H before /W") << "/POPJPG=a.jpg /H:480 /W:640"
+                                           << "picture [a.jpg /H:480] 0 x 0";
+    QTest::newRow("picture without /W") << "/POPJPG=a.jpg /H:480"
+                                        << "none";
+    QTest::newRow("picture without /H") << "/POPJPG=a.jpg /W:640"
+                                        << "none";
+    QTest::newRow("picture prefix in lower case") << "/popjpg=a.jpg /W:640 /H:480"
+                                                  << "none";
+    QTest::newRow("picture before exercise") << "/POPJPG=a.cir"
+                                             << "none";
+    QTest::newRow("practice, blanks trimmed") << "/PRAC= 05 "
+                                              << "practice /prog/ch05test";
+    QTest::newRow("practice before exercise") << "/PRAC=x.cir"
+                                              << "practice /prog/chx.cirtest";
+    QTest::newRow("practice leaving the folder") << "/PRAC=../x"
+                                                 << "practice refused [../x]";
+    QTest::newRow("practice with dots only") << "/PRAC= .. "
+                                             << "practice refused [..]";
+    QTest::newRow("practice in a subfolder") << "/PRAC=a/b"
+                                             << "practice refused [a/b]";
+    QTest::newRow("practice with a backslash") << "/PRAC=a\\b"
+                                               << "practice refused [a\\b]";
+    QTest::newRow("practice prefix in lower case") << "/prac=05"
+                                                   << "none";
+    QTest::newRow(".cir") << "m07e1.cir"
+                          << "Trivex /data/Vendrel/Trivex/RUV_CIRS/m07e1.cir kind 2";
+    QTest::newRow(".prb") << "m07e1.prb"
+                          << "Trivex /data/Vendrel/Trivex/RUV_CIRS/m07e1.prb kind 2";
+    QTest::newRow(".CIR in upper case") << "m07e1.CIR"
+                                        << "none";
+    QTest::newRow(".ckt") << "m07e1.ckt"
+                          << "Ampvale /data/Vendrel/Ampvale/QX_CKTS/m07e1.ckt kind 3";
+    QTest::newRow("qx0000 alone") << "qx0000"
+                                  << "Ampvale /data/Vendrel/Ampvale/QX_CKTS/qx0000 kind kept";
+    QTest::newRow("qx0000 inside a .ckt name") << "qx0000.ckt"
+                                               << "Ampvale /data/Vendrel/Ampvale/QX_CKTS/qx0000.ckt kind 3";
+    QTest::newRow("qx0000 with more") << "qx0000 "
+                                      << "none";
+    QTest::newRow("qx0000 after more") << "aqx0000"
+                                       << "none";
   }
   void dispatch() {
     QFETCH(QString, commandLine);

@@ -112,19 +112,17 @@ class TestSearchDataFiles : public QObject {
     QTest::addColumn<int>("stoppedAtLine");
     QTest::newRow("two pages") << crlf({"1\tqx010001.qx\tIntroduction", "2\tqx010002.qx\tOhm's law"})
                                << QList<QByteArray>{"1|qx010001.qx|Introduction", "2|qx010002.qx|Ohm's law"} << 2 << 0;
-    QTest::newRow("blank line uses up its number")
-        << crlf({"1\ta.qx\tA", "2\tb.qx\tB", "", "4\td.qx\tD"})
-        << QList<QByteArray>{"1|a.qx|A", "2|b.qx|B", "4|d.qx|D"} << 4 << 0;
+    QTest::newRow("blank line uses up its number") << crlf({"1\ta.qx\tA", "2\tb.qx\tB", "", "4\td.qx\tD"})
+                                                   << QList<QByteArray>{"1|a.qx|A", "2|b.qx|B", "4|d.qx|D"} << 4 << 0;
     QTest::newRow("one TAB only: number checked, entry empty")
         << crlf({"7\tqx010001.qx", "8\tb.qx\tB"}) << QList<QByteArray>{"2|b.qx|B"} << 2 << 0;
-    QTest::newRow("title keeps its TABs") << crlf({"1\ta.qx\tPart\tone\t"})
-                                          << QList<QByteArray>{"1|a.qx|Part\tone\t"} << 1 << 0;
+    QTest::newRow("title keeps its TABs")
+        << crlf({"1\ta.qx\tPart\tone\t"}) << QList<QByteArray>{"1|a.qx|Part\tone\t"} << 1 << 0;
     QTest::newRow("empty name and title") << crlf({"1\t\t", "2\tb.qx\tB"}) << QList<QByteArray>{"2|b.qx|B"} << 2 << 0;
     QTest::newRow("line without TAB is not a number check")
         << crlf({"hello", "2\tb.qx\tB"}) << QList<QByteArray>{"2|b.qx|B"} << 2 << 0;
-    QTest::newRow("bad number ends the file")
-        << crlf({"1\ta.qx\tA", "2\tb.qx\tB", "abc\tc.qx\tC", "4\td.qx\tD"})
-        << QList<QByteArray>{"1|a.qx|A", "2|b.qx|B"} << 2 << 3;
+    QTest::newRow("bad number ends the file") << crlf({"1\ta.qx\tA", "2\tb.qx\tB", "abc\tc.qx\tC", "4\td.qx\tD"})
+                                              << QList<QByteArray>{"1|a.qx|A", "2|b.qx|B"} << 2 << 3;
     QTest::newRow("number out of range ends the file")
         << crlf({"1\ta.qx\tA", "40000\tb.qx\tB", "3\tc.qx\tC"}) << QList<QByteArray>{"1|a.qx|A"} << 1 << 2;
     QTest::newRow("empty number ends the file") << crlf({"\ta.qx\tA", "2\tb.qx\tB"}) << QList<QByteArray>{} << 0 << 1;
@@ -134,8 +132,8 @@ class TestSearchDataFiles : public QObject {
         << crlf({"9\ta.qx\tA", "9\tb.qx\tB"}) << QList<QByteArray>{"1|a.qx|A", "2|b.qx|B"} << 2 << 0;
     QTest::newRow("last line without CR LF")
         << QByteArray("1\ta.qx\tA\r\n2\tb.qx\tB") << QList<QByteArray>{"1|a.qx|A", "2|b.qx|B"} << 2 << 0;
-    QTest::newRow("lone CR") << QByteArray("1\ta.qx\tA\r2\tb.qx\tB\r\n")
-                             << QList<QByteArray>{"1|a.qx|A", "2|b.qx|B"} << 2 << 0;
+    QTest::newRow("lone CR") << QByteArray("1\ta.qx\tA\r2\tb.qx\tB\r\n") << QList<QByteArray>{"1|a.qx|A", "2|b.qx|B"}
+                             << 2 << 0;
     QTest::newRow("empty file") << QByteArray() << QList<QByteArray>{} << 0 << 0;
     QTest::newRow("Windows-1252 bytes kept as they are")
         << crlf({"1\ta.qx\t25\xB0" "C, 10 \xB5" "A"}) << QList<QByteArray>{"1|a.qx|25\xB0" "C, 10 \xB5" "A"} << 1 << 0;
@@ -163,7 +161,8 @@ class TestSearchDataFiles : public QObject {
     QTest::newRow("empty word, empty list") << crlf({"\t5\t", "amp\t"}) << QList<QByteArray>{"1||5\t", "2|amp|"};
     QTest::newRow("a first field that is no number is fine here")
         << crlf({"abc\t1\t", "12\t2\t"}) << QList<QByteArray>{"1|abc|1\t", "2|12|2\t"};
-    QTest::newRow("last line without CR LF") << QByteArray("a\t1\t\r\nb\t2\t") << QList<QByteArray>{"1|a|1\t", "2|b|2\t"};
+    QTest::newRow("last line without CR LF")
+        << QByteArray("a\t1\t\r\nb\t2\t") << QList<QByteArray>{"1|a|1\t", "2|b|2\t"};
   }
   void wordTable() {
     QFETCH(QByteArray, bytes);

@@ -3,11 +3,11 @@
 // program uses; on generated data the two must agree page for page.
 #include "support/coursedata.h"
 
+#include "logic/codepage.h"
 #include "logic/datafiles.h"
 #include "logic/searchengine.h"
-#include "support/referencesearch.h"
-#include "logic/codepage.h"
 #include "support/lines.h"
+#include "support/referencesearch.h"
 
 #include <QRandomGenerator>
 #include <QTest>
@@ -43,7 +43,8 @@ const QByteArray kWords = crlf({
     "garbage\tabc\t0\t12401\t99999999999\t\t200\t+8\t 7 \t2",
     "empty\t",
     "nolist",
-    "\xFF" "ber\t1\t",
+    "\xFF"
+    "ber\t1\t",
 });
 
 using Pages = std::vector<int>;
@@ -79,8 +80,7 @@ class TestSearchEngine : public QObject {
     QTest::newRow("Windows-1252 letters, upper case") << QString::fromUtf8("WIDERSTÄNDE") << Pages{4};
     QTest::newRow("y diaeresis upper-cases outside Latin-1") << QString::fromUtf8("Ÿb") << Pages{1};
     QTest::newRow("page without a name passed over") << "meter" << Pages{7};
-    QTest::newRow("garbage in a list skipped, list without final TAB")
-        << "garbage" << Pages{8, 7, 2};
+    QTest::newRow("garbage in a list skipped, list without final TAB") << "garbage" << Pages{8, 7, 2};
     QTest::newRow("empty list") << "empty" << Pages{};
     QTest::newRow("line without TAB has no word") << "nolist" << Pages{};
     QTest::newRow("no match") << "xyz" << Pages{};
@@ -164,7 +164,8 @@ class TestSearchEngine : public QObject {
     for (int p = 1; p <= 9; ++p) files += QByteArray::number(p) + "\tqx0" + QByteArray::number(p) + ".qx\tT\r\n";
     QByteArray words;
     for (int k = 1; k <= kCapacity; ++k)
-      words += QByteArray(1, char('A' + k % 26)) + QByteArray::number(k) + "\t" + QByteArray::number(1 + k % 9) + "\r\n";
+      words +=
+          QByteArray(1, char('A' + k % 26)) + QByteArray::number(k) + "\t" + QByteArray::number(1 + k % 9) + "\r\n";
     Searches s(files, words);
     for (const QString& input : {u"a"_qs, u"b c"_qs, u"z1"_qs, u"q 1"_qs}) {
       Pages byReference, byEngine;
@@ -228,11 +229,10 @@ class TestSearchEngine : public QObject {
     for (const QString& q : queries) {
       s.reference.search(q, byReference);
       s.engine.search(q, byEngine);
-      QVERIFY2(byEngine == byReference,
-               qPrintable(QStringLiteral("\"%1\": engine %2 pages, plain search %3")
-                              .arg(q)
-                              .arg(byEngine.size())
-                              .arg(byReference.size())));
+      QVERIFY2(byEngine == byReference, qPrintable(QStringLiteral("\"%1\": engine %2 pages, plain search %3")
+                                                       .arg(q)
+                                                       .arg(byEngine.size())
+                                                       .arg(byReference.size())));
       nonEmpty += !byReference.empty();
     }
     // The queries must have found things, or the comparison proves little.

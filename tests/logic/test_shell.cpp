@@ -87,7 +87,8 @@ class TestShell : public QObject {
     bool ok = false;
     const QByteArray bytes = cp1252::encode(text, '?', &ok);
     QVERIFY(ok);
-    QCOMPARE(bytes, QByteArray("Widerst\xe4nde \x96 10 \xb5" "F \x80 \x9f \xdf"));
+    QCOMPARE(bytes, QByteArray("Widerst\xe4nde \x96 10 \xb5"
+                               "F \x80 \x9f \xdf"));
     QCOMPARE(cp1252::decode(bytes), text);
     QCOMPARE(cp1252::encode(u"Ω", '\0', &ok), QByteArray(1, '\0'));
     QVERIFY(!ok);

@@ -3,9 +3,9 @@
 // data the index must agree with the plain filter entry for entry.
 #include "support/coursedata.h"
 
-#include "logic/wordindex.h"
 #include "logic/datafiles.h"
 #include "logic/searchquery.h"
+#include "logic/wordindex.h"
 #include "support/lines.h"
 #include "support/straightindex.h"
 

@@ -7,11 +7,11 @@
 #include <QRegularExpression>
 #include <QTest>
 
-#include <csignal>
 #include <fcntl.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <csignal>
 
 using blocks::Block;
 

@@ -8,9 +8,9 @@
 #include <QProcess>
 #include <QTest>
 
-#include <memory>
 #include <sys/mman.h>
 #include <unistd.h>
+#include <memory>
 
 namespace {
 

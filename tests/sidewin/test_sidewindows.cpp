@@ -86,8 +86,8 @@ class TestSideWindows : public QObject {
               history = int(SideWindowKind::History);
     for (int kind : {search, index, history}) {
       const QString name = kind == search ? "search" : kind == index ? "index" : "history";
-      QTest::addRow("%s: Contents", qPrintable(name)) << kind << "cmdCont" << QStringList{"navigate " + kBase + "qxd.qx"}
-                                                      << false;
+      QTest::addRow("%s: Contents", qPrintable(name))
+          << kind << "cmdCont" << QStringList{"navigate " + kBase + "qxd.qx"} << false;
       for (const char* back : {"cmdBack", "cmdPrev", "cmdNext"})
         QTest::addRow("%s: %s", qPrintable(name), back) << kind << back << QStringList{"back"} << false;
       QTest::addRow("%s: Help", qPrintable(name)) << kind << "cmdHelp" << QStringList{} << false;
@@ -115,8 +115,8 @@ class TestSideWindows : public QObject {
     QCOMPARE(w.viewer().BackPressed, false);  // a side window's Back is not marked
     // Help and Section toggle the picture (so does History in the history window); every
     // other command hides it.
-    const bool toggles = button == u"cmdHelp" || button == u"cmdSecn" ||
-                         (button == u"cmdHist" && kind == int(SideWindowKind::History));
+    const bool toggles =
+        button == u"cmdHelp" || button == u"cmdSecn" || (button == u"cmdHist" && kind == int(SideWindowKind::History));
     QCOMPARE(side.help()->isVisibleTo(&side), toggles ? false : helpAfter);
     if (toggles) {
       side.findChild<QPushButton*>(button)->click();
@@ -276,8 +276,8 @@ class TestSideWindows : public QObject {
       fake->browser->arrive(kBase + page, {kBase + "s"});
     frmHist& h = open<frmHist>(SideWindowKind::History, "hist.qx");
     QVERIFY(h.isVisible());
-    QCOMPARE(rows(h.results()), (QStringList{"Module 1 – Current", "Module 1 – Voltage", "Module 7 – Capacitors",
-                                             "Module 1 – Current"}));
+    QCOMPARE(rows(h.results()),
+             (QStringList{"Module 1 – Current", "Module 1 – Voltage", "Module 7 – Capacitors", "Module 1 – Current"}));
     QCOMPARE(h.HistPage(2), QStringLiteral("qx070012.qx"));
     QVERIFY(!h.results()->currentIndex().isValid());
     select(h.results(), 2);

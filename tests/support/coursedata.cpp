@@ -25,12 +25,15 @@ class Random {
   int below(int n) { return int(next() % std::uint64_t(n)); }
   bool chance(double p) { return double(next() >> 11) * 0x1.0p-53 < p; }
   template <typename T>
-  const T& pick(const std::vector<T>& v) { return v[size_t(below(int(v.size())))]; }
+  const T& pick(const std::vector<T>& v) {
+    return v[size_t(below(int(v.size())))];
+  }
 
  private:
   std::uint64_t state_;
 };
 
+// clang-format off
 // The words a self-study electronics course indexes.
 const std::vector<std::string> kBase = {
     "absorb", "absorption", "ac", "accumulator", "accuracy", "acoustic", "active", "adapter",
@@ -99,6 +102,7 @@ const std::vector<std::string> kAPrefixes = {"a", "anti", "auto", "ac", "ad", "a
 const std::vector<std::string> kDesignators = {"r", "c", "l", "q", "d", "ic", "t", "u", "sw", "tp", "vr", "j", "k", "f", "x", "zd"};
 const std::vector<std::string> kPartStems = {"lm", "ne", "2n", "1n", "74ls", "74hc", "cd", "bc", "bd", "tl", "ua", "irf", "ad", "max", "op", "tip"};
 
+// clang-format on
 // The topic of each module: a word that contains one of these (the longest that fits)
 // has most of its pages in that module.
 const std::vector<std::vector<std::string>> kTopics = {
@@ -192,9 +196,9 @@ Course generate(const Options& o) {
   // "files.qx"
   Course course;
   std::vector<std::string> names(size_t(o.pages) + 1);
-  const std::vector<std::string> kTitleForms = {"Introduction to", "Measuring", "Testing",
-                                                "Review:", "Practice with", "Using",
-                                                "Troubleshooting", "Calculating", "The"};
+  const std::vector<std::string> kTitleForms = {"Introduction to", "Measuring",     "Testing",
+                                                "Review:",         "Practice with", "Using",
+                                                "Troubleshooting", "Calculating",   "The"};
   for (int p = 1; p <= o.pages; ++p) {
     const int module = (p - 1) / perModule + 1;
     const int inModule = (p - 1) % perModule + 1;
@@ -203,16 +207,24 @@ Course generate(const Options& o) {
     names[size_t(p)] = name;
     std::string title = rnd.pick(kTitleForms) + " " + capitalised(rnd.pick(kBase));
     if (rnd.chance(0.5)) title += " and " + capitalised(rnd.pick(kBase)) + "s";
-    if (rnd.chance(0.03)) title += " at 25\xB0" "C, 10 \xB5" "A";  // degree and micro signs
+    if (rnd.chance(0.03))
+      title +=
+          " at 25\xB0"
+          "C, 10 \xB5"
+          "A";  // degree and micro signs
     std::string line = std::to_string(p) + "\t" + names[size_t(p)] + "\t" + title;
     if (o.messy) {
       const int fault = rnd.below(60);
-      if (fault == 0) line = "";                                             // blank line
-      else if (fault == 1) line = std::to_string(p) + "\t" + names[size_t(p)];  // no title field
-      else if (fault == 2) line = std::to_string(p) + "\t\t" + title;        // empty name
-      else if (fault == 3 && p > 1)                                          // shared name
+      if (fault == 0)
+        line = "";  // blank line
+      else if (fault == 1)
+        line = std::to_string(p) + "\t" + names[size_t(p)];  // no title field
+      else if (fault == 2)
+        line = std::to_string(p) + "\t\t" + title;  // empty name
+      else if (fault == 3 && p > 1)                 // shared name
         line = std::to_string(p) + "\t" + names[size_t(p - 1 - rnd.below(std::min(p - 1, 50)))] + "\t" + title;
-      else if (fault == 4) line = " +" + std::to_string(p) + " \t" + names[size_t(p)] + "\t" + title + "\tmore";
+      else if (fault == 4)
+        line = " +" + std::to_string(p) + " \t" + names[size_t(p)] + "\t" + title + "\tmore";
     }
     course.filesQx += QByteArray::fromStdString(line + "\r\n");
   }
@@ -232,8 +244,7 @@ Course generate(const Options& o) {
   }
   std::vector<int> sortedWords(vocab.size());
   for (size_t i = 0; i < sortedWords.size(); ++i) sortedWords[i] = int(i);
-  std::sort(sortedWords.begin(), sortedWords.end(),
-            [&](int a, int b) { return vocab[size_t(a)] < vocab[size_t(b)]; });
+  std::sort(sortedWords.begin(), sortedWords.end(), [&](int a, int b) { return vocab[size_t(a)] < vocab[size_t(b)]; });
   if (o.messy)  // the search must not rely on the file being in order
     for (size_t i = sortedWords.size(); i > 1; --i)
       if (rnd.chance(0.1)) std::swap(sortedWords[i - 1], sortedWords[size_t(rnd.below(int(i)))]);
@@ -249,7 +260,8 @@ Course generate(const Options& o) {
     // topic of its own, else a stretch of a module somewhere.
     const int homeSpan = std::min(perModule, topic >= 0 ? 150 : 50 + rnd.below(150));
     const int module = topic >= 0 ? topic % modules : rnd.below(modules);
-    const int homeFirst = std::min(o.pages, module * perModule + 1 + (topic >= 0 ? 0 : rnd.below(perModule - homeSpan + 1)));
+    const int homeFirst =
+        std::min(o.pages, module * perModule + 1 + (topic >= 0 ? 0 : rnd.below(perModule - homeSpan + 1)));
     const int homeLast = std::min(o.pages, homeFirst + homeSpan - 1);
     list.clear();
     int inHome = 0;
@@ -275,16 +287,18 @@ Course generate(const Options& o) {
       switch (rnd.below(40)) {
         case 0: word = "  " + word + " "; break;
         case 1: word = capitalised(word); break;
-        case 2: for (char& c : word) c = char(std::toupper(static_cast<unsigned char>(c))); break;
-        case 3: word = "wid\xE9rst\xE4nde" + word; break;   // lower-case Windows-1252 letters
-        case 4: word = "\xC9TAT" + word; break;               // and an upper-case one
+        case 2:
+          for (char& c : word) c = char(std::toupper(static_cast<unsigned char>(c)));
+          break;
+        case 3: word = "wid\xE9rst\xE4nde" + word; break;  // lower-case Windows-1252 letters
+        case 4: word = "\xC9TAT" + word; break;            // and an upper-case one
         case 5: word = "   "; break;
         case 6: word = ""; break;
         case 7: word += " " + vocab[size_t(rnd.below(int(vocab.size())))]; break;
         default: break;
       }
       switch (rnd.below(30)) {
-        case 0: pages.pop_back(); break;                                       // no final TAB
+        case 0: pages.pop_back(); break;  // no final TAB
         case 1: pages = "abc\t" + pages; break;
         case 2: pages += "0\t" + std::to_string(o.pages + 1 + rnd.below(20000)) + "\t"; break;
         case 3: pages = "\t\t" + pages + "99999999999999999999\t"; break;

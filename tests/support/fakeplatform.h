@@ -4,8 +4,8 @@
 #include "platform/browser.h"
 #include "platform/platform.h"
 #include "support/fakeblocks.h"
-#include "support/fakes.h"
 #include "support/fakemedia.h"
+#include "support/fakes.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -57,7 +57,7 @@ class FakeBrowser : public Browser {
   QStringList links;
   bool succeeded = true;
   bool backwards = true;  // there is a page to go back to
-  QStringList calls;  // "navigate <url>" and "back", in order
+  QStringList calls;      // "navigate <url>" and "back", in order
 };
 
 // Where the tests' course "is served": nothing listens there, the fake browser never asks.
@@ -121,7 +121,7 @@ struct FakePlatform {
   FakeSharedBlocks blocks;
   QStringList blockMessages;  // what opening the blocks reports
   bool blocksClosed = false;
-  QStringList windowTitles;   // other programs' windows
+  QStringList windowTitles;  // other programs' windows
   // A window answers to a title it equals or begins with.
   bool answers(const QString& title) const {
     return std::any_of(windowTitles.begin(), windowTitles.end(), [&](const QString& t) { return t.startsWith(title); });

@@ -18,7 +18,7 @@ class FakeMessageBoxes : public MessageBoxes {
     answers.pop_front();
     return a;
   }
-  std::deque<Answer> answers;  // answers to give, in order; then Ok (or No)
+  std::deque<Answer> answers;                 // answers to give, in order; then Ok (or No)
   std::function<void(const Message&)> onAsk;  // what the user does while the box is up
   std::vector<Message> asked;
 };

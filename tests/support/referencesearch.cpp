@@ -11,8 +11,7 @@ bool ReferenceSearch::matches(int k, const Term& term) const {
   const QByteArrayView word = trimSpaces(words_.word(k));
   if (word.isEmpty() || word.size() < term->size()) return false;
   for (qsizetype i = 0; i < term->size(); ++i)
-    if (cp1252::upper(static_cast<unsigned char>(word[i])) != static_cast<unsigned char>((*term)[i]))
-      return false;
+    if (cp1252::upper(static_cast<unsigned char>(word[i])) != static_cast<unsigned char>((*term)[i])) return false;
   return true;
 }
 

@@ -1,8 +1,8 @@
 #include "support/straighthistory.h"
 
+#include "logic/codepage.h"
 #include "logic/datafiles.h"
 #include "logic/searchquery.h"
-#include "logic/codepage.h"
 
 namespace history {
 

@@ -2,9 +2,9 @@
 // The index filter the plain way, as the index window's filtering is described: every entry
 // from 1 to the capacity, upper-cased and compared with the trimmed, upper-cased filter
 // text. The yardstick that search::WordIndex is tested and measured against.
+#include "logic/codepage.h"
 #include "logic/datafiles.h"
 #include "logic/searchquery.h"
-#include "logic/codepage.h"
 
 #include <QStringView>
 

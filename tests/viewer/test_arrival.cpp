@@ -129,7 +129,7 @@ class TestArrival : public QObject {
   void arrival_data() {
     QTest::addColumn<QString>("location");
     QTest::addColumn<QStringList>("links");
-    QTest::addColumn<QString>("page");     // CurrentPage afterwards
+    QTest::addColumn<QString>("page");  // CurrentPage afterwards
     QTest::addColumn<QString>("title");
     QTest::addColumn<int>("module");
     QTest::addColumn<QStringList>("targets");  // Section, <<, >> afterwards
@@ -139,37 +139,33 @@ class TestArrival : public QObject {
     const QStringList three{kBase + "s1", kBase + "p1", kBase + "n1"};
     const QStringList before{kBase + "s0", kBase + "p0", kBase + "n0"};
     const QString start = kBase + "qxd.qx";
-    auto row = [&](const char* tag, QString location, QStringList links, QString page, QString title,
-                   int module, QStringList targets, QStringList calls, bool recorded) {
+    auto row = [&](const char* tag, QString location, QStringList links, QString page, QString title, int module,
+                   QStringList targets, QStringList calls, bool recorded) {
       QTest::newRow(tag) << location << links << page << title << module << targets << calls << recorded;
     };
     row("module page", kBase + "qx070012.qx", three, "qx070012.qx", "Tavrin - Module 7", 7, three, {}, true);
     row("class page", kBase + "mod07c.qx", three, "mod07c.qx", "Tavrin - Module 7", 7, three, {}, false);
-    row("objectives class page", kBase + "obj24g.qx", three, "obj24g.qx", "Tavrin - Module 24", 24, three, {},
-        false);
+    row("objectives class page", kBase + "obj24g.qx", three, "obj24g.qx", "Tavrin - Module 24", 24, three, {}, false);
     row("start page of another class", kBase + "qxc.qx", three, "qxc.qx", "Tavrin", 3, three, {}, true);
     row("contents page", kBase + "qxcra.qx", three, "qxcra.qx", "Tavrin", 3, {start, start, start}, {}, true);
     row("module entry page", kBase + "qx070001.qx", three, "qx070001.qx", "Tavrin - Module 7", 7, three,
         {"navigate " + kBase + "mod07d.qx"}, true);
     row("module 24 review page", kBase + "qx240326.qx", three, "qx240326.qx", "Tavrin - Module 24", 24, three,
         {"navigate " + kBase + "rev24d.qx"}, true);
-    row("not module 24's review page", kBase + "qx240026.qx", three, "qx240026.qx", "Tavrin - Module 24", 24,
-        three, {}, true);
-    row("search trigger", kBase + "search.qx", three, "search.qx", "Tavrin", 3, before, {}, false);
-    row("capital Search is an ordinary page", kBase + "Search.qx", three, "Search.qx", "Tavrin", 3, three, {},
+    row("not module 24's review page", kBase + "qx240026.qx", three, "qx240026.qx", "Tavrin - Module 24", 24, three, {},
         true);
+    row("search trigger", kBase + "search.qx", three, "search.qx", "Tavrin", 3, before, {}, false);
+    row("capital Search is an ordinary page", kBase + "Search.qx", three, "Search.qx", "Tavrin", 3, three, {}, true);
     row("narration", kBase + "v0101.qx", three, "v0101.qx", "Tavrin", 3, before, {"back"}, false);
-    row("any v name is narration", kBase + "vsearch.qx", three, "vsearch.qx", "Tavrin", 3, before, {"back"},
-        false);
+    row("any v name is narration", kBase + "vsearch.qx", three, "vsearch.qx", "Tavrin", 3, before, {"back"}, false);
     row("figure video", kBase + "fig0312.qx", three, "fig0312.qx", "Tavrin", 3, before, {"back"}, false);
     row("title video", kBase + "title.qx", three, "title.qx", "Tavrin", 3, before, {"back"}, false);
     row("single link", kBase + "qx010002.qx", {kBase + "only"}, "qx010002.qx", "Tavrin - Module 1", 1,
         {kBase + "only", before[1], before[2]}, {}, true);
-    row("qx2/ twice", kBase + "sub/qx2/qx010002.qx", three, "sub/qx2/qx010002.qx", "Tavrin", 3, three, {},
-        true);
+    row("qx2/ twice", kBase + "sub/qx2/qx010002.qx", three, "sub/qx2/qx010002.qx", "Tavrin", 3, three, {}, true);
     row("blank page", "about:blank", three, "about:blank", "Tavrin", 3, before, {}, false);
-    row("foreign page", "http://127.0.0.1:1/other/page.html", three, "http://127.0.0.1:1/other/page.html",
-        "Tavrin", 3, before, {}, false);
+    row("foreign page", "http://127.0.0.1:1/other/page.html", three, "http://127.0.0.1:1/other/page.html", "Tavrin", 3,
+        before, {}, false);
     row("empty location", "", three, "", "Tavrin", 3, before, {}, false);
     row("blank http", "http:///", three, "http:///", "Tavrin", 3, before, {}, false);
     row("blank file, upper case", "FILE:///", three, "FILE:///", "Tavrin", 3, before, {}, false);
@@ -238,8 +234,10 @@ class TestArrival : public QObject {
     QTest::addColumn<QString>("page");
     QTest::addColumn<QString>("media");
     QTest::addColumn<bool>("backdrop");
-    QTest::newRow("figure video") << "fig0312.qx" << "c03/fig0312.avi" << true;
-    QTest::newRow("narration") << "v0101.qx" << "c01/v0101.wav" << false;
+    QTest::newRow("figure video") << "fig0312.qx"
+                                  << "c03/fig0312.avi" << true;
+    QTest::newRow("narration") << "v0101.qx"
+                               << "c01/v0101.wav" << false;
   }
   void mediaTriggerPagesPlay() {
     QFETCH(QString, page);

@@ -1,8 +1,8 @@
 // The main window's commands, keys, quitting and resizing, on fakes.
+#include "layout/keypreview.h"
 #include "search/frmsearch.h"
 #include "support/fakeplatform.h"
 #include "viewer/frmqx.h"
-#include "layout/keypreview.h"
 
 #include <QCloseEvent>
 #include <QFile>
@@ -121,10 +121,14 @@ class TestMainWindow : public QObject {
   void contentsAlternatesOnTheStartPageOfTheClass_data() {
     QTest::addColumn<QString>("page");
     QTest::addColumn<QString>("target");
-    QTest::newRow("start page of the class") << "qxd.qx" << "qxcrd.qx";
-    QTest::newRow("contents page") << "qxcrd.qx" << "qxd.qx";
-    QTest::newRow("start page of another class") << "qxa.qx" << "qxd.qx";
-    QTest::newRow("ordinary page") << "qx040003.qx" << "qxd.qx";
+    QTest::newRow("start page of the class") << "qxd.qx"
+                                             << "qxcrd.qx";
+    QTest::newRow("contents page") << "qxcrd.qx"
+                                   << "qxd.qx";
+    QTest::newRow("start page of another class") << "qxa.qx"
+                                                 << "qxd.qx";
+    QTest::newRow("ordinary page") << "qx040003.qx"
+                                   << "qxd.qx";
   }
   void contentsAlternatesOnTheStartPageOfTheClass() {
     QFETCH(QString, page);
@@ -247,9 +251,9 @@ class TestMainWindow : public QObject {
     QCOMPARE(w.windowTitle(), QStringLiteral("   Tavrin"));
     const CommandBar& bar = w.commandBar();
     const QPushButton* order[] = {bar.cmdCont, bar.cmdPrint, bar.cmdSlot3, bar.cmdBack, bar.cmdPrev,
-                                  bar.cmdNext, bar.cmdHist, bar.cmdCalc, bar.cmdHelp, bar.cmdSecn};
-    const char* captions[] = {"&Contents", "&Print", "&Search", "&Back", "&<<",
-                              "&>>", "His&tory", "C&alc", "&Help", "Sectio&n"};
+                                  bar.cmdNext, bar.cmdHist,  bar.cmdCalc,  bar.cmdHelp, bar.cmdSecn};
+    const char* captions[] = {"&Contents", "&Print",   "&Search", "&Back", "&<<",
+                              "&>>",       "His&tory", "C&alc",   "&Help", "Sectio&n"};
     for (int i = 0; i < 10; ++i) {
       QCOMPARE(order[i]->text(), QString::fromLatin1(captions[i]));
       QCOMPARE(order[i]->geometry(), QRect(3 + 66 * i, 2, 65, 19));

@@ -1,7 +1,7 @@
 #include "indexer.h"
 
-#include "logic/datafiles.h"
 #include "logic/codepage.h"
+#include "logic/datafiles.h"
 #include "logic/pagenames.h"
 
 #include <QDir>
@@ -46,6 +46,7 @@ struct Entity {
   const char* name;
   char32_t code;
 };
+// clang-format off
 constexpr Entity kEntities[] = {
     {"AElig", 0xC6}, {"Aacute", 0xC1}, {"Acirc", 0xC2}, {"Agrave", 0xC0}, {"Alpha", 0x391}, {"Aring", 0xC5},
     {"Atilde", 0xC3}, {"Auml", 0xC4}, {"Beta", 0x392}, {"Ccedil", 0xC7}, {"Chi", 0x3A7}, {"Dagger", 0x2021},
@@ -91,6 +92,7 @@ constexpr Entity kEntities[] = {
     {"xi", 0x3BE}, {"yacute", 0xFD}, {"yen", 0xA5}, {"yuml", 0xFF}, {"zeta", 0x3B6}, {"zwj", 0x200D},
     {"zwnj", 0x200C},
 };
+// clang-format on
 
 std::optional<char32_t> namedEntity(QStringView name) {
   char buffer[16];
@@ -118,8 +120,10 @@ qsizetype appendReference(QStringView html, qsizetype i, QString& out) {
     for (; p < n; ++p) {
       const char16_t c = html[p].unicode();
       int d = -1;
-      if (c >= u'0' && c <= u'9') d = c - u'0';
-      else if (hex && (c | 0x20) >= u'a' && (c | 0x20) <= u'f') d = (c | 0x20) - u'a' + 10;
+      if (c >= u'0' && c <= u'9')
+        d = c - u'0';
+      else if (hex && (c | 0x20) >= u'a' && (c | 0x20) <= u'f')
+        d = (c | 0x20) - u'a' + 10;
       if (d < 0) break;
       if (value <= 0x10FFFF) value = value * (hex ? 16 : 10) + char32_t(d);
     }
@@ -267,17 +271,18 @@ void forEachWord(QStringView text, QByteArray& key, Take take) {
 }
 
 constexpr const char* kStopWords[] = {
-    "a", "about", "above", "after", "again", "against", "all", "also", "am", "an", "and", "any", "are", "as", "at",
-    "be", "because", "been", "before", "being", "below", "between", "both", "but", "by", "can", "could", "did", "do",
-    "does", "doing", "down", "during", "each", "either", "every", "few", "for", "from", "further", "had", "has",
-    "have", "having", "he", "her", "here", "hers", "him", "his", "how", "if", "in", "into", "is", "it", "its",
-    "itself", "just", "may", "me", "might", "more", "most", "much", "must", "my", "no", "nor", "not", "now", "of",
-    "off", "on", "once", "one", "only", "or", "other", "our", "ours", "out", "over", "own", "per", "same", "she",
-    "should", "so", "some", "such", "than", "that", "the", "their", "theirs", "them", "then", "there", "these",
-    "they", "this", "those", "through", "thus", "to", "too", "under", "until", "up", "upon", "very", "was", "we",
-    "were", "what", "when", "where", "which", "while", "who", "whom", "why", "will", "with", "within", "would",
-    "yet", "you", "your", "yours"
-};
+    "a",     "about",  "above",  "after", "again",   "against", "all",     "also",   "am",    "an",    "and",
+    "any",   "are",    "as",     "at",    "be",      "because", "been",    "before", "being", "below", "between",
+    "both",  "but",    "by",     "can",   "could",   "did",     "do",      "does",   "doing", "down",  "during",
+    "each",  "either", "every",  "few",   "for",     "from",    "further", "had",    "has",   "have",  "having",
+    "he",    "her",    "here",   "hers",  "him",     "his",     "how",     "if",     "in",    "into",  "is",
+    "it",    "its",    "itself", "just",  "may",     "me",      "might",   "more",   "most",  "much",  "must",
+    "my",    "no",     "nor",    "not",   "now",     "of",      "off",     "on",     "once",  "one",   "only",
+    "or",    "other",  "our",    "ours",  "out",     "over",    "own",     "per",    "same",  "she",   "should",
+    "so",    "some",   "such",   "than",  "that",    "the",     "their",   "theirs", "them",  "then",  "there",
+    "these", "they",   "this",   "those", "through", "thus",    "to",      "too",    "under", "until", "up",
+    "upon",  "very",   "was",    "we",    "were",    "what",    "when",    "where",  "which", "while", "who",
+    "whom",  "why",    "will",   "with",  "within",  "would",   "yet",     "you",    "your",  "yours"};
 
 QByteArray upperStopWord(const char* w) {
   QByteArray u(w);
@@ -339,15 +344,11 @@ Role roleOf(QStringView name) {
     case pages::Arrival::ClassPage:
     case pages::Arrival::SearchTrigger:
     case pages::Arrival::IndexTrigger:
-    case pages::Arrival::HistTrigger:
-      return Role::Skipped;
-    case pages::Arrival::StartPage:
-      return name == pages::startPage(1) ? Role::Indexed : Role::Listed;
-    case pages::Arrival::ContentsPage:
-      return name == pages::contentsPage(1) ? Role::Indexed : Role::Listed;
+    case pages::Arrival::HistTrigger: return Role::Skipped;
+    case pages::Arrival::StartPage: return name == pages::startPage(1) ? Role::Indexed : Role::Listed;
+    case pages::Arrival::ContentsPage: return name == pages::contentsPage(1) ? Role::Indexed : Role::Listed;
     case pages::Arrival::ModuleTable:
-    case pages::Arrival::Ordinary:
-      break;
+    case pages::Arrival::Ordinary: break;
   }
   return Role::Indexed;
 }
@@ -366,9 +367,8 @@ std::vector<CataloguedPage> catalogue(const QStringList& names) {
     const int rank = pages::isStartPage(name) ? 0 : pages::isContentsPage(name) ? 1 : isModulePage(name) ? 2 : 3;
     ranked.push_back({rank, &name, role == Role::Indexed});
   }
-  std::sort(ranked.begin(), ranked.end(), [](const Ranked& a, const Ranked& b) {
-    return a.rank != b.rank ? a.rank < b.rank : *a.name < *b.name;
-  });
+  std::sort(ranked.begin(), ranked.end(),
+            [](const Ranked& a, const Ranked& b) { return a.rank != b.rank ? a.rank < b.rank : *a.name < *b.name; });
   std::vector<CataloguedPage> out;
   out.reserve(ranked.size());
   for (const Ranked& r : ranked) out.push_back({*r.name, r.indexed});
