@@ -6,10 +6,10 @@
 
 #include "logic/datafiles.h"
 #include "logic/historylist.h"
+#include "readinglog.h"
 #include "support/straighthistory.h"
 
 #include <QFile>
-#include <QRandomGenerator>
 #include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
@@ -31,34 +31,6 @@ void writeFile(const QString& path, const QByteArray& bytes) {
     std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
     std::exit(1);
   }
-}
-
-// A reader's visits: runs of pages through a module, jumps to other modules, going back,
-// now and then a start or contents page (not in the catalogue) or a page typed in capitals.
-QByteArray makeLog(int records) {
-  QRandomGenerator rnd(1207);
-  QByteArray log;
-  int module = 1, page = 1;
-  for (int n = 0; n < records; ++n) {
-    const int step = int(rnd.bounded(100));
-    if (step < 70)
-      ++page;
-    else if (step < 80)
-      page = qMax(1, page - 1);
-    else if (step < 90) {
-      module = int(rnd.bounded(1, 25));
-      page = int(rnd.bounded(1, 520));
-    }
-    QByteArray name;
-    if (step >= 97)
-      name = QByteArray(step == 99 ? "qxcr" : "qx") + char('a' + rnd.bounded(7)) + ".qx";
-    else
-      name = "qx" + QByteArray::number(module).rightJustified(2, '0') +
-             QByteArray::number(page).rightJustified(4, '0') + ".qx";
-    if (step == 96) name = name.toUpper();
-    log += '"' + name + "\"\r\n";
-  }
-  return log;
 }
 
 bool same(const history::HistoryList& list, const history::StraightList& straight) {
@@ -114,7 +86,7 @@ int main(int argc, char** argv) {
   options.words = 10;  // only the catalogue is needed
   options.longestList = 5;
   fx->filesQx = coursedata::generate(options).filesQx;
-  fx->log = makeLog(history::kCapacity);
+  fx->log = makeReadingLog(history::kCapacity);
   fx->logPath = fx->dir.filePath("history.qx");
   fx->filesPath = fx->dir.filePath("files.qx");
   writeFile(fx->logPath, fx->log);
