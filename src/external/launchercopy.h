@@ -35,9 +35,6 @@ class LauncherCopy : public QObject {
   // running until then.
   bool run(const QString& commandLine);
 
-  frmPopup* popup() const { return frmPopup_.get(); }
-  QTimer* watchTimer() const { return watchTimer_; }
-
  private:
   void bringReaderForward();
   void showPicture(const launcher::Picture& picture);

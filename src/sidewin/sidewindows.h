@@ -20,7 +20,6 @@ class SideWindows {
 
   // The window of `kind`, created hidden on first use.
   SideWindow* window(SideWindowKind kind);
-  SideWindow* existing(SideWindowKind kind) const { return windows_[index(kind)].get(); }
   // SearchLoaded, IndexLoaded, HistLoaded: set at the first opening, for the whole run.
   bool loaded(SideWindowKind kind) const { return loaded_[index(kind)]; }
   QString triggerPage(SideWindowKind kind) const;

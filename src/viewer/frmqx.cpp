@@ -21,7 +21,6 @@
 #include "platform/messageboxes.h"
 #include "search/frmindex.h"
 #include "search/frmsearch.h"
-#include "sidewin/handover.h"
 
 #include <QCloseEvent>
 #include <QDir>
@@ -103,7 +102,7 @@ void frmQX::setUpBlockPoll() {
                          activateWindow();
                        }
                      },
-                     [this] { FromWithfile = true; }, [this] { EndQX(); }});
+                     [this] { setFromWithfile(true); }, [this] { EndQX(); }});
   poll_ = new BlockPoll(
       *platform_.blocks, [this] { return FileLocn; },
       {[this] { StopMedia(); }, [this](const QString& address) { media_->PlayNarration(address); },

@@ -76,7 +76,6 @@ class frmQX : public QWidget, public SideWindowHost {
   const PresenceCheck& fileExists() const override { return FileExists; }
   const TickWait& waitOneSecond() const override { return WaitOneSecond; }
   QSize screenMetrics() const { return {ScreenWidth, ScreenHeight}; }
-  const QString& programFilesFolder() const { return ProgramFilesFolder; }
   QString historyPath() const;
 
   // Set by the return window: a close then ends the program without asking.
@@ -88,9 +87,6 @@ class frmQX : public QWidget, public SideWindowHost {
   QWidget* avi() const { return picAVI; }
   QLabel* help() const { return picHelp; }
   const CommandBar& commandBar() const { return bar_; }
-  MediaPlayback& media() const { return *media_; }
-  BlockPoll& blockPoll() const { return *poll_; }
-  withfile& returnWindow() const { return *withfile_; }
 
  protected:
   void resizeEvent(QResizeEvent* event) override;
