@@ -39,6 +39,8 @@ void WebEngineBrowser::onLoadFinished(bool ok) {
     emit documentComplete();
     return;
   }
+  // The start-up benchmark (bench/startup) times the reader to this line.
+  qCDebug(lcBrowser).noquote() << "loaded" << location;
   view_->page()->runJavaScript(
       QStringLiteral("Array.from(document.links, function (a) { return a.href; })"),
       QWebEngineScript::ApplicationWorld, [this, location](const QVariant& result) {

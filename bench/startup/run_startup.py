@@ -1,0 +1,324 @@
+#!/usr/bin/env python3
+"""Start-up to the first course page: the reader beside a bare QWebEngineView.
+
+    run_startup.py [--build DIR] [--runs N] [--settle S] [--program LABEL=PATH ...]
+
+Starts a virtual X server with a window manager (Xvfb and openbox, on a free display),
+serves the sample course on loopback (course/serve.py), and then starts the programs in
+turn, N fresh starts each, the order rotating from one round to the next.  Every start
+gets its own empty HOME, APPDATA and XDG_RUNTIME_DIR.
+
+Time to the first page: wall time from the start of the process to the moment its
+"loaded <url>" line arrives on stderr (the reader writes it with
+QT_LOGGING_RULES="tavrin.browser.debug=true", the bare view always).  Memory: PSS (RSS
+where the kernel has no smaps_rollup) summed over the process and all its descendants
+(the QtWebEngineProcess helpers), taken once the page has been on show for the settle
+delay.  The process tree is then killed and the next start waits until it is gone.
+
+The programs are by default the reader (DIR/tavrin) and the bare view
+(DIR/bench/bareview); --program adds or replaces readers, e.g. an older build of the
+reader copied aside, so that several of them are measured side by side in one run.  The
+bare view always runs; the bare view learns the start page's address from a first,
+unmeasured start of the first reader, and each program gets one unmeasured start to
+warm the disk caches.
+
+Prints the medians, each program's ratio to the bare view and whether it meets the goals
+(first page within 1.15x of the bare view's time, memory within 15 % of the bare view's).
+Exit status 0 once every start has been measured; 1 when a start failed or timed out.
+"""
+
+import argparse
+import os
+import re
+import select
+import signal
+import statistics
+import subprocess
+import sys
+import tempfile
+import time
+
+SOURCE = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
+BARE = "bare view"
+TIME_GOAL = 1.15
+MEMORY_GOAL = 1.15
+LOADED = re.compile(rb"\bloaded (\S+)")
+
+
+class Failure(Exception):
+    pass
+
+
+def read_line(stream, timeout, what):
+    """The first line of a pipe, waiting at most `timeout` seconds."""
+    fd = stream.fileno()
+    data = b""
+    deadline = time.monotonic() + timeout
+    while b"\n" not in data:
+        left = deadline - time.monotonic()
+        if left <= 0 or not select.select([fd], [], [], left)[0]:
+            raise Failure(f"{what}: nothing within {timeout} s")
+        chunk = os.read(fd, 4096)
+        if not chunk:
+            raise Failure(f"{what}: ended before saying anything")
+        data += chunk
+    return data.split(b"\n", 1)[0].decode().strip()
+
+
+def stop(process, timeout=5):
+    if process.poll() is None:
+        process.terminate()
+        try:
+            process.wait(timeout)
+        except subprocess.TimeoutExpired:
+            process.kill()
+            process.wait(timeout)
+
+
+# ---- processes and their memory ------------------------------------------------------
+
+def parent_map():
+    parents = {}
+    for entry in os.listdir("/proc"):
+        if not entry.isdigit():
+            continue
+        try:
+            with open(f"/proc/{entry}/stat", "rb") as f:
+                stat = f.read()
+        except OSError:
+            continue
+        # The name in parentheses may hold spaces; the fields after it do not.
+        fields = stat[stat.rfind(b")") + 2:].split()
+        parents[int(entry)] = int(fields[1])
+    return parents
+
+
+def tree(root):
+    """The process and all its living descendants."""
+    children = {}
+    for pid, parent in parent_map().items():
+        children.setdefault(parent, []).append(pid)
+    found, todo = [], [root]
+    while todo:
+        pid = todo.pop()
+        found.append(pid)
+        todo.extend(children.get(pid, []))
+    return found
+
+
+def alive(pid):
+    try:
+        with open(f"/proc/{pid}/stat", "rb") as f:
+            stat = f.read()
+    except OSError:
+        return False
+    return stat[stat.rfind(b")") + 2:][:1] != b"Z"
+
+
+def memory_kb(pid):
+    """PSS of one process in kB, or its RSS where there is no smaps_rollup; 0 once gone."""
+    for path, key in ((f"/proc/{pid}/smaps_rollup", "Pss:"), (f"/proc/{pid}/status", "VmRSS:")):
+        try:
+            with open(path) as f:
+                for line in f:
+                    if line.startswith(key):
+                        return int(line.split()[1]), key.rstrip(":")
+        except OSError:
+            continue
+    return 0, ""
+
+
+def kill_tree(pids, timeout=10):
+    for pid in pids:
+        try:
+            os.kill(pid, signal.SIGKILL)
+        except OSError:
+            pass
+    deadline = time.monotonic() + timeout
+    while any(alive(pid) for pid in pids):
+        if time.monotonic() > deadline:
+            raise Failure(f"processes {[p for p in pids if alive(p)]} outlived SIGKILL")
+        time.sleep(0.05)
+
+
+# ---- one start -----------------------------------------------------------------------
+
+def start_once(program, args, env, timeout, settle):
+    """(seconds to the first page, its address, memory in kB, processes, kind of memory)."""
+    with tempfile.TemporaryDirectory(prefix="tavrin-startup-") as home:
+        run = os.path.join(home, "run")
+        os.mkdir(run, 0o700)
+        env = dict(env, HOME=home, APPDATA=os.path.join(home, "appdata"), XDG_RUNTIME_DIR=run)
+        begin = time.monotonic()
+        process = subprocess.Popen([program] + args, env=env, stdin=subprocess.DEVNULL,
+                                   stdout=subprocess.DEVNULL, stderr=subprocess.PIPE,
+                                   start_new_session=True, bufsize=0)
+        fd = process.stderr.fileno()
+        output = b""
+        pids = [process.pid]
+        try:
+            deadline = begin + timeout
+            match = None
+            while not match:
+                left = deadline - time.monotonic()
+                if left <= 0 or not select.select([fd], [], [], left)[0]:
+                    raise Failure(f"{program}: no first page within {timeout} s")
+                chunk = os.read(fd, 65536)
+                if not chunk:
+                    raise Failure(f"{program}: ended before its first page")
+                output += chunk
+                match = LOADED.search(output)
+            seconds = time.monotonic() - begin
+            # Keep reading while the page settles, so that the program never waits on the pipe.
+            until = time.monotonic() + settle
+            while (left := until - time.monotonic()) > 0:
+                if select.select([fd], [], [], left)[0] and not os.read(fd, 65536):
+                    raise Failure(f"{program}: ended after its first page")
+            pids = tree(process.pid)
+            sizes = [memory_kb(pid) for pid in pids]
+            kinds = {kind for _, kind in sizes if kind}
+            return seconds, match.group(1).decode(), sum(kb for kb, _ in sizes), len(pids), "/".join(sorted(kinds))
+        except Failure as failure:
+            tail = output.decode(errors="replace")[-2000:]
+            raise Failure(f"{failure}\n---- its stderr ----\n{tail}") from None
+        finally:
+            kill_tree(sorted(set(pids) | set(tree(process.pid))))
+            process.wait(5)
+            process.stderr.close()
+
+
+# ---- the run -------------------------------------------------------------------------
+
+def start_display(size, timeout):
+    read_end, write_end = os.pipe()
+    xvfb = subprocess.Popen(["Xvfb", "-displayfd", str(write_end), "-screen", "0", f"{size}x24",
+                             "-nolisten", "tcp"], pass_fds=[write_end], stdin=subprocess.DEVNULL,
+                            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, start_new_session=True)
+    os.close(write_end)
+    with os.fdopen(read_end, "rb") as pipe:
+        display = ":" + read_line(pipe, timeout, "Xvfb")
+    env = dict(os.environ, DISPLAY=display)
+    wm = subprocess.Popen(["openbox"], env=env, stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+                          stderr=subprocess.DEVNULL, start_new_session=True)
+    deadline = time.monotonic() + timeout
+    while True:
+        check = subprocess.run(["xprop", "-root", "_NET_SUPPORTING_WM_CHECK"], env=env, capture_output=True,
+                               timeout=timeout)
+        if b"window id" in check.stdout:
+            break
+        if time.monotonic() > deadline or wm.poll() is not None:
+            raise Failure("openbox did not come up")
+        time.sleep(0.1)
+    return display, [wm, xvfb]
+
+
+def start_server(build, timeout):
+    server = subprocess.Popen([sys.executable, os.path.join(SOURCE, "course", "serve.py"), "--root",
+                               os.path.join(build, "course"), "--port", "0"], stdin=subprocess.DEVNULL,
+                              stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, start_new_session=True)
+    try:
+        return read_line(server.stdout, timeout, "course server"), server
+    except Failure:
+        stop(server)
+        raise
+
+
+def median_ms(values):
+    return statistics.median(values) * 1000
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__.split("\n\n")[0])
+    parser.add_argument("--build", default=os.path.join(SOURCE, "build"), help="build folder (default: build)")
+    parser.add_argument("--runs", type=int, default=15, help="measured starts of each program (default 15)")
+    parser.add_argument("--settle", type=float, default=3.0,
+                        help="seconds the first page is on show before memory is taken (default 3)")
+    parser.add_argument("--timeout", type=float, default=60.0, help="seconds a start may take (default 60)")
+    parser.add_argument("--screen", default="1280x1024", help="size of the virtual screen (default 1280x1024)")
+    parser.add_argument("--program", action="append", default=[], metavar="LABEL=PATH",
+                        help="a reader to measure; may be given more than once (default: reader=BUILD/tavrin)")
+    options = parser.parse_args()
+    if options.runs < 1:
+        parser.error("--runs must be at least 1")
+
+    readers = []
+    for spec in options.program or [f"reader={os.path.join(options.build, 'tavrin')}"]:
+        label, sep, path = spec.partition("=")
+        if not sep or not label or label == BARE:
+            parser.error(f"--program {spec}: expected LABEL=PATH")
+        readers.append((label, os.path.abspath(path)))
+    bare = os.path.join(options.build, "bench", "bareview")
+    for _, path in readers + [(BARE, bare)]:
+        if not os.access(path, os.X_OK):
+            sys.exit(f"{path} is not built (cmake --build build --target tavrin bareview sample_course)")
+
+    env = dict(os.environ)
+    env.pop("QT_QPA_PLATFORM", None)  # real X11 windows
+    env.update(QT_LOGGING_RULES="tavrin.browser.debug=true", QT_FORCE_STDERR_LOGGING="1",
+               QTWEBENGINE_CHROMIUM_FLAGS=env.get("QTWEBENGINE_CHROMIUM_FLAGS", "--disable-gpu"))
+    if os.geteuid() == 0:
+        env["QTWEBENGINE_DISABLE_SANDBOX"] = "1"  # as the reader sets it for itself
+
+    helpers = []
+    try:
+        display, helpers = start_display(options.screen, options.timeout)
+        base, server = start_server(options.build, options.timeout)
+        helpers.insert(0, server)
+        env.update(DISPLAY=display, TAVRIN_COURSE_BASE=base)
+        print(f"display {display} ({options.screen}), course at {base}", file=sys.stderr)
+
+        def once(label, path, url):
+            args = [url] if label == BARE else []
+            return start_once(path, args, env, options.timeout, options.settle)
+
+        # Unmeasured starts: they warm the disk caches, and the first reader's tells the bare
+        # view which page to load.
+        url = once(*readers[0], None)[1]
+        print(f"start page {url}", file=sys.stderr)
+        programs = readers + [(BARE, bare)]
+        for label, path in programs:
+            once(label, path, url)
+
+        results = {label: [] for label, _ in programs}
+        for round in range(options.runs):
+            shift = round % len(programs)
+            for label, path in programs[shift:] + programs[:shift]:
+                seconds, loaded, kb, count, kind = once(label, path, url)
+                if loaded != url:
+                    raise Failure(f"{label} loaded {loaded}, not {url}")
+                results[label].append((seconds, kb, count, kind))
+                print(f"round {round + 1:2}  {label:14} {seconds * 1000:7.0f} ms  {kb / 1024:6.1f} MiB"
+                      f" in {count} processes", file=sys.stderr)
+    except (Failure, subprocess.TimeoutExpired) as failure:
+        print(f"run_startup: {failure}", file=sys.stderr)
+        return 1
+    finally:
+        for helper in helpers:
+            stop(helper)
+
+    bare_ms = median_ms([r[0] for r in results[BARE]])
+    bare_mb = statistics.median([r[1] for r in results[BARE]]) / 1024
+    kinds = "/".join(sorted({r[3] for rs in results.values() for r in rs}))
+    sys.stderr.flush()
+    print(f"\n{options.runs} starts of each, medians; memory is {kinds} summed over the process tree\n")
+    print("| program | first page | min | max | / bare view | memory | / bare view | processes | goals |")
+    print("|---|---|---|---|---|---|---|---|---|")
+    for label, _ in programs:
+        rs = results[label]
+        ms = median_ms([r[0] for r in rs])
+        mb = statistics.median([r[1] for r in rs]) / 1024
+        count = statistics.median([r[2] for r in rs])
+        row = f"| {label} | {ms:.0f} ms | {min(r[0] for r in rs) * 1000:.0f} ms | {max(r[0] for r in rs) * 1000:.0f} ms |"
+        if label == BARE:
+            print(f"{row} | {mb:.1f} MiB | | {count:g} | |")
+        else:
+            met = ms <= TIME_GOAL * bare_ms and mb <= MEMORY_GOAL * bare_mb
+            print(f"{row} {ms / bare_ms:.2f}x | {mb:.1f} MiB | {mb / bare_mb:.2f}x | {count:g} |"
+                  f" {'met' if met else 'NOT met'} |")
+    print(f"\nGoals: first page within {TIME_GOAL:.2f}x of the bare view's time,"
+          f" memory within {(MEMORY_GOAL - 1) * 100:.0f} % of the bare view's.")
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
