@@ -113,6 +113,12 @@ QString findWindow(const QString& titleRegex) {
       .trimmed();
 }
 
+bool isMaximised(const QString& window) {
+  const QString state = run(QStringLiteral("xprop"), {QStringLiteral("-id"), window, QStringLiteral("_NET_WM_STATE")});
+  return state.contains(QStringLiteral("_NET_WM_STATE_MAXIMIZED_VERT")) &&
+         state.contains(QStringLiteral("_NET_WM_STATE_MAXIMIZED_HORZ"));
+}
+
 void sendKeys(const QString& window, const QStringList& keys) {
   run(QStringLiteral("xdotool"), {QStringLiteral("windowactivate"), QStringLiteral("--sync"), window});
   run(QStringLiteral("xdotool"), {QStringLiteral("windowfocus"), QStringLiteral("--sync"), window});

@@ -48,6 +48,8 @@ class Reader {
 QStringList windowTitles();
 // X window id of the first visible window whose title matches the pattern.
 QString findWindow(const QString& titleRegex);
+// Whether the window manager shows that window maximised both ways.
+bool isMaximised(const QString& window);
 // Sends keys (xdotool names, e.g. "Next", "alt+period") to that window after focusing it.
 void sendKeys(const QString& window, const QStringList& keys);
 QSize screenSize();
