@@ -2,6 +2,7 @@
 """Start-up to the first course page: the reader beside a bare QWebEngineView.
 
     run_startup.py [--build DIR] [--runs N] [--settle S] [--program LABEL=PATH ...]
+                   [--bare-load-first] [--timeout S] [--screen WxH]
 
 Starts a virtual X server with a window manager (Xvfb and openbox, on a free display),
 serves the sample course on loopback (course/serve.py), and then starts the programs in
@@ -13,7 +14,11 @@ Time to the first page: wall time from the start of the process to the moment it
 QT_LOGGING_RULES="tavrin.browser.debug=true", the bare view always).  Memory: PSS (RSS
 where the kernel has no smaps_rollup) summed over the process and all its descendants
 (the QtWebEngineProcess helpers), taken once the page has been on show for the settle
-delay.  The process tree is then killed and the next start waits until it is gone.
+delay.  PSS shares a page among all the processes that map it, other programs on the
+machine included (another WebEngine program lowers it), so the private pages of the tree
+are shown beside it.  At the same moment the driver asks the window manager whether the
+program's window is up and maximised: a window that never came up loads faster than one
+that did.  The process tree is then killed and the next start waits until it is gone.
 
 The programs are by default the reader (DIR/tavrin) and the bare view
 (DIR/bench/bareview); --program replaces the reader, and may be given more than once,
@@ -24,11 +29,13 @@ address from a first, unmeasured start of the first reader; each program gets on
 unmeasured start to warm the disk caches.
 
 Prints the medians, each program's ratio to the bare view and whether it meets the goals
-(first page within 1.15x of the bare view's time, memory within 15 % of the bare view's).
+(first page within 1.15x of the bare view's time, memory within 15 % of the bare view's,
+its window maximised in every start).
 Exit status 0 once every start has been measured; 1 when a start failed or timed out.
 """
 
 import argparse
+import collections
 import os
 import re
 import select
@@ -49,6 +56,11 @@ LOADED = re.compile(rb"\bloaded (\S+)")
 
 class Failure(Exception):
     pass
+
+
+# One measured start. kb: PSS (or RSS) summed over the process tree; private_kb: the pages
+# no other process maps, summed the same way (None without smaps_rollup).
+Start = collections.namedtuple("Start", "seconds url kb private_kb processes kind maximised")
 
 
 def read_line(stream, timeout, what):
@@ -118,16 +130,22 @@ def alive(pid):
 
 
 def memory_kb(pid):
-    """PSS of one process in kB, or its RSS where there is no smaps_rollup; 0 once gone."""
-    for path, key in ((f"/proc/{pid}/smaps_rollup", "Pss:"), (f"/proc/{pid}/status", "VmRSS:")):
-        try:
-            with open(path) as f:
-                for line in f:
-                    if line.startswith(key):
-                        return int(line.split()[1]), key.rstrip(":")
-        except OSError:
-            continue
-    return 0, ""
+    """(PSS of one process in kB, "Pss", private kB) from smaps_rollup, or (RSS, "Rss", None)
+    where there is none; zeros once the process is gone."""
+    try:
+        with open(f"/proc/{pid}/smaps_rollup") as f:
+            fields = {line.split(":")[0]: int(line.split()[1]) for line in f if line.split()[-1:] == ["kB"]}
+        return fields["Pss"], "Pss", fields["Private_Clean"] + fields["Private_Dirty"]
+    except (OSError, KeyError):
+        pass
+    try:
+        with open(f"/proc/{pid}/status") as f:
+            for line in f:
+                if line.startswith("VmRSS:"):
+                    return int(line.split()[1]), "Rss", None
+    except OSError:
+        pass
+    return 0, "", 0
 
 
 def maximised_window(pids, env):
@@ -159,8 +177,9 @@ def kill_tree(pids, timeout=10):
 # ---- one start -----------------------------------------------------------------------
 
 def start_once(program, args, env, timeout, settle):
-    """(seconds to the first page, its address, memory in kB, processes, kind of memory, whether
-    its window was on show maximised once the page had settled)."""
+    """A Start: the time to the first page and its address, and, once the page has been on
+    show for `settle` seconds, the memory of the process tree and whether the window is up
+    maximised."""
     with tempfile.TemporaryDirectory(prefix="tavrin-startup-") as home:
         run = os.path.join(home, "run")
         os.mkdir(run, 0o700)
@@ -192,10 +211,10 @@ def start_once(program, args, env, timeout, settle):
                     raise Failure(f"{program}: ended after its first page")
             pids = tree(process.pid)
             sizes = [memory_kb(pid) for pid in pids]
-            kinds = {kind for _, kind in sizes if kind}
-            maximised = maximised_window(set(pids), env)
-            return (seconds, match.group(1).decode(), sum(kb for kb, _ in sizes), len(pids), "/".join(sorted(kinds)),
-                    maximised)
+            kinds = {kind for _, kind, _ in sizes if kind}
+            private = None if any(p is None for _, _, p in sizes) else sum(p for _, _, p in sizes)
+            return Start(seconds, match.group(1).decode(), sum(kb for kb, _, _ in sizes), private, len(pids),
+                         "/".join(sorted(kinds)), maximised_window(set(pids), env))
         except Failure as failure:
             tail = output.decode(errors="replace")[-2000:]
             raise Failure(f"{failure}\n---- its stderr ----\n{tail}") from None
@@ -248,10 +267,6 @@ def start_server(build, timeout):
         raise
 
 
-def median_ms(values):
-    return statistics.median(values) * 1000
-
-
 def main():
     parser = argparse.ArgumentParser(description=__doc__.split("\n\n")[0])
     parser.add_argument("--build", default=os.path.join(SOURCE, "build"), help="build folder (default: build)")
@@ -300,7 +315,7 @@ def main():
 
         # Unmeasured starts: they warm the disk caches, and the first reader's tells the bare
         # view which page to load.
-        url = once(*readers[0], None)[1]
+        url = once(*readers[0], None).url
         print(f"start page {url}", file=sys.stderr)
         programs = readers + [(BARE, bare)] + ([(BARE_LOAD_FIRST, bare)] if options.bare_load_first else [])
         for label, path in programs:
@@ -310,12 +325,13 @@ def main():
         for round in range(options.runs):
             shift = round % len(programs)
             for label, path in programs[shift:] + programs[:shift]:
-                seconds, loaded, kb, count, kind, maximised = once(label, path, url)
-                if loaded != url:
-                    raise Failure(f"{label} loaded {loaded}, not {url}")
-                results[label].append((seconds, kb, count, kind, maximised))
-                print(f"round {round + 1:2}  {label:22} {seconds * 1000:7.0f} ms  {kb / 1024:6.1f} MiB"
-                      f" in {count} processes{'' if maximised else ', window NOT shown maximised'}", file=sys.stderr)
+                start = once(label, path, url)
+                if start.url != url:
+                    raise Failure(f"{label} loaded {start.url}, not {url}")
+                results[label].append(start)
+                print(f"round {round + 1:2}  {label:28} {start.seconds * 1000:6.0f} ms  {start.kb / 1024:6.1f} MiB"
+                      f" in {start.processes} processes{'' if start.maximised else ', window NOT shown maximised'}",
+                      file=sys.stderr)
     except (Failure, subprocess.TimeoutExpired) as failure:
         print(f"run_startup: {failure}", file=sys.stderr)
         return 1
@@ -323,29 +339,37 @@ def main():
         for helper in helpers:
             stop(helper)
 
-    bare_ms = median_ms([r[0] for r in results[BARE]])
-    bare_mb = statistics.median([r[1] for r in results[BARE]]) / 1024
-    kinds = "/".join(sorted({r[3] for rs in results.values() for r in rs}))
+    def medians(label):
+        rs = results[label]
+        private = [r.private_kb for r in rs]
+        return (statistics.median(r.seconds for r in rs) * 1000, statistics.median(r.kb for r in rs) / 1024,
+                None if None in private else statistics.median(private) / 1024)
+
+    bare_ms, bare_mb, bare_private = medians(BARE)
+    kinds = "/".join(sorted({r.kind for rs in results.values() for r in rs}))
     sys.stderr.flush()
-    print(f"\n{options.runs} starts of each, medians; memory is {kinds} summed over the process tree\n")
-    print("| program | first page | min | max | / bare view | memory | / bare view | processes | maximised | goals |")
-    print("|---|---|---|---|---|---|---|---|---|---|")
+    print(f"\n{options.runs} starts of each, medians; memory is {kinds} summed over the process tree,"
+          " private: the pages of the tree that no other process maps\n")
+    print("| program | first page | min | max | / bare view | memory | / bare view | private | / bare view"
+          " | processes | maximised | goals |")
+    print("|---|---|---|---|---|---|---|---|---|---|---|---|")
     for label, _ in programs:
         rs = results[label]
-        ms = median_ms([r[0] for r in rs])
-        mb = statistics.median([r[1] for r in rs]) / 1024
-        count = statistics.median([r[2] for r in rs])
-        shown = sum(r[4] for r in rs)
-        row = f"| {label} | {ms:.0f} ms | {min(r[0] for r in rs) * 1000:.0f} ms | {max(r[0] for r in rs) * 1000:.0f} ms |"
-        if label == BARE:
-            print(f"{row} | {mb:.1f} MiB | | {count:g} | {shown}/{len(rs)} | |")
-            continue
-        goals = ""
-        if label != BARE_LOAD_FIRST:
+        ms, mb, private = medians(label)
+        shown = sum(r.maximised for r in rs)
+        cells = [label, f"{ms:.0f} ms", f"{min(r.seconds for r in rs) * 1000:.0f} ms",
+                 f"{max(r.seconds for r in rs) * 1000:.0f} ms", "", f"{mb:.1f} MiB", "",
+                 "n/a" if private is None else f"{private:.1f} MiB", "", f"{statistics.median(r.processes for r in rs):g}",
+                 f"{shown}/{len(rs)}", ""]
+        if label != BARE:
+            cells[4] = f"{ms / bare_ms:.2f}x"
+            cells[6] = f"{mb / bare_mb:.2f}x"
+            if private is not None and bare_private:
+                cells[8] = f"{private / bare_private:.2f}x"
+        if label not in (BARE, BARE_LOAD_FIRST):
             met = ms <= TIME_GOAL * bare_ms and mb <= MEMORY_GOAL * bare_mb and shown == len(rs)
-            goals = "met" if met else "NOT met"
-        print(f"{row} {ms / bare_ms:.2f}x | {mb:.1f} MiB | {mb / bare_mb:.2f}x | {count:g} | {shown}/{len(rs)} |"
-              f" {goals} |")
+            cells[11] = "met" if met else "NOT met"
+        print("| " + " | ".join(cells) + " |")
     print(f"\nGoals: first page within {TIME_GOAL:.2f}x of the bare view's time,"
           f" memory within {(MEMORY_GOAL - 1) * 100:.0f} % of the bare view's, the window shown maximised in every start"
           f" (\"maximised\": starts whose window the window manager showed maximised once the page had settled).")
