@@ -143,11 +143,10 @@ bool frmQX::Form_Load() {
   OpenSharedBlocks();
   blocks::resetCourseEnded(*platform_.blocks);
   if (!platform_.anotherCopyRuns()) {
-    // Open full-screen-sized, as the first page is chosen for the whole screen. Shown after
-    // the browser has started on it: a page view set up in a window already on screen makes
-    // the window system lose the window's state.
-    LastBit();
+    // Open full-screen-sized, as the first page is chosen for the whole screen, and before
+    // that page loads: the browser lays it out once, at its final size.
     showMaximized();
+    LastBit();
     return true;
   }
   return runLauncher();

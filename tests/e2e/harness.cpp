@@ -56,12 +56,6 @@ void click(const QString& window, QPoint at, int times) {
        QStringLiteral("--delay"), QStringLiteral("80"), QStringLiteral("1")});
 }
 
-bool maximised(const QString& window) {
-  const QString state = run(QStringLiteral("xprop"), {QStringLiteral("-id"), window, QStringLiteral("_NET_WM_STATE")});
-  return state.contains(QStringLiteral("_NET_WM_STATE_MAXIMIZED_VERT")) &&
-         state.contains(QStringLiteral("_NET_WM_STATE_MAXIMIZED_HORZ"));
-}
-
 bool ended(QProcess& process, int ms) { return process.state() == QProcess::NotRunning || process.waitForFinished(ms); }
 
 void type(const QString& text) { run(QStringLiteral("xdotool"), {QStringLiteral("type"), text}); }
@@ -151,6 +145,12 @@ QString findWindow(const QString& titleRegex) {
              {QStringLiteral("search"), QStringLiteral("--onlyvisible"), QStringLiteral("--name"), titleRegex})
       .section(u'\n', 0, 0)
       .trimmed();
+}
+
+bool isMaximised(const QString& window) {
+  const QString state = run(QStringLiteral("xprop"), {QStringLiteral("-id"), window, QStringLiteral("_NET_WM_STATE")});
+  return state.contains(QStringLiteral("_NET_WM_STATE_MAXIMIZED_VERT")) &&
+         state.contains(QStringLiteral("_NET_WM_STATE_MAXIMIZED_HORZ"));
 }
 
 void sendKeys(const QString& window, const QStringList& keys) {

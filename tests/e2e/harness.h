@@ -53,6 +53,8 @@ QString blockPrefix();
 QStringList windowTitles();
 // X window id of the first visible window whose title matches the pattern.
 QString findWindow(const QString& titleRegex);
+// Whether the window manager shows that window maximised both ways.
+bool isMaximised(const QString& window);
 // Sends keys (xdotool names, e.g. "Next", "alt+period") to that window after focusing it.
 void sendKeys(const QString& window, const QStringList& keys);
 QSize screenSize();
@@ -61,8 +63,6 @@ QString activeWindowTitle();
 QString windowOf(qint64 pid);
 // Clicks the left button `times` times at `at` in the window.
 void click(const QString& window, QPoint at, int times = 1);
-// The window manager shows the window maximised.
-bool maximised(const QString& window);
 // True once the process has ended, waiting at most `ms` for it (whether or not it had
 // ended before the call).
 bool ended(QProcess& process, int ms);

@@ -48,6 +48,7 @@ class TestWebEngineBrowser : public QObject {
     QCOMPARE(browser->locationUrl(), QString());
     loadAndWait([&] { browser->navigate(base + "qxa.qx"); });
     QCOMPARE(browser->locationUrl(), base + "qxa.qx");
+    QVERIFY(!browser->canGoBack());  // the first page of a browser has nothing behind it
     QCOMPARE(browser->linkHref(0), std::optional<QString>(base + "qxcra.qx"));
     QCOMPARE(browser->linkHref(1), std::optional<QString>(base + "qxa.qx"));
     QCOMPARE(browser->linkHref(2), std::optional<QString>(base + "qx010001.qx"));
