@@ -7,7 +7,6 @@
 #include "logic/historylog.h"
 #include "logic/logging.h"
 #include "logic/presence.h"
-#include "platform/messageboxes.h"
 #include "sidewin/host.h"
 #include "sidewin/sidewindows.h"
 
@@ -36,7 +35,8 @@ void frmHist::LoadHist() {
   history::HistoryList list;
   list.setLog(readLog().value_or(QByteArray()));
   if (list.tooManyRecords()) tell(QStringLiteral("Too many History entries!"));
-  list.lookUpTitles(readCatalogue());
+  list.lookUpTitles(
+      readProgramFile(QStringLiteral("files.qx"), lcHistory, "the history lists its records without titles"));
   if (list.catalogueStatus() && list.catalogueStatus()->tooMany) tell(QStringLiteral("Too many files!"));
   model_->replace([&] { list_ = std::move(list); });
   lbResults->clearSelection();
@@ -57,22 +57,6 @@ std::optional<QByteArray> frmHist::readLog() {
     tell(QStringLiteral("Your reading history cannot be read:\n%1\n\n%2.").arg(path, why));
   }
   return log;
-}
-
-std::optional<QByteArray> frmHist::readCatalogue() {
-  const QString path = host_.programFolder() + QStringLiteral("/files.qx");
-  if (!host_.fileExists()(path, this)) {
-    qCWarning(lcHistory) << "no" << path << ": the history lists its records without titles";
-    return std::nullopt;
-  }
-  QString why;
-  std::optional<QByteArray> bytes = search::readWholeFile(path, &why);
-  if (!bytes) qCWarning(lcHistory) << "cannot read" << path << ":" << why;
-  return bytes;
-}
-
-void frmHist::tell(const QString& text) {
-  host_.messages().ask({text, QStringLiteral("Tavrin"), MessageBoxes::Buttons::Ok, MessageBoxes::Icon::None, this});
 }
 
 void frmHist::lbResults_DblClick() {

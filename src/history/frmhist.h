@@ -29,8 +29,6 @@ class frmHist : public SideWindow {
 
  private:
   std::optional<QByteArray> readLog();
-  std::optional<QByteArray> readCatalogue();
-  void tell(const QString& text);
 
   QListView* lbResults;
   RowsModel* model_;

@@ -4,8 +4,6 @@
 #include "layout/fonts.h"
 #include "layout/rowsmodel.h"
 #include "logic/logging.h"
-#include "logic/presence.h"
-#include "platform/messageboxes.h"
 #include "search/frmsearch.h"
 #include "sidewin/handover.h"
 #include "sidewin/host.h"
@@ -53,22 +51,10 @@ void frmIndex::openOnArrival(bool firstTime) {
 
 void frmIndex::LoadWords() {
   // A file that is not there leaves the list empty: every filter finds no word.
-  const QString path = host_.programFolder() + QStringLiteral("/words.qx");
-  QByteArray bytes;
-  if (host_.fileExists()(path, this)) {
-    QString why;
-    if (auto read = search::readWholeFile(path, &why))
-      bytes = std::move(*read);
-    else
-      qCWarning(lcSearch) << "cannot read" << path << ":" << why;
-  } else {
-    qCWarning(lcSearch) << "no" << path << ": the index lists no word";
-  }
-  const search::WordTable words = search::WordTable::read(std::move(bytes));
-  search::logReadStatus(path, words.status());
-  if (words.status().tooMany)
-    host_.messages().ask({QStringLiteral("Too many words!"), QStringLiteral("Tavrin"), MessageBoxes::Buttons::Ok,
-                          MessageBoxes::Icon::None, this});
+  const search::WordTable words = search::WordTable::read(
+      readProgramFile(QStringLiteral("words.qx"), lcSearch, "the index lists no word").value_or(QByteArray()));
+  search::logReadStatus(host_.programFolder() + QStringLiteral("/words.qx"), words.status());
+  if (words.status().tooMany) tell(QStringLiteral("Too many words!"));
   model_->replace([&] {
     WordText = search::WordIndex(words);
     rows_ = {};

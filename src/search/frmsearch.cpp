@@ -5,8 +5,6 @@
 #include "layout/rowsmodel.h"
 #include "logic/codepage.h"
 #include "logic/logging.h"
-#include "logic/presence.h"
-#include "platform/messageboxes.h"
 #include "sidewin/host.h"
 #include "sidewin/sidewindows.h"
 
@@ -67,31 +65,16 @@ void frmSearch::openOnArrival(bool firstTime) {
 }
 
 void frmSearch::LoaderUp() {
-  pages_ = search::PageTable::read(readDataFile(QStringLiteral("files.qx")));
+  pages_ = search::PageTable::read(
+      readProgramFile(QStringLiteral("files.qx"), lcSearch, "the search finds nothing").value_or(QByteArray()));
   search::logReadStatus(host_.programFolder() + QStringLiteral("/files.qx"), pages_.status());
-  if (pages_.status().tooMany) tellTooMany(QStringLiteral("Too many files!"));
-  words_ = search::WordTable::read(readDataFile(QStringLiteral("words.qx")));
+  if (pages_.status().tooMany) tell(QStringLiteral("Too many files!"));
+  words_ = search::WordTable::read(
+      readProgramFile(QStringLiteral("words.qx"), lcSearch, "the search finds nothing").value_or(QByteArray()));
   search::logReadStatus(host_.programFolder() + QStringLiteral("/words.qx"), words_.status());
-  if (words_.status().tooMany) tellTooMany(QStringLiteral("Too many words!"));
+  if (words_.status().tooMany) tell(QStringLiteral("Too many words!"));
   engine_ = search::SearchEngine(pages_, words_);
   windows_.show(*this);
-}
-
-QByteArray frmSearch::readDataFile(const QString& name) {
-  // A file that is not there leaves its tables empty; the search then finds nothing.
-  const QString path = host_.programFolder() + u'/' + name;
-  if (!host_.fileExists()(path, this)) {
-    qCWarning(lcSearch) << "no" << path << ": the search finds nothing in it";
-    return {};
-  }
-  QString why;
-  const std::optional<QByteArray> bytes = search::readWholeFile(path, &why);
-  if (!bytes) qCWarning(lcSearch) << "cannot read" << path << ":" << why;
-  return bytes.value_or(QByteArray());
-}
-
-void frmSearch::tellTooMany(const QString& text) {
-  host_.messages().ask({text, QStringLiteral("Tavrin"), MessageBoxes::Buttons::Ok, MessageBoxes::Icon::None, this});
 }
 
 // ---- Searching ----------------------------------------------------------------------

@@ -39,9 +39,6 @@ class frmSearch : public SideWindow {
   void fitControls(int width, int height) override;
 
  private:
-  QByteArray readDataFile(const QString& name);
-  void tellTooMany(const QString& text);
-
   QLineEdit* txtInput;
   QPushButton* cmdFTS;
   QLabel* lblSearch;

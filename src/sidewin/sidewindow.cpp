@@ -4,12 +4,16 @@
 #include "layout/helpimage.h"
 #include "layout/keypreview.h"
 #include "layout/picturebox.h"
+#include "logic/datafiles.h"
 #include "logic/pagenames.h"
+#include "logic/presence.h"
+#include "platform/messageboxes.h"
 #include "sidewin/handover.h"
 #include "sidewin/host.h"
 #include "sidewin/sidewindows.h"
 
 #include <QCloseEvent>
+#include <QLoggingCategory>
 
 namespace {
 
@@ -93,6 +97,23 @@ void SideWindow::cmdBack_Click() {
 
 void SideWindow::cmdHelp_Click() { picHelp->setVisible(!picHelp->isVisible()); }
 void SideWindow::picHelp_Click() { picHelp->hide(); }
+
+std::optional<QByteArray> SideWindow::readProgramFile(const QString& name, const QLoggingCategory& (*category)(),
+                                                      const char* without) {
+  const QString path = host_.programFolder() + u'/' + name;
+  if (!host_.fileExists()(path, this)) {
+    qCWarning(category) << "no" << path << ":" << without;
+    return std::nullopt;
+  }
+  QString why;
+  std::optional<QByteArray> bytes = search::readWholeFile(path, &why);
+  if (!bytes) qCWarning(category) << "cannot read" << path << ":" << why << "-" << without;
+  return bytes;
+}
+
+void SideWindow::tell(const QString& text) {
+  host_.messages().ask({text, QStringLiteral("Tavrin"), MessageBoxes::Buttons::Ok, MessageBoxes::Icon::None, this});
+}
 
 void SideWindow::openInMainWindow(const QString& page) {
   handOver(*this, host_.mainWindow(), host_.waitOneSecond());

@@ -4,9 +4,13 @@
 // picture, the same keys, and they never close on their own.
 #include "layout/commandbar.h"
 
+#include <QByteArray>
 #include <QWidget>
 
+#include <optional>
+
 class QLabel;
+class QLoggingCategory;
 class SideWindowHost;
 class SideWindows;
 
@@ -46,6 +50,13 @@ class SideWindow : public QWidget {
   // Enter, once the bar's keys are done with it. The index and history windows open the
   // selected list item; the search window's text box and list have their own uses for it.
   virtual void enterPressed(int& keyCode) = 0;
+  // Reads `name` from the program's folder whole. Nothing when the presence check finds no
+  // such file, or it cannot be read; either is logged in `category`, with `without` saying
+  // what the window does then.
+  std::optional<QByteArray> readProgramFile(const QString& name, const QLoggingCategory& (*category)(),
+                                            const char* without);
+  // A message in an OK box over this window, titled "Tavrin".
+  void tell(const QString& text);
   // Hands over to the main window, loads `page` of the course there and hides this window.
   void openInMainWindow(const QString& page);
   // Sizes the window's own controls to a client area of `width` x `height` pixels.

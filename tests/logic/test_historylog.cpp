@@ -1,5 +1,6 @@
 // The history log's records: whole, in the code page, or not there at all.
 #include "logic/historylog.h"
+#include "support/files.h"
 
 #include <QFile>
 #include <QRegularExpression>
@@ -9,13 +10,6 @@
 #include <sys/resource.h>
 #include <csignal>
 
-namespace {
-QByteArray readAll(const QString& path) {
-  QFile f(path);
-  return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-}  // namespace
-
 class TestHistoryLog : public QObject {
   Q_OBJECT
  private slots:
@@ -24,7 +18,7 @@ class TestHistoryLog : public QObject {
     const QString log = historylog::pathIn(dir.path() + u'/');
     QVERIFY(historylog::append(log, QStringLiteral("qx070001.qx")));
     QVERIFY(historylog::append(log, QStringLiteral("caf\u00e9 \u20ac.qx")));
-    QCOMPARE(readAll(log), QByteArray("\"qx070001.qx\"\r\n\"caf\xe9 \x80.qx\"\r\n"));
+    QCOMPARE(readFile(log), QByteArray("\"qx070001.qx\"\r\n\"caf\xe9 \x80.qx\"\r\n"));
   }
 
   // The disk fills up in the middle of a record: the part written is taken back, so the
@@ -33,7 +27,7 @@ class TestHistoryLog : public QObject {
     QTemporaryDir dir;
     const QString log = historylog::pathIn(dir.path() + u'/');
     QVERIFY(historylog::append(log, QStringLiteral("qxd.qx")));
-    const QByteArray before = readAll(log);
+    const QByteArray before = readFile(log);
 
     rlimit saved{};
     QVERIFY(::getrlimit(RLIMIT_FSIZE, &saved) == 0);
@@ -47,9 +41,9 @@ class TestHistoryLog : public QObject {
     std::signal(SIGXFSZ, oldHandler);
 
     QVERIFY(!written);
-    QCOMPARE(readAll(log), before);
+    QCOMPARE(readFile(log), before);
     QVERIFY(historylog::append(log, QStringLiteral("qx010004.qx")));
-    QCOMPARE(readAll(log), before + "\"qx010004.qx\"\r\n");
+    QCOMPARE(readFile(log), before + "\"qx010004.qx\"\r\n");
   }
 
   void aLogThatCannotBeOpenedIsReported() {

@@ -3,6 +3,7 @@
 #include "platform/browser.h"
 #include "search/frmsearch.h"
 #include "support/fakeplatform.h"
+#include "support/files.h"
 #include "viewer/frmqx.h"
 
 #include <QFile>
@@ -15,12 +16,6 @@
 
 namespace {
 const QString& kBase = kCourseBase;
-
-void write(const QString& path, const QByteArray& bytes) {
-  QFile f(path);
-  QVERIFY(f.open(QIODevice::WriteOnly));
-  f.write(bytes);
-}
 
 // A small course: pages 1-4, words in Windows-1252 as the data files hold them.
 const QByteArray kFiles =
@@ -44,8 +39,8 @@ class TestSearchWindow : public QObject {
   std::unique_ptr<frmQX> form;
 
   frmQX& startReader(const QByteArray& files = kFiles, const QByteArray& words = kWords) {
-    write(dir.filePath("files.qx"), files);
-    write(dir.filePath("words.qx"), words);
+    QTest::qVerify(writeFile(dir.filePath("files.qx"), files), "writeFile", "", __FILE__, __LINE__);
+    QTest::qVerify(writeFile(dir.filePath("words.qx"), words), "writeFile", "", __FILE__, __LINE__);
     fake = std::make_unique<FakePlatform>(dir.path());
     fake->platform.programFolder = dir.path();
     form = std::make_unique<frmQX>(fake->platform);
@@ -85,7 +80,7 @@ class TestSearchWindow : public QObject {
     QCOMPARE(w.viewer().NextLink, kBase + "n");  // the trigger page gives no links
 
     // Changed files are not read again on the second visit.
-    write(dir.filePath("words.qx"), "capacitor\t3\t\r\n");
+    QVERIFY(writeFile(dir.filePath("words.qx"), "capacitor\t3\t\r\n"));
     s.hide();
     openSearch();
     QVERIFY(s.isVisible());

@@ -5,6 +5,7 @@
 #include "search/frmindex.h"
 #include "search/frmsearch.h"
 #include "support/fakeplatform.h"
+#include "support/files.h"
 #include "viewer/frmqx.h"
 
 #include <QLabel>
@@ -15,12 +16,6 @@
 
 namespace {
 const QString& kBase = kCourseBase;
-
-void write(const QString& path, const QByteArray& bytes) {
-  QFile f(path);
-  QVERIFY(f.open(QIODevice::WriteOnly));
-  f.write(bytes);
-}
 
 const QByteArray kFiles =
     "1\tqx010005.qx\tModule 1 \x96 Current\r\n"
@@ -48,8 +43,8 @@ class TestSideWindows : public QObject {
   std::unique_ptr<frmQX> form;
 
   frmQX& startReader() {
-    write(dir.filePath("files.qx"), kFiles);
-    write(dir.filePath("words.qx"), kWords);
+    QTest::qVerify(writeFile(dir.filePath("files.qx"), kFiles), "writeFile", "", __FILE__, __LINE__);
+    QTest::qVerify(writeFile(dir.filePath("words.qx"), kWords), "writeFile", "", __FILE__, __LINE__);
     fake = std::make_unique<FakePlatform>(dir.filePath("appdata"));
     fake->platform.programFolder = dir.path();
     form = std::make_unique<frmQX>(fake->platform);
@@ -133,7 +128,7 @@ class TestSideWindows : public QObject {
   void contentsGoesToTheStartPageOfTheScreenClass() {
     QFETCH(QSize, screen);
     QFETCH(QString, page);
-    write(dir.filePath("files.qx"), kFiles);
+    QVERIFY(writeFile(dir.filePath("files.qx"), kFiles));
     fake = std::make_unique<FakePlatform>(dir.filePath("appdata"));
     fake->screen = screen;
     fake->platform.programFolder = dir.path();
@@ -304,7 +299,7 @@ class TestSideWindows : public QObject {
 
   void historyOfMoreThanTheCapacity() {
     frmQX& w = startReader();
-    write(w.historyPath(), QByteArray("\"qx010005.qx\"\r\n").repeated(12401));
+    QVERIFY(writeFile(w.historyPath(), QByteArray("\"qx010005.qx\"\r\n").repeated(12401)));
     open<frmHist>(SideWindowKind::History, "hist.qx");
     QCOMPARE(fake->messages.asked.at(0).text, QStringLiteral("Too many History entries!"));
     QCOMPARE(rows(static_cast<frmHist&>(*w.sideWindows().window(SideWindowKind::History)).results()).size(), 12400);

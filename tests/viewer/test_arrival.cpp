@@ -1,5 +1,6 @@
 // The main window's start-up and its handling of every page that arrives, on fakes.
 #include "support/fakeplatform.h"
+#include "support/files.h"
 #include "viewer/frmqx.h"
 
 #include <QFile>
@@ -8,11 +9,6 @@
 
 namespace {
 const QString& kBase = kCourseBase;
-
-QByteArray readAll(const QString& path) {
-  QFile f(path);
-  return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
 }  // namespace
 
 class TestArrival : public QObject {
@@ -31,7 +27,7 @@ class TestArrival : public QObject {
     fake->browser->calls.clear();
     return *form;
   }
-  QByteArray history() const { return readAll(form->historyPath()); }
+  QByteArray history() const { return readFile(form->historyPath()); }
 
  private slots:
   void cleanup() {
