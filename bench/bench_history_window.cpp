@@ -51,7 +51,7 @@ struct Fixture {
     filesPath = dir.filePath(QStringLiteral("files.qx"));
     writeFile(filesPath, coursedata::generate(options).filesQx);
     fake.platform.programFolder = dir.path();
-    main = std::make_unique<frmQX>(fake.platform);
+    main = std::make_unique<frmQX>(fake.platform, courseSetup(fake));
     main->Form_Load();  // makes the reader's folder
     logPath = main->historyPath();
     writeFile(logPath, makeReadingLog(history::kCapacity));

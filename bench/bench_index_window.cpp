@@ -55,7 +55,7 @@ struct Fixture {
     f.close();
     words = search::WordTable::read(wordsQx);
     fake.platform.programFolder = dir.path();
-    main = std::make_unique<frmQX>(fake.platform);
+    main = std::make_unique<frmQX>(fake.platform, courseSetup(fake));
     main->Form_Load();
     fake.browser->arrive(kCourseBase + QStringLiteral("index.qx"));
     window = static_cast<frmIndex*>(main->sideWindows().window(SideWindowKind::Index));

@@ -51,7 +51,7 @@ struct Fixture {
     pages = search::PageTable::read(course.filesQx);
     words = search::WordTable::read(course.wordsQx);
     fake.platform.programFolder = dir.path();
-    main = std::make_unique<frmQX>(fake.platform);
+    main = std::make_unique<frmQX>(fake.platform, courseSetup(fake));
     main->Form_Load();
     fake.browser->arrive(kCourseBase + QStringLiteral("search.qx"));
     window = static_cast<frmSearch*>(main->sideWindows().window(SideWindowKind::Search));

@@ -1,4 +1,8 @@
-// The reader's entry: wires the real platform into the main window and runs it.
+// The program's entry. Every copy runs the same start-up steps; then the previous-copy test
+// decides what it is, and it builds only what that needs: the reader its main window, a
+// launcher copy nothing but its job (most jobs need no window, and the libraries of the
+// browser and the player are never set going in a copy that brings the reader forward).
+#include "external/launchercopy.h"
 #include "platform/calculator.h"
 #include "platform/clock.h"
 #include "platform/instancelock.h"
@@ -8,10 +12,12 @@
 #include "platform/qtmessageboxes.h"
 #include "platform/webenginebrowser.h"
 #include "platform/x11windows.h"
+#include "shell/startsequence.h"
 #include "viewer/frmqx.h"
 
 #include <QApplication>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QScreen>
 
@@ -48,6 +54,53 @@ bool answeredOnTheTerminal(int argc, char* argv[]) {
   return false;
 }
 
+// The application object, made when the copy first needs the window system: a window, a
+// message box, the screen or an event loop. A copy that only brings the reader forward, or
+// finds its simulator already there, never makes it.
+class OnDemandApplication {
+ public:
+  OnDemandApplication(int& argc, char** argv) : argc_(argc), argv_(argv) {}
+
+  QApplication& get() {
+    if (!app_) {
+      app_ = std::make_unique<QApplication>(argc_, argv_);
+      QApplication::setApplicationName(QStringLiteral("Tavrin"));
+      QGuiApplication::setDesktopFileName(QStringLiteral(TAVRIN_APP_ID));  // the installed desktop file
+    }
+    return *app_;
+  }
+  bool made() const { return app_ != nullptr; }
+
+ private:
+  int& argc_;
+  char** argv_;
+  std::unique_ptr<QApplication> app_;
+};
+
+// Message boxes, each of which first makes sure there is an application to show it.
+class OnDemandMessageBoxes : public MessageBoxes {
+ public:
+  explicit OnDemandMessageBoxes(OnDemandApplication& app) : app_(app) {}
+  Answer ask(const Message& message) override {
+    app_.get();
+    return boxes_.ask(message);
+  }
+
+ private:
+  OnDemandApplication& app_;
+  QtMessageBoxes boxes_;
+};
+
+// What followed the program's name, as the launcher modes read it.
+QString commandLineOf(int argc, char* argv[]) {
+  QStringList words;
+  for (int i = 1; i < argc; ++i) words << QString::fromLocal8Bit(argv[i]);
+  return words.join(u' ');
+}
+
+// The folder of the executable itself, not of a link to it.
+QString programFolder() { return QFileInfo(QStringLiteral("/proc/self/exe")).canonicalFilePath().section(u'/', 0, -2); }
+
 }  // namespace
 
 int main(int argc, char* argv[]) {
@@ -58,11 +111,8 @@ int main(int argc, char* argv[]) {
   if (::geteuid() == 0 && !qEnvironmentVariableIsSet("QTWEBENGINE_DISABLE_SANDBOX"))
     qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
 
-  QApplication app(argc, argv);
-  QApplication::setApplicationName(QStringLiteral("Tavrin"));
-  QGuiApplication::setDesktopFileName(QStringLiteral(TAVRIN_APP_ID));  // the installed desktop file
-
-  QtMessageBoxes messages;
+  OnDemandApplication app(argc, argv);
+  OnDemandMessageBoxes messages(app);
   InstanceLock instance;
   SteadyClock clock;
   Platform platform;
@@ -72,7 +122,7 @@ int main(int argc, char* argv[]) {
   platform.messages = &messages;
   platform.environment = processEnvironment();
   platform.anotherCopyRuns = [&instance] { return instance.anotherCopyRuns(); };
-  platform.screenSize = [] { return QGuiApplication::primaryScreen()->size(); };
+  platform.screenSize = [&app] { return app.get().primaryScreen()->size(); };
   platform.endProcess = [](int code) {
     std::fflush(nullptr);
     ::_exit(code);
@@ -80,8 +130,8 @@ int main(int argc, char* argv[]) {
   platform.removeFile = [](const QString& path) { return QFile::remove(path); };
   platform.clock = &clock;
   platform.processEvents = processPendingEvents;
-  platform.commandLine = QCoreApplication::arguments().mid(1).join(u' ');
-  platform.programFolder = QCoreApplication::applicationDirPath();
+  platform.commandLine = commandLineOf(argc, argv);
+  platform.programFolder = programFolder();
 
   // Tests of the real program keep their blocks apart from a reader that may be running.
   PosixBlocks blocks(qEnvironmentVariable("TAVRIN_BLOCK_PREFIX"));
@@ -105,12 +155,26 @@ int main(int argc, char* argv[]) {
     return Platform::Pointer{pointer->position, pointer->leftButtonDown};
   };
   platform.startProgram = [](const QString& program) { return QProcess::startDetached(program, {}); };
-  platform.setApplicationTitle = [](const QString& title) {
+  platform.setApplicationTitle = [&app](const QString& title) {
+    if (!app.made()) return;  // no application, no window to answer to any title
     QApplication::setApplicationName(title);
     QApplication::setApplicationDisplayName(title);
   };
 
-  frmQX reader(platform);
-  if (!reader.Form_Load()) return 0;
-  return app.exec();
+  const std::optional<CourseSetup> setup = startEveryCopy(platform);
+  if (!setup) return 1;
+
+  if (!platform.anotherCopyRuns()) {
+    app.get();
+    frmQX reader(platform, *setup);
+    reader.Form_Load();
+    return app.get().exec();
+  }
+
+  LauncherHost host{platform, *setup, [&app] { app.get(); }};
+  // Tests of the real program shorten the simulator watch; nobody else needs to.
+  if (const int ticks = qEnvironmentVariableIntValue("TAVRIN_EXERCISE_TICKS"); ticks > 0) host.watchTickLimit = ticks;
+  LauncherCopy launcher(std::move(host));
+  if (!launcher.run(platform.commandLine)) return 0;
+  return app.get().exec();
 }

@@ -6,7 +6,6 @@
 #include "platform/platform.h"
 
 #include <QTimer>
-#include <QWidget>
 
 namespace {
 template <typename... Ts>
@@ -22,29 +21,30 @@ bool LauncherCopy::run(const QString& commandLine) {
   std::visit(Overloaded{
                  [this](launcher::NoMode) {
                    qCInfo(lcLauncher) << "nothing to do for this command line; this copy ends";
-                   host_.EndQX();
+                   EndQX();
                  },
                  [this](launcher::BringForward) { bringReaderForward(); },
                  [this](const launcher::Picture& p) { showPicture(p); },
                  [this](const launcher::PracticeTest& t) { startPracticeTest(t); },
                  [this](const launcher::Exercise& e) { handOverExercise(e); },
              },
-             launcher::dispatch(commandLine, host_.places));
+             launcher::dispatch(commandLine, {host_.platform.programFolder, host_.setup.ProgramFilesFolder,
+                                              host_.setup.ApplicationData}));
   return frmPopup_ || (watchTimer_ && watchTimer_->isActive());
 }
 
 void LauncherCopy::bringReaderForward() {
-  // This copy's own windows must no longer answer to the reader's title.
-  host_.mainWindow.setWindowTitle(QString::fromUtf16(launcher::kEndingTitle));
+  // Nothing of this copy may answer to the reader's title.
   host_.platform.setApplicationTitle(QString::fromUtf16(launcher::kEndingTitle));
   if (!host_.platform.activateWindow(QString::fromUtf16(launcher::kReaderTitle)))
     qCWarning(lcLauncher) << "no reader window to bring forward";
-  host_.EndQX();
+  EndQX();
 }
 
 void LauncherCopy::showPicture(const launcher::Picture& picture) {
-  frmPopup_ = std::make_unique<frmPopup>(host_.platform, host_.EndQX);
-  frmPopup_->showPicture(host_.fileLocn + picture.PopFile, picture.width, picture.height);
+  host_.needWindows();
+  frmPopup_ = std::make_unique<frmPopup>(host_.platform, [this] { EndQX(); });
+  frmPopup_->showPicture(host_.setup.FileLocn + picture.PopFile, picture.width, picture.height);
 }
 
 void LauncherCopy::startPracticeTest(const launcher::PracticeTest& test) {
@@ -53,15 +53,17 @@ void LauncherCopy::startPracticeTest(const launcher::PracticeTest& test) {
                           << "refused: its name must not lead out of the program's folder";
   else if (!host_.platform.startProgram(test.program))
     qCWarning(lcLauncher) << "cannot start the practice test" << test.program;
-  host_.EndQX();
+  EndQX();
 }
 
 void LauncherCopy::handOverExercise(const launcher::Exercise& exercise) {
   exercise_ = exercise;
-  if (launcher::handOver(*host_.platform.blocks, exercise, host_.platform.activateWindow)) return host_.EndQX();
+  if (launcher::handOver(*host_.platform.blocks, exercise, host_.platform.activateWindow)) return EndQX();
+  // The watch runs in the event loop, and its give-up message is a window.
+  host_.needWindows();
   if (!host_.platform.startProgram(exercise.program))
     qCWarning(lcLauncher) << "cannot start" << exercise.program << "- watching for its window all the same";
-  watchTimer_ = new QTimer(&host_.mainWindow);  // the main window's TimerTri or TimerAmp
+  watchTimer_ = new QTimer(this);  // TimerTri or TimerAmp
   watchTimer_->setObjectName(exercise.simulator == launcher::Simulator::Trivex ? QStringLiteral("TimerTri")
                                                                                : QStringLiteral("TimerAmp"));
   watchTimer_->setInterval(1000);
@@ -79,5 +81,7 @@ void LauncherCopy::watchTick() {
   watchTimer_->stop();
   if (outcome == launcher::ExerciseWatch::Outcome::GaveUp)
     host_.platform.messages->ask({exercise_.giveUpMessage, QStringLiteral("Tavrin"), MessageBoxes::Buttons::Ok});
-  host_.EndQX();
+  EndQX();
 }
+
+void LauncherCopy::EndQX() { endCopy(host_.platform); }

@@ -30,8 +30,10 @@ struct X11Windows::Connection {
   int screen = 0;
   xcb_window_t root = XCB_NONE;
   xcb_atom_t wmState = XCB_NONE;
+  xcb_window_t clock = XCB_NONE;  // an unmapped window of ours whose property changes tell the server time
 
   ~Connection() {
+    if (c && clock != XCB_NONE) xcb_destroy_window(c, clock);
     if (ewmhReady) xcb_ewmh_connection_wipe(&ewmh);
     if (c) xcb_disconnect(c);
   }
@@ -161,14 +163,37 @@ std::optional<X11Windows::WindowId> X11Windows::findWindow(QStringView title) {
   return chooseByTitle(topLevelWindows(), title);
 }
 
+quint32 X11Windows::serverTime() {
+  // The server stamps the notice of a property change with its own time: make one on a
+  // window of ours and wait for it.
+  xcb_connection_t* c = x_->c;
+  if (x_->clock == XCB_NONE) {
+    x_->clock = xcb_generate_id(c);
+    const uint32_t events = XCB_EVENT_MASK_PROPERTY_CHANGE;
+    xcb_create_window(c, XCB_COPY_FROM_PARENT, x_->clock, x_->root, -1, -1, 1, 1, 0, XCB_WINDOW_CLASS_INPUT_ONLY,
+                      XCB_COPY_FROM_PARENT, XCB_CW_EVENT_MASK, &events);
+  }
+  xcb_change_property(c, XCB_PROP_MODE_APPEND, x_->clock, XCB_ATOM_WM_NAME, XCB_ATOM_STRING, 8, 0, nullptr);
+  xcb_flush(c);
+  while (Reply<xcb_generic_event_t> event{xcb_wait_for_event(c)}) {
+    if ((event->response_type & 0x7f) != XCB_PROPERTY_NOTIFY) continue;
+    const auto* notice = reinterpret_cast<const xcb_property_notify_event_t*>(event.get());
+    if (notice->window == x_->clock) return notice->time;
+  }
+  qCWarning(lcWindows) << "the X connection broke while asking for the server time";
+  return XCB_CURRENT_TIME;
+}
+
 bool X11Windows::activate(WindowId window) {
   if (!connected()) return false;
   xcb_connection_t* c = x_->c;
   if (windowManagerRunning()) {
     // As a pager asks it: the manager raises the window, restores it when minimised
-    // and gives it the keyboard, whichever program has the focus now.
+    // and gives it the keyboard, whichever program has the focus now. The request carries
+    // a real time: some managers take a request stamped 0 as a client's bug and only flag
+    // the window.
     xcb_ewmh_request_change_active_window(&x_->ewmh, x_->screen, window, XCB_EWMH_CLIENT_SOURCE_TYPE_OTHER,
-                                          XCB_CURRENT_TIME, XCB_NONE);
+                                          serverTime(), XCB_NONE);
     xcb_flush(c);
     return true;
   }

@@ -55,6 +55,7 @@ class X11Windows {
 
  private:
   QList<WindowId> candidates();
+  quint32 serverTime();  // the X server's current time, for requests that must carry one
 
   struct Connection;
   std::unique_ptr<Connection> x_;

@@ -1,6 +1,5 @@
 #include "viewer/frmqx.h"
 
-#include "external/launchercopy.h"
 #include "external/printing.h"
 #include "external/withfile.h"
 #include "history/frmhist.h"
@@ -13,7 +12,6 @@
 #include "logic/historylog.h"
 #include "logic/logging.h"
 #include "logic/placement.h"
-#include "logic/startup.h"
 #include "media/blockpoll.h"
 #include "media/mediaplayback.h"
 #include "platform/browser.h"
@@ -23,7 +21,6 @@
 #include "search/frmsearch.h"
 
 #include <QCloseEvent>
-#include <QDir>
 #include <QStyle>
 #include <QTimer>
 #include <QWebEngineView>
@@ -42,17 +39,17 @@ std::unique_ptr<SideWindow> makeSideWindow(SideWindowKind kind, SideWindowHost& 
 
 }  // namespace
 
-frmQX::frmQX(Platform& platform, QWidget* parent)
+frmQX::frmQX(Platform& platform, CourseSetup setup, QWidget* parent)
     : QWidget(parent),
       platform_(platform),
       WaitOneSecond{platform.clock, platform.processEvents},
       FileExists{platform.messages, [this] { EndQX(); }},
+      setup_(std::move(setup)),
       bar_(this, CommandBar::Slot3::Search),
       sideWindows_(*this, makeSideWindow) {
   setUpWindow();
   setUpBrowser();
   setUpHelp();
-  setUpMedia();
   setUpBlockPoll();
   setUpCommands();
   setUpReloadAfterResize();
@@ -88,25 +85,40 @@ void frmQX::setUpHelp() {
   picHelp->hide();  // its picture is drawn when it is first asked for
 }
 
-void frmQX::setUpMedia() {
-  WMP1.reset(platform_.createPlayer(this));
-  media_ = new MediaPlayback(*WMP1, picAVI, {[this] { return screenMetrics(); }, [this] { WaitOneSecond(); }}, this);
+// The player costs more to make than the first page takes to arrive (its libraries, the
+// sound devices and, on a fresh account, a rebuilt plugin registry), and many sessions
+// never play anything: it is made when the first video or narration comes.
+MediaPlayback& frmQX::media() {
+  if (!media_) {
+    WMP1.reset(platform_.createPlayer(this));
+    media_ = new MediaPlayback(*WMP1, picAVI, {[this] { return screenMetrics(); }, [this] { WaitOneSecond(); }}, this);
+  }
+  return *media_;
+}
+
+withfile& frmQX::returnWindow() {
+  if (!withfile_) {
+    withfile_ = std::make_unique<withfile>(
+        withfile::Host{platform_.blocks, platform_.messages, [this] { return platform_.screenSize().width(); },
+                       [this] {
+                         if (!platform_.activateWindow || !platform_.activateWindow(QStringLiteral("Tavrin"))) {
+                           raise();
+                           activateWindow();
+                         }
+                       },
+                       [this] { setFromWithfile(true); }, [this] { EndQX(); }});
+  }
+  return *withfile_;
 }
 
 void frmQX::setUpBlockPoll() {
-  withfile_ = std::make_unique<withfile>(
-      withfile::Host{platform_.blocks, platform_.messages, [this] { return platform_.screenSize().width(); },
-                     [this] {
-                       if (!platform_.activateWindow || !platform_.activateWindow(QStringLiteral("Tavrin"))) {
-                         raise();
-                         activateWindow();
-                       }
-                     },
-                     [this] { setFromWithfile(true); }, [this] { EndQX(); }});
   poll_ = new BlockPoll(
-      *platform_.blocks, [this] { return FileLocn; },
-      {[this] { StopMedia(); }, [this](const QString& address) { media_->PlayNarration(address); },
-       [this] { withfile_->Load(); }, [this] { withfile_->Unload(); }},
+      *platform_.blocks, [this] { return setup_.FileLocn; },
+      {[this] { StopMedia(); }, [this](const QString& address) { media().PlayNarration(address); },
+       [this] { returnWindow().Load(); },
+       [this] {
+         if (withfile_) withfile_->Unload();
+       }},
       this);
 }
 
@@ -124,71 +136,15 @@ void frmQX::setUpReloadAfterResize() {
   connect(reloadAfterResize_, &QTimer::timeout, this, &frmQX::reloadForClass);
 }
 
-QString frmQX::historyPath() const { return historylog::pathIn(UserDir); }
+QString frmQX::historyPath() const { return historylog::pathIn(setup_.UserDir); }
 
 // ---- Start-up ----------------------------------------------------------------------
 
-bool frmQX::Form_Load() {
-  SetCourseBase();
-  if (FileLocn.isEmpty()) return false;  // refused; the copy has ended
-  ProgramFilesFolder = startup::programFilesFolder(platform_.environment);
-  UserDir = startup::userDir(startup::applicationDataFolder(platform_.environment));
-  if (!FolderExists(UserDir) && !QDir().mkpath(UserDir)) {
-    // Without the folder no page can be recorded; the reader still works.
-    platform_.messages->ask({QStringLiteral("The folder for your reading history cannot be created:\n%1\n\n"
-                                            "Tavrin will run, but it cannot keep a history.")
-                                 .arg(UserDir),
-                             QStringLiteral("Tavrin"), MessageBoxes::Buttons::Ok, MessageBoxes::Icon::Warning});
-  }
-  OpenSharedBlocks();
-  blocks::resetCourseEnded(*platform_.blocks);
-  if (!platform_.anotherCopyRuns()) {
-    // Open full-screen-sized, as the first page is chosen for the whole screen, and before
-    // that page loads: the browser lays it out once, at its final size.
-    showMaximized();
-    LastBit();
-    return true;
-  }
-  return runLauncher();
-}
-
-void frmQX::OpenSharedBlocks() {
-  // A block that cannot be had is reported; the others work, and so does the program.
-  for (const QString& message : platform_.openBlocks())
-    platform_.messages->ask({message, QStringLiteral("Tavrin"), MessageBoxes::Buttons::Ok});
-}
-
-bool frmQX::runLauncher() {
-  LauncherHost host{
-      platform_,
-      *this,
-      [this] { EndQX(); },
-      FileLocn,
-      {platform_.programFolder, ProgramFilesFolder, startup::applicationDataFolder(platform_.environment)}};
-  // Tests of the real program shorten the simulator watch; nobody else needs to.
-  if (const int ticks = platform_.environment("TAVRIN_EXERCISE_TICKS").toInt(); ticks > 0) host.watchTickLimit = ticks;
-  launcher_ = std::make_unique<LauncherCopy>(std::move(host));
-  return launcher_->run(platform_.commandLine);
-}
-
-void frmQX::SetCourseBase() {
-  const startup::CourseBase base = startup::courseBase(platform_.environment);
-  if (!base.error.isEmpty()) {
-    platform_.messages->ask(
-        {base.error, QStringLiteral("Tavrin"), MessageBoxes::Buttons::Ok, MessageBoxes::Icon::Critical});
-    platform_.endProcess(1);
-    return;
-  }
-  FileLocn = base.address;
-}
-
-bool frmQX::FolderExists(const QString& path) {
-  for (;;) {
-    if (const auto exists = startup::pathExists(path)) return *exists;
-    const auto answer = platform_.messages->ask({QStringLiteral("File Error"), QStringLiteral("File Error"),
-                                                 MessageBoxes::Buttons::OkCancel, MessageBoxes::Icon::Warning});
-    if (answer != MessageBoxes::Answer::Ok) return false;
-  }
+void frmQX::Form_Load() {
+  // Maximised before the first page is asked for: that page is chosen for the whole screen,
+  // and the browser lays it out once, at its final size.
+  showMaximized();
+  LastBit();
 }
 
 void frmQX::LastBit() {
@@ -196,7 +152,7 @@ void frmQX::LastBit() {
   ScreenWidth = static_cast<qint16>(screen.width());
   ScreenHeight = static_cast<qint16>(screen.height());
   ClassifyScreen();
-  navigateWeb1(FileLocn + pages::startPage(ScreenSize));
+  navigateWeb1(setup_.FileLocn + pages::startPage(ScreenSize));
   poll_->TimerEnd->start();
 }
 
@@ -234,8 +190,7 @@ void frmQX::closeEvent(QCloseEvent* event) {
 
 void frmQX::EndQX() {
   poll_->TimerEnd->stop();
-  platform_.closeBlocks();
-  platform_.endProcess(0);
+  endCopy(platform_);
 }
 
 // ---- Layout -------------------------------------------------------------------------
@@ -286,7 +241,7 @@ void frmQX::Form_Resize() {
 
 void frmQX::reloadForClass() {
   const QString address = Web1->locationUrl();
-  navigateWeb1(classaddress::addressForClass(address, FileLocn, ScreenSize));
+  navigateWeb1(classaddress::addressForClass(address, setup_.FileLocn, ScreenSize));
 }
 
 // ---- Commands -----------------------------------------------------------------------
@@ -300,7 +255,7 @@ void frmQX::navigateWeb1(const QString& url) {
 void frmQX::cmdCont_Click() {
   picHelp->hide();
   const QString start = pages::startPage(ScreenSize);
-  navigateWeb1(FileLocn + (viewer_.CurrentPage == start ? pages::contentsPage(ScreenSize) : start));
+  navigateWeb1(setup_.FileLocn + (viewer_.CurrentPage == start ? pages::contentsPage(ScreenSize) : start));
 }
 
 void frmQX::cmdSearch_Click() {
@@ -383,7 +338,12 @@ void frmQX::Form_KeyPress(int& character) {
   }
 }
 
-void frmQX::StopMedia() { media_->StopMedia(); }
+void frmQX::StopMedia() {
+  if (media_)
+    media_->StopMedia();
+  else
+    picAVI->hide();  // with no player made nothing plays: the backdrop is all there is to stop
+}
 
 void frmQX::cmdCalc_Click() {
   picHelp->hide();
@@ -491,13 +451,13 @@ void frmQX::RedirectToClass(const QString& key) {
   }
   takeNavigationLinks();
   if (const auto letter = pages::classLetter(ScreenSize))
-    navigateWeb1(FileLocn + key + *letter + QStringLiteral(".qx"));
+    navigateWeb1(setup_.FileLocn + key + *letter + QStringLiteral(".qx"));
   recordPage();
 }
 
 void frmQX::handleContentsPage() {
   ClassifyScreen();
-  const QString start = FileLocn + pages::startPage(ScreenSize);
+  const QString start = setup_.FileLocn + pages::startPage(ScreenSize);
   viewer_.SecnLink = start;
   viewer_.PrevLink = start;
   viewer_.NextLink = start;
@@ -512,7 +472,7 @@ void frmQX::handleMediaTrigger(pages::Arrival kind) {
   Web1->goBack();
   const QString& name = viewer_.CurrentPage;
   if (kind == pages::Arrival::Video)
-    media_->PlayVideo(pages::videoAddress(FileLocn, name));
+    media().PlayVideo(pages::videoAddress(setup_.FileLocn, name));
   else
-    media_->PlayNarration(pages::narrationAddress(FileLocn, name).value_or(QString()));
+    media().PlayNarration(pages::narrationAddress(setup_.FileLocn, name).value_or(QString()));
 }

@@ -6,6 +6,7 @@
 #include "logic/presence.h"
 #include "logic/tickwait.h"
 #include "platform/platform.h"
+#include "shell/startsequence.h"
 #include "sidewin/host.h"
 #include "sidewin/sidewindows.h"
 
@@ -15,7 +16,6 @@
 
 class BlockPoll;
 class Browser;
-class LauncherCopy;
 class MediaPlayback;
 class MediaPlayer;
 class withfile;
@@ -32,13 +32,13 @@ struct ViewerState {
 class frmQX : public QWidget, public SideWindowHost {
   Q_OBJECT
  public:
-  explicit frmQX(Platform& platform, QWidget* parent = nullptr);
+  // The reader's window, for a copy that found no other copy running. Builds only what the
+  // first page needs; the media player and the return window come when first used.
+  frmQX(Platform& platform, CourseSetup setup, QWidget* parent = nullptr);
   ~frmQX() override;
 
-  // Start-up. Returns true when the copy goes on running: the reader, whose window is then
-  // on screen, or a launcher whose job takes a while (it ends itself); false when the copy
-  // has already ended (or, under a test's fake, would have).
-  bool Form_Load();
+  // The reader starts: its window comes up maximised and the start page is asked for.
+  void Form_Load();
   void LastBit();
   void EndQX();
 
@@ -68,8 +68,8 @@ class frmQX : public QWidget, public SideWindowHost {
 
   // What the other windows read.
   QWidget& mainWindow() override { return *this; }
-  const QString& fileLocn() const override { return FileLocn; }
-  const QString& userDir() const override { return UserDir; }
+  const QString& fileLocn() const override { return setup_.FileLocn; }
+  const QString& userDir() const override { return setup_.UserDir; }
   int screenSize() const override { return ScreenSize; }
   QString programFolder() const override { return platform_.programFolder; }
   MessageBoxes& messages() override { return *platform_.messages; }
@@ -97,15 +97,12 @@ class frmQX : public QWidget, public SideWindowHost {
   void setUpWindow();
   void setUpBrowser();
   void setUpHelp();
-  void setUpMedia();
   void setUpBlockPoll();
   void setUpCommands();
   void setUpReloadAfterResize();
 
-  void SetCourseBase();
-  void OpenSharedBlocks();
-  bool runLauncher();
-  bool FolderExists(const QString& path);
+  MediaPlayback& media();
+  withfile& returnWindow();
   void ClassifyScreen();
   void Form_Resize();
   void reloadForClass();
@@ -128,9 +125,7 @@ class frmQX : public QWidget, public SideWindowHost {
   TickWait WaitOneSecond;
   PresenceCheck FileExists;
 
-  QString FileLocn;
-  QString UserDir;
-  QString ProgramFilesFolder;
+  const CourseSetup setup_;
   qint16 ScreenWidth = 0;
   qint16 ScreenHeight = 0;
   qint16 ScreenSize = 0;
@@ -141,9 +136,9 @@ class frmQX : public QWidget, public SideWindowHost {
   Browser* Web1 = nullptr;
   QLabel* picAVI = nullptr;
   QLabel* picHelp = nullptr;
-  std::unique_ptr<MediaPlayer> WMP1;
-  MediaPlayback* media_ = nullptr;
-  std::unique_ptr<withfile> withfile_;  // the return window, on screen while an exercise is open
+  std::unique_ptr<MediaPlayer> WMP1;    // made at the first video or narration
+  MediaPlayback* media_ = nullptr;      // with it
+  std::unique_ptr<withfile> withfile_;  // the return window, made when the first exercise opens
   BlockPoll* poll_ = nullptr;
   QTimer* reloadAfterResize_ = nullptr;
   struct Shape {
@@ -153,5 +148,4 @@ class frmQX : public QWidget, public SideWindowHost {
   };
   Shape handledShape_;  // the size and state the page was last fitted to
   SideWindows sideWindows_;
-  std::unique_ptr<LauncherCopy> launcher_;  // in a copy started while the reader runs
 };

@@ -1,10 +1,9 @@
 // A copy started while the reader runs, on fakes: what each command line makes it do to
-// the blocks, the other programs and itself, and when it ends.
+// the blocks, the other programs and itself, what it builds, and when it ends.
 #include "external/frmpopup.h"
 #include "external/launchercopy.h"
 #include "logic/blocks.h"
 #include "support/fakeplatform.h"
-#include "viewer/frmqx.h"
 
 #include <QApplication>
 #include <QTemporaryDir>
@@ -23,22 +22,28 @@ class TestLauncherCopy : public QObject {
 
   QTemporaryDir home;
   std::unique_ptr<FakePlatform> fake;
-  std::unique_ptr<frmQX> form;
+  std::unique_ptr<LauncherCopy> copy;
+  bool windowsNeeded = false;  // the copy asked for the window system
 
-  // A second copy with `commandLine`, its simulator windows listed in `windows`.
-  bool startCopy(const QString& commandLine, const QStringList& windows = {}) {
+  void makeCopy(const QString& commandLine, int watchTicks = launcher::kWatchTickLimit) {
     fake = std::make_unique<FakePlatform>(home.path() + QStringLiteral("/appdata"));
     fake->otherCopy = true;
     fake->platform.commandLine = commandLine;
-    fake->windowTitles = windows;
     fake->env[QStringLiteral("ProgramFiles")] = QStringLiteral("/pf");
-    form = std::make_unique<frmQX>(fake->platform);
-    return form->Form_Load();
+    windowsNeeded = false;
+    copy = std::make_unique<LauncherCopy>(
+        LauncherHost{fake->platform, courseSetup(*fake), [this] { windowsNeeded = true; }, watchTicks});
+  }
+  // A second copy with `commandLine`, its simulator windows listed in `windows`.
+  bool startCopy(const QString& commandLine, const QStringList& windows = {}) {
+    makeCopy(commandLine);
+    fake->windowTitles = windows;
+    return copy->run(commandLine);
   }
 
  private slots:
   void cleanup() {
-    form.reset();
+    copy.reset();
     fake.reset();
   }
 
@@ -46,11 +51,10 @@ class TestLauncherCopy : public QObject {
     fake = std::make_unique<FakePlatform>(home.path() + QStringLiteral("/appdata"));
     fake->blocks.write(blocks::Block::AmpvaleEnd, QByteArray(1, char(blocks::kCourseEnded)));
     fake->blockMessages = {QStringLiteral("Can't create file map")};
-    frmQX w(fake->platform);
-    QVERIFY(w.Form_Load());
+    QVERIFY(startEveryCopy(fake->platform));
     QCOMPARE(fake->messages.asked.at(0).text, QStringLiteral("Can't create file map"));
     QCOMPARE(*fake->blocks.read(blocks::Block::AmpvaleEnd), QByteArray(1, char(blocks::kCourseRunning)));
-    w.EndQX();
+    endCopy(fake->platform);
     QVERIFY(fake->blocksClosed);
   }
 
@@ -76,8 +80,10 @@ class TestLauncherCopy : public QObject {
     QCOMPARE(fake->calls, calls);
     QCOMPARE(fake->ended, std::optional<int>(0));
     QVERIFY(fake->blocksClosed);
-    QVERIFY(fake->browser->calls.isEmpty());  // a launcher never loads a page
-    QVERIFY(!form->isVisible());
+    // None of these jobs needs a window: nothing is built, no page is loaded, nothing plays.
+    QVERIFY(!windowsNeeded);
+    QVERIFY(!fake->browser);
+    QVERIFY(!fake->player);
   }
 
   void exerciseIsWrittenBeforeTheSimulatorIsLookedFor() {
@@ -90,7 +96,9 @@ class TestLauncherCopy : public QObject {
   void simulatorStartedAndWatchedUntilItsWindowComes() {
     QVERIFY(startCopy(QStringLiteral("lab3.ckt")));
     QCOMPARE(fake->calls, (QStringList{"activate Ampvale", "start /pf/Vendrel/Ampvale/ampvale"}));
-    auto* timer = form->findChild<QTimer*>(QStringLiteral("TimerAmp"));
+    QVERIFY(windowsNeeded);  // the watch runs in the event loop
+    QVERIFY(!fake->browser);
+    auto* timer = copy->findChild<QTimer*>(QStringLiteral("TimerAmp"));
     QVERIFY(timer && timer->isActive());
     QCOMPARE(timer->interval(), 1000);
     tick(timer);
@@ -104,14 +112,10 @@ class TestLauncherCopy : public QObject {
   }
 
   void watchGivesUpWithItsMessage() {
-    fake = std::make_unique<FakePlatform>(home.path() + QStringLiteral("/appdata"));
-    fake->otherCopy = true;
-    fake->platform.commandLine = QStringLiteral("x.prb");
-    fake->env[QStringLiteral("TAVRIN_EXERCISE_TICKS")] = QStringLiteral("2");
+    makeCopy(QStringLiteral("x.prb"), 2);
     fake->startable = false;  // a program that is not there is only reported by the watch
-    form = std::make_unique<frmQX>(fake->platform);
-    QVERIFY(form->Form_Load());
-    auto* timer = form->findChild<QTimer*>(QStringLiteral("TimerTri"));
+    QVERIFY(copy->run(fake->platform.commandLine));
+    auto* timer = copy->findChild<QTimer*>(QStringLiteral("TimerTri"));
     QVERIFY(timer);
     for (int i = 0; i < 3; ++i) tick(timer);
     QCOMPARE(fake->messages.asked.size(), size_t(1));
@@ -128,17 +132,16 @@ class TestLauncherCopy : public QObject {
   }
   void popupEndsAtTheFirstLeftPressOrKey() {
     QFETCH(bool, byKey);
-    fake = std::make_unique<FakePlatform>(home.path() + QStringLiteral("/appdata"));
+    makeCopy(QStringLiteral("/POPJPG=fig/a.jpg /W:320 /H:240"));
     fake->pointer = Platform::Pointer{QPoint(1270, 1020), false};
-    fake->otherCopy = true;
-    fake->platform.commandLine = QStringLiteral("/POPJPG=fig/a.jpg /W:320 /H:240");
-    form = std::make_unique<frmQX>(fake->platform);
-    QVERIFY(form->Form_Load());
+    QVERIFY(copy->run(fake->platform.commandLine));
+    QVERIFY(windowsNeeded);
     frmPopup* window = nullptr;
     for (QWidget* top : QApplication::topLevelWidgets())
       if (auto* p = qobject_cast<frmPopup*>(top)) window = p;
     QVERIFY(window && window->isVisible());
-    QVERIFY(!form->isVisible());
+    QCOMPARE(QApplication::topLevelWidgets().size(), 1);  // the popup alone: no main window
+    QVERIFY(!fake->player);
     QCOMPARE(fake->browser->calls.first(), "navigate " + kCourseBase + "fig/a.jpg");
     // In the bottom-right corner of a 1280 x 1024 screen: moved up and left, 200 twips
     // short of the edges. In twips: 5500 x 3900 at 13500, 11260.

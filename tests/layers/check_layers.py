@@ -13,14 +13,15 @@ SRC = pathlib.Path(__file__).resolve().parents[2] / "src"
 ALLOWED = {
     "platform": set(),
     "logic": {"platform"},
+    "shell": {"logic", "platform"},
     "layout": set(),
     "sidewin": {"layout", "logic", "platform"},
     "search": {"sidewin", "layout", "logic", "platform"},
     "history": {"sidewin", "layout", "logic", "platform"},
     "media": {"layout", "logic", "platform"},
-    "external": {"layout", "logic", "platform"},
-    "viewer": {"search", "history", "media", "external", "sidewin", "layout", "logic", "platform"},
-    "app": {"viewer", "platform"},
+    "external": {"layout", "shell", "logic", "platform"},
+    "viewer": {"search", "history", "media", "external", "sidewin", "layout", "shell", "logic", "platform"},
+    "app": {"viewer", "external", "shell", "platform"},
 }
 # What the logic may see of the platform: interfaces and plain types, nothing that links.
 PLATFORM_INTERFACES = {"platform/environment.h", "platform/clock.h", "platform/messageboxes.h",

@@ -43,7 +43,7 @@ class TestSearchWindow : public QObject {
     QTest::qVerify(writeFile(dir.filePath("words.qx"), words), "writeFile", "", __FILE__, __LINE__);
     fake = std::make_unique<FakePlatform>(dir.path());
     fake->platform.programFolder = dir.path();
-    form = std::make_unique<frmQX>(fake->platform);
+    form = std::make_unique<frmQX>(fake->platform, courseSetup(*fake));
     form->setWindowState(Qt::WindowMaximized);
     form->Form_Load();
     fake->browser->arrive(kBase + "qx010002.qx", {kBase + "s", kBase + "p", kBase + "n"});

@@ -47,7 +47,7 @@ class TestSideWindows : public QObject {
     QTest::qVerify(writeFile(dir.filePath("words.qx"), kWords), "writeFile", "", __FILE__, __LINE__);
     fake = std::make_unique<FakePlatform>(dir.filePath("appdata"));
     fake->platform.programFolder = dir.path();
-    form = std::make_unique<frmQX>(fake->platform);
+    form = std::make_unique<frmQX>(fake->platform, courseSetup(*fake));
     form->setWindowState(Qt::WindowMaximized);
     form->Form_Load();
     fake->browser->arrive(kBase + "qx010005.qx", {kBase + "s", kBase + "p", kBase + "n"});
@@ -132,7 +132,7 @@ class TestSideWindows : public QObject {
     fake = std::make_unique<FakePlatform>(dir.filePath("appdata"));
     fake->screen = screen;
     fake->platform.programFolder = dir.path();
-    form = std::make_unique<frmQX>(fake->platform);
+    form = std::make_unique<frmQX>(fake->platform, courseSetup(*fake));
     form->setWindowState(Qt::WindowMaximized);
     form->Form_Load();
     frmHist& h = open<frmHist>(SideWindowKind::History, "hist.qx");

@@ -3,6 +3,7 @@
 // own logic.
 #include "platform/browser.h"
 #include "platform/platform.h"
+#include "shell/startsequence.h"
 #include "support/fakeblocks.h"
 #include "support/fakemedia.h"
 #include "support/fakes.h"
@@ -130,3 +131,7 @@ struct FakePlatform {
   std::optional<Platform::Pointer> pointer = Platform::Pointer{};
   QStringList calls;  // "activate T", "maximize T", "start P", "title T", in order
 };
+
+// The places a copy started on `fake` works with, fixed by the program's own start-up steps
+// (which also open the fake's blocks).
+inline CourseSetup courseSetup(FakePlatform& fake) { return startEveryCopy(fake.platform).value_or(CourseSetup{}); }

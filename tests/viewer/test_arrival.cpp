@@ -1,11 +1,16 @@
 // The main window's start-up and its handling of every page that arrives, on fakes.
+#include "external/withfile.h"
+#include "logic/blocks.h"
+#include "media/blockpoll.h"
 #include "support/fakeplatform.h"
 #include "support/files.h"
 #include "viewer/frmqx.h"
 
+#include <QApplication>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 namespace {
 const QString& kBase = kCourseBase;
@@ -21,7 +26,7 @@ class TestArrival : public QObject {
   // A reader that has started on a 1280 x 1024 screen (class 4, letter d), maximised.
   frmQX& startReader() {
     fake = std::make_unique<FakePlatform>(home.path() + QStringLiteral("/appdata"));
-    form = std::make_unique<frmQX>(fake->platform);
+    form = std::make_unique<frmQX>(fake->platform, courseSetup(*fake));
     form->setWindowState(Qt::WindowMaximized);
     form->Form_Load();
     fake->browser->calls.clear();
@@ -50,8 +55,8 @@ class TestArrival : public QObject {
     QFETCH(QString, page);
     FakePlatform fp(home.path());
     fp.screen = screen;
-    frmQX w(fp.platform);
-    QVERIFY(w.Form_Load());
+    frmQX w(fp.platform, courseSetup(fp));
+    w.Form_Load();
     QCOMPARE(fp.browser->calls, QStringList{"navigate " + kBase + page});
     QCOMPARE(w.fileLocn(), kBase);
     QCOMPARE(w.windowTitle(), QStringLiteral("   Tavrin"));
@@ -94,31 +99,20 @@ class TestArrival : public QObject {
     QFETCH(QString, value);
     FakePlatform fp(home.path());
     fp.env[QStringLiteral("TAVRIN_COURSE_BASE")] = value;
-    frmQX w(fp.platform);
-    QVERIFY(!w.Form_Load());
+    QVERIFY(!startEveryCopy(fp.platform));
     QCOMPARE(fp.ended, std::optional<int>(1));
     QCOMPARE(fp.messages.asked.size(), size_t(1));
     QVERIFY(fp.messages.asked[0].text.contains(u"TAVRIN_COURSE_BASE"));
-    QVERIFY(fp.browser->calls.isEmpty());
+    QVERIFY(!fp.browser);  // nothing was built
   }
 
   void builtInCourseBaseWithoutMirror() {
     FakePlatform fp(home.path());
     fp.env.remove(QStringLiteral("TAVRIN_COURSE_BASE"));
-    frmQX w(fp.platform);
-    QVERIFY(w.Form_Load());
+    frmQX w(fp.platform, courseSetup(fp));
+    w.Form_Load();
     QVERIFY(w.fileLocn().startsWith(u"https://"));
     QVERIFY(w.fileLocn().endsWith(u"/qx_cbt/qx2/"));
-  }
-
-  void secondCopyEndsWithoutLoadingAPage() {
-    FakePlatform fp(home.path());
-    fp.otherCopy = true;
-    frmQX w(fp.platform);
-    QVERIFY(!w.Form_Load());
-    QCOMPARE(fp.ended, std::optional<int>(0));
-    QVERIFY(fp.browser->calls.isEmpty());
-    QVERIFY(!w.isVisible());
   }
 
   // One arrival after the reader has shown the start page with links s0, p0, n0.
@@ -298,6 +292,34 @@ class TestArrival : public QObject {
     QVERIFY(w.sideWindows().loaded(SideWindowKind::Search));
     QVERIFY(w.sideWindows().window(SideWindowKind::Search)->isVisible());
     QCOMPARE(w.viewer().CurrentPage, QStringLiteral("search.qx"));
+  }
+
+  // The first page waits for neither: the player comes with the first narration or video,
+  // the return window with the first exercise, and both then work as if made up front.
+  void playerAndReturnWindowAreMadeWhenFirstNeeded() {
+    const auto returnWindows = [] {
+      const QWidgetList tops = QApplication::topLevelWidgets();
+      return std::count_if(tops.cbegin(), tops.cend(), [](QWidget* top) { return qobject_cast<withfile*>(top); });
+    };
+    frmQX& w = startReader();
+    QVERIFY(!fake->player);
+    QCOMPARE(returnWindows(), 0);
+    w.StopMedia();  // Escape before anything played
+    QVERIFY(!fake->player);
+
+    fake->blocks.write(blocks::Block::QXwav, blocks::encodeRequest(u"v0312"));
+    auto* poll = w.findChild<BlockPoll*>();
+    QVERIFY(poll && poll->TimerEnd->isActive());
+    poll->TimerEnd_Timer();
+    QVERIFY(fake->player);
+    QCOMPARE(fake->player->address, kBase + "c03/v0312.wav");
+    QVERIFY(fake->player->playing);
+
+    blocks::writeExercise(fake->blocks, u"/x/lab3.ckt", blocks::kKindAmpvale);
+    poll->TimerEnd_Timer();
+    QCOMPARE(returnWindows(), 1);
+    poll->TimerEnd_Timer();
+    QCOMPARE(returnWindows(), 1);  // made once
   }
 
   void courseArrivalShowsAHiddenWindowButABlankPageDoesNot() {

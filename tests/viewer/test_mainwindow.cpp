@@ -24,7 +24,7 @@ class TestMainWindow : public QObject {
   // A maximised reader on a 1280 x 1024 screen (class 4), showing an ordinary page.
   frmQX& startReader() {
     fake = std::make_unique<FakePlatform>(home.path());
-    form = std::make_unique<frmQX>(fake->platform);
+    form = std::make_unique<frmQX>(fake->platform, courseSetup(*fake));
     form->setWindowState(Qt::WindowMaximized);
     form->Form_Load();
     fake->browser->arrive(kBase + "qx040003.qx", {kBase + "secn", kBase + "prev", kBase + "next"});
@@ -108,7 +108,7 @@ class TestMainWindow : public QObject {
 
   void buttonsBeforeAnyLinksLoadNothing() {
     fake = std::make_unique<FakePlatform>(home.path());
-    frmQX w(fake->platform);
+    frmQX w(fake->platform, courseSetup(*fake));
     w.Form_Load();
     fake->browser->calls.clear();
     w.cmdPrev_Click();
@@ -246,7 +246,7 @@ class TestMainWindow : public QObject {
 
   void layoutOfTheMainWindow() {
     fake = std::make_unique<FakePlatform>();
-    frmQX w(fake->platform);
+    frmQX w(fake->platform, CourseSetup{});
     QCOMPARE(w.windowTitle(), QStringLiteral("   Tavrin"));
     const CommandBar& bar = w.commandBar();
     const QPushButton* order[] = {bar.cmdCont, bar.cmdPrint, bar.cmdSlot3, bar.cmdBack, bar.cmdPrev,
@@ -306,7 +306,7 @@ class TestMainWindow : public QObject {
 
   void resizeBeforeTheFirstPageLoadsNothing() {
     fake = std::make_unique<FakePlatform>(home.path());
-    frmQX w(fake->platform);
+    frmQX w(fake->platform, courseSetup(*fake));
     w.Form_Load();
     fake->browser->calls.clear();
     w.show();
