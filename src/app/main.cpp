@@ -2,18 +2,19 @@
 // decides what it is, and it builds only what that needs: the reader its main window, a
 // launcher copy nothing but its job (most jobs need no window, and the libraries of the
 // browser and the player are never set going in a copy that brings the reader forward).
+#include "desktop/calculator.h"
+#include "desktop/process.h"
+#include "desktop/qtmessageboxes.h"
 #include "external/launchercopy.h"
-#include "platform/calculator.h"
-#include "platform/clock.h"
-#include "platform/instancelock.h"
+#include "logic/launcher.h"
 #include "platform/platform.h"
-#include "platform/posixblocks.h"
-#include "platform/qtmediaplayer.h"
-#include "platform/qtmessageboxes.h"
-#include "platform/webenginebrowser.h"
-#include "platform/x11windows.h"
+#include "posix/instancelock.h"
+#include "posix/posixblocks.h"
+#include "qtmedia/qtmediaplayer.h"
 #include "shell/startsequence.h"
 #include "viewer/frmqx.h"
+#include "webengine/webenginebrowser.h"
+#include "x11/x11windows.h"
 
 #include <QApplication>
 #include <QFile>
@@ -64,7 +65,7 @@ class OnDemandApplication {
   QApplication& get() {
     if (!app_) {
       app_ = std::make_unique<QApplication>(argc_, argv_);
-      QApplication::setApplicationName(QStringLiteral("Tavrin"));
+      QApplication::setApplicationName(QString::fromUtf16(launcher::kReaderTitle));
       QGuiApplication::setDesktopFileName(QStringLiteral(TAVRIN_APP_ID));  // the installed desktop file
     }
     return *app_;

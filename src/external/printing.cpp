@@ -1,24 +1,22 @@
 #include "external/printing.h"
 
-#include "platform/logging.h"
-
 #include <QDir>
-#include <QEventLoop>
 #include <QFileInfo>
 #include <QLabel>
+#include <QLoggingCategory>
 #include <QPainter>
 #include <QPixmap>
-#include <QPointer>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <QStandardPaths>
-#include <QWebEnginePage>
-#include <QWebEngineView>
+#include <QUrl>
 
 namespace printing {
 
 namespace {
+Q_LOGGING_CATEGORY(lcPrint, "tavrin.print", QtInfoMsg)
+
 MessageBoxes::Message note(const QString& text, QWidget* owner) {
   return {text, QStringLiteral("Tavrin"), MessageBoxes::Buttons::Ok, MessageBoxes::Icon::None, owner};
 }
@@ -54,32 +52,8 @@ std::optional<QString> printPicture(const QPixmap& picture, QPrinter& printer) {
   return std::nullopt;
 }
 
-std::optional<QString> printPage(QWebEngineView& view, QPrinter& printer) {
-  QPointer<QWebEngineView> watched(&view);
-  QEventLoop loop;
-  bool printed = false;
-  const auto finished = QObject::connect(&view, &QWebEngineView::printFinished, &loop, [&](bool success) {
-    printed = success;
-    loop.quit();
-  });
-  QObject::connect(&view, &QObject::destroyed, &loop, &QEventLoop::quit);
-  view.print(&printer);
-  loop.exec();
-  if (watched) QObject::disconnect(finished);
-  if (!printed) return QStringLiteral("The page could not be printed.");
-  return std::nullopt;
-}
-
-PrintTarget::Status pageStatus(const QWebEngineView* view) {
-  if (!view) return {std::nullopt, QStringLiteral("The browser cannot print its pages.")};
-  // While a page loads there is nothing whole to print yet; the command is there, but off.
-  if (view->page()->isLoading()) return {kSupported, {}};
-  if (view->url().isEmpty()) return {std::nullopt, QStringLiteral("The browser holds no page.")};
-  return {kSupported | kEnabled, {}};
-}
-
-WindowPrintTarget::WindowPrintTarget(QLabel* help, QWebEngineView* view, QWidget* dialogParent)
-    : help_(help), view_(view), dialogParent_(dialogParent) {}
+WindowPrintTarget::WindowPrintTarget(QLabel* help, Browser& browser, QWidget* dialogParent)
+    : help_(help), browser_(browser), dialogParent_(dialogParent) {}
 
 bool WindowPrintTarget::helpShowing() const { return help_ && !help_->isHidden(); }
 
@@ -90,14 +64,13 @@ std::optional<QString> WindowPrintTarget::printHelpPicture() {
   return printPicture(help_->pixmap(), printer);
 }
 
-PrintTarget::Status WindowPrintTarget::printCommandStatus() { return pageStatus(view_); }
+PrintTarget::Status WindowPrintTarget::printCommandStatus() { return browser_.printStatus(); }
 
 std::optional<QString> WindowPrintTarget::printPageWithDialog() {
-  if (!view_) return QStringLiteral("The browser cannot print its pages.");
   QPrinter printer(QPrinter::HighResolution);
   if (QPrinterInfo::availablePrinterNames().isEmpty()) {
     // No printer here: the dialog offers a PDF file, named after the page.
-    QString name = QFileInfo(view_->url().path()).completeBaseName();
+    QString name = QFileInfo(QUrl(browser_.locationUrl()).path()).completeBaseName();
     if (name.isEmpty()) name = QStringLiteral("Tavrin");
     QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
     if (folder.isEmpty() || !QFileInfo(folder).isDir()) folder = QDir::homePath();
@@ -106,7 +79,7 @@ std::optional<QString> WindowPrintTarget::printPageWithDialog() {
   }
   QPrintDialog dialog(&printer, dialogParent_);
   if (dialog.exec() != QDialog::Accepted) return std::nullopt;
-  return printPage(*view_, printer);
+  return browser_.print(printer);
 }
 
 }  // namespace printing

@@ -2,6 +2,7 @@
 // Print: the help picture when it is showing, otherwise the page in the main browser with
 // the print dialog. The command's course through its steps and messages is kept apart
 // from the printers and dialogs it drives.
+#include "platform/browser.h"
 #include "platform/messageboxes.h"
 
 #include <QString>
@@ -11,14 +12,13 @@
 class QLabel;
 class QPixmap;
 class QPrinter;
-class QWebEngineView;
 class QWidget;
 
 namespace printing {
 
 // Status flags of the browser's print command.
-inline constexpr int kSupported = 1;
-inline constexpr int kEnabled = 2;
+inline constexpr int kSupported = Browser::kPrintSupported;
+inline constexpr int kEnabled = Browser::kPrintEnabled;
 
 // What Print needs of the window it runs in. Every step answers with the description of
 // what went wrong, or nothing when it went well.
@@ -28,10 +28,7 @@ class PrintTarget {
   virtual bool helpShowing() const = 0;
   // The help picture on the default printer, at the page's top-left corner, job ended.
   virtual std::optional<QString> printHelpPicture() = 0;
-  struct Status {
-    std::optional<int> flags;  // nothing when the browser could not tell
-    QString error;             // why it could not
-  };
+  using Status = Browser::PrintStatus;
   virtual Status printCommandStatus() = 0;
   // The page with the print dialog; the user's cancelling it is no error.
   virtual std::optional<QString> printPageWithDialog() = 0;
@@ -41,20 +38,15 @@ class PrintTarget {
 // reported at the end.
 void print(PrintTarget& target, MessageBoxes& messages, QWidget* owner = nullptr);
 
-// The steps on real printers and the real browser.
 // Draws `picture` at the top-left corner of the printable area, at its size on screen, and
 // ends the job.
 std::optional<QString> printPicture(const QPixmap& picture, QPrinter& printer);
-// Prints what `view` shows and waits, handling events, until the printing has finished.
-std::optional<QString> printPage(QWebEngineView& view, QPrinter& printer);
-PrintTarget::Status pageStatus(const QWebEngineView* view);
 
-// The main window's help picture and browser view. Where no printer is installed, the
-// dialog still prints to a PDF file.
+// The main window's help picture and browser. Where no printer is installed, the dialog
+// still prints to a PDF file.
 class WindowPrintTarget : public PrintTarget {
  public:
-  // `view` may be null (a browser that is not a web view cannot report its print command).
-  WindowPrintTarget(QLabel* help, QWebEngineView* view, QWidget* dialogParent);
+  WindowPrintTarget(QLabel* help, Browser& browser, QWidget* dialogParent);
 
   bool helpShowing() const override;
   std::optional<QString> printHelpPicture() override;
@@ -63,7 +55,7 @@ class WindowPrintTarget : public PrintTarget {
 
  private:
   QLabel* help_;
-  QWebEngineView* view_;
+  Browser& browser_;
   QWidget* dialogParent_;
 };
 

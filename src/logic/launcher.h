@@ -12,7 +12,13 @@
 
 namespace launcher {
 
+// The application title. Other copies, and the return window, find the reader's window by
+// it: the window whose caption equals it, else the first whose caption begins with it.
 inline constexpr char16_t kReaderTitle[] = u"Tavrin";
+// The reader's caption from its start until the first course page arrives and retitles it.
+// The three leading blanks keep it from beginning with kReaderTitle: nobody finds the
+// reader's window before it shows the course.
+inline constexpr char16_t kReaderStartCaption[] = u"   Tavrin";
 // A launcher that brings the reader forward first takes this caption and application
 // title, so that its own windows no longer answer to the reader's title.
 inline constexpr char16_t kEndingTitle[] = u"Ending";

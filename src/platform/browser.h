@@ -6,6 +6,7 @@
 
 #include <optional>
 
+class QPrinter;
 class QWidget;
 
 class Browser : public QObject {
@@ -31,6 +32,18 @@ class Browser : public QObject {
   virtual void navigate(const QString& url) = 0;
   virtual bool canGoBack() const = 0;
   virtual void goBack() = 0;
+
+  // The print command: what it can do now, or nothing and the reason it cannot tell.
+  static constexpr int kPrintSupported = 1;
+  static constexpr int kPrintEnabled = 2;
+  struct PrintStatus {
+    std::optional<int> flags;  // kPrintSupported, kPrintEnabled
+    QString error;
+  };
+  virtual PrintStatus printStatus() const = 0;
+  // Prints the document on show to `printer` and waits, handling events, until that has
+  // finished. The reason when it could not be printed.
+  virtual std::optional<QString> print(QPrinter& printer) = 0;
 
  signals:
   // One per document that completed loading in the main frame, after its links can be read.

@@ -8,12 +8,3 @@ class Clock {
   virtual ~Clock() = default;
   virtual quint32 milliseconds() = 0;
 };
-
-class SteadyClock : public Clock {
- public:
-  quint32 milliseconds() override;
-};
-
-// Handles what is pending, and sleeps until the next event or `maxMs`, so a wait does not
-// spin the processor.
-void processPendingEvents(int maxMs);

@@ -5,6 +5,3 @@
 #include <functional>
 
 using Environment = std::function<QString(const char* name)>;
-
-// The real environment of this process; an unset variable reads as "".
-Environment processEnvironment();

@@ -10,6 +10,7 @@
 #include "logic/blocks.h"
 #include "logic/classaddress.h"
 #include "logic/historylog.h"
+#include "logic/launcher.h"
 #include "logic/logging.h"
 #include "logic/placement.h"
 #include "media/blockpoll.h"
@@ -23,7 +24,6 @@
 #include <QCloseEvent>
 #include <QStyle>
 #include <QTimer>
-#include <QWebEngineView>
 
 namespace {
 
@@ -58,7 +58,7 @@ frmQX::frmQX(Platform& platform, CourseSetup setup, QWidget* parent)
 frmQX::~frmQX() = default;
 
 void frmQX::setUpWindow() {
-  setWindowTitle(QStringLiteral("   Tavrin"));
+  setWindowTitle(QString::fromUtf16(launcher::kReaderStartCaption));
   resize(design::kClientSize);
   move(design::kWindowPos);
   // The black backdrop of the videos, sized to the screen once it is classified.
@@ -98,15 +98,15 @@ MediaPlayback& frmQX::media() {
 
 withfile& frmQX::returnWindow() {
   if (!withfile_) {
-    withfile_ = std::make_unique<withfile>(
-        withfile::Host{platform_.blocks, platform_.messages, [this] { return platform_.screenSize().width(); },
-                       [this] {
-                         if (!platform_.activateWindow || !platform_.activateWindow(QStringLiteral("Tavrin"))) {
-                           raise();
-                           activateWindow();
-                         }
-                       },
-                       [this] { setFromWithfile(true); }, [this] { EndQX(); }});
+    withfile_ = std::make_unique<withfile>(withfile::Host{
+        platform_.blocks, platform_.messages, [this] { return platform_.screenSize().width(); },
+        [this] {
+          if (!platform_.activateWindow || !platform_.activateWindow(QString::fromUtf16(launcher::kReaderTitle))) {
+            raise();
+            activateWindow();
+          }
+        },
+        [this] { setFromWithfile(true); }, [this] { EndQX(); }});
   }
   return *withfile_;
 }
@@ -357,7 +357,7 @@ void frmQX::startCalculator() {
 void frmQX::cmdPrint_Click() { printFrom(picHelp, this); }
 
 void frmQX::printFrom(QLabel* help, QWidget* window) {
-  printing::WindowPrintTarget target(help, qobject_cast<QWebEngineView*>(Web1->widget()), window);
+  printing::WindowPrintTarget target(help, *Web1, window);
   printing::print(target, *platform_.messages, window);
 }
 
@@ -419,9 +419,10 @@ void frmQX::keepLastPage() {
 void frmQX::applyTitle() {
   if (const auto module = pages::moduleOf(viewer_.CurrentPage)) {
     viewer_.CurrentModule = static_cast<qint16>(*module);
-    setWindowTitle(QStringLiteral("Tavrin - Module %1").arg(viewer_.CurrentModule));
+    setWindowTitle(
+        QStringLiteral("%1 - Module %2").arg(QString::fromUtf16(launcher::kReaderTitle)).arg(viewer_.CurrentModule));
   } else {
-    setWindowTitle(QStringLiteral("Tavrin"));
+    setWindowTitle(QString::fromUtf16(launcher::kReaderTitle));
   }
 }
 

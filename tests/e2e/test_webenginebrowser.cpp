@@ -2,7 +2,7 @@
 // complete with its links readable, a link's target can be changed in the live page,
 // and every load, step back and failed load is reported once.
 #include "e2e/harness.h"
-#include "platform/webenginebrowser.h"
+#include "webengine/webenginebrowser.h"
 
 #include <QRegularExpression>
 #include <QSignalSpy>

@@ -130,12 +130,6 @@ class TestPrinting : public QObject {
     QPrinter printer;
     QVERIFY(printing::printPicture(QPixmap(), printer).has_value());
   }
-
-  void noViewCannotTellItsStatus() {
-    const auto status = printing::pageStatus(nullptr);
-    QVERIFY(!status.flags);
-    QVERIFY(!status.error.isEmpty());
-  }
 };
 
 QTEST_MAIN(TestPrinting)

@@ -1,7 +1,7 @@
-// A course page printed for real: the page in a web view, served on the loopback, printed
-// to a PDF file that is drawn again; and the state of the print command on the way.
+// A course page printed for real: the page in the reader's browser, served on the loopback,
+// printed to a PDF file that is drawn again; and the state of the print command on the way.
 #include "e2e/harness.h"
-#include "external/printing.h"
+#include "webengine/webenginebrowser.h"
 
 #include <QImage>
 #include <QPrinter>
@@ -26,31 +26,34 @@ class TestPrintPage : public QObject {
   void cleanupTestCase() { server_.reset(); }
 
   void pagePrintsAsShown() {
-    QWebEngineView view;
+    QWidget window;
+    WebEngineBrowser browser(&window);
+    QWebEngineView& view = *browser.view();
     view.resize(1024, 768);
-    view.show();
-    const auto empty = printing::pageStatus(&view);
+    window.resize(1024, 768);
+    window.show();
+    const auto empty = browser.printStatus();
     QVERIFY(!empty.flags);  // nothing to print yet
 
-    std::optional<printing::PrintTarget::Status> loading;
-    connect(&view, &QWebEngineView::loadStarted, this, [&] { loading = printing::pageStatus(&view); });
+    std::optional<Browser::PrintStatus> loading;
+    connect(&view, &QWebEngineView::loadStarted, this, [&] { loading = browser.printStatus(); });
     QSignalSpy loaded(&view, &QWebEngineView::loadFinished);
-    view.load(QUrl(server_->base() + "qx070001.qx"));
+    browser.navigate(server_->base() + "qx070001.qx");
     QVERIFY(loaded.wait(30000));
     QVERIFY(loading);
     QVERIFY(loading->flags);  // the command is there while the page loads, but off
-    QCOMPARE(*loading->flags & printing::kEnabled, 0);
+    QCOMPARE(*loading->flags & Browser::kPrintEnabled, 0);
     QCOMPARE(loaded.first().first().toBool(), true);
-    const auto ready = printing::pageStatus(&view);
+    const auto ready = browser.printStatus();
     QVERIFY(ready.flags);
-    QVERIFY(*ready.flags & printing::kEnabled);
+    QVERIFY(*ready.flags & Browser::kPrintEnabled);
 
     QTemporaryDir dir;
     const QString pdf = dir.filePath("page.pdf");
     QPrinter printer(QPrinter::HighResolution);
     printer.setOutputFormat(QPrinter::PdfFormat);
     printer.setOutputFileName(pdf);
-    const auto error = printing::printPage(view, printer);
+    const auto error = browser.print(printer);
     QVERIFY2(!error, qPrintable(error.value_or(QString())));
 
     // The page goes to the printer as a picture of itself: its dark navigation bar runs

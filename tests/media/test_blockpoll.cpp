@@ -2,7 +2,7 @@
 // same blocks standing in for the programs that write them.
 #include "logic/blocks.h"
 #include "media/blockpoll.h"
-#include "platform/posixblocks.h"
+#include "posix/posixblocks.h"
 
 #include <QFile>
 #include <QStringList>

@@ -3,7 +3,7 @@
 // in the middle of the window over the backdrop until the watch takes it away.
 #include "e2e/harness.h"
 #include "media/mediaplayback.h"
-#include "platform/qtmediaplayer.h"
+#include "qtmedia/qtmediaplayer.h"
 
 #include <QLabel>
 #include <QTest>

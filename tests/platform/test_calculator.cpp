@@ -1,6 +1,6 @@
 // The system calculator: the first of the usual calculators on the search path, started on
 // its own.
-#include "platform/calculator.h"
+#include "desktop/calculator.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,7 +1,7 @@
 // The real clock and event processing under the tick wait, and the previous-copy lock.
+#include "desktop/process.h"
 #include "logic/tickwait.h"
-#include "platform/clock.h"
-#include "platform/instancelock.h"
+#include "posix/instancelock.h"
 
 #include <QProcess>
 #include <QTemporaryDir>

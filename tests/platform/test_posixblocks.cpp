@@ -1,6 +1,6 @@
 // The shared blocks on POSIX shared memory, with a stand-in simulator as the peer process.
 #include "logic/blocks.h"
-#include "platform/posixblocks.h"
+#include "posix/posixblocks.h"
 
 #include <QFile>
 #include <QProcess>

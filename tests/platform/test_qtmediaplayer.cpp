@@ -1,6 +1,6 @@
 // The media player on Qt Multimedia, without media: what counts as playing, and when its
 // picture is on screen.
-#include "platform/qtmediaplayer.h"
+#include "qtmedia/qtmediaplayer.h"
 
 #include <QTest>
 #include <QVideoWidget>

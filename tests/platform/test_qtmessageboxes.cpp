@@ -1,6 +1,6 @@
 // The real message boxes, placed relative to their owner before they show.
+#include "desktop/qtmessageboxes.h"
 #include "logic/placement.h"
-#include "platform/qtmessageboxes.h"
 #include "support/fakes.h"
 
 #include <QApplication>

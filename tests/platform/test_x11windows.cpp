@@ -1,8 +1,8 @@
 // Finding another program's window by its title and bringing it forward, on a virtual X
 // server with or without a window manager (TAVRIN_EXPECT_WM says which). The peers are
 // two stand-in simulators; each reports when its window becomes active.
-#include "platform/posixblocks.h"
-#include "platform/x11windows.h"
+#include "posix/posixblocks.h"
+#include "x11/x11windows.h"
 
 #include <QFile>
 #include <QProcess>

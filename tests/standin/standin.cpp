@@ -12,7 +12,7 @@
 // input: "report" reports the blocks again, "quit" lets go of the blocks and ends. Without
 // "quit" it runs until it is killed.
 #include "logic/blocks.h"
-#include "platform/posixblocks.h"
+#include "posix/posixblocks.h"
 
 #include <QApplication>
 #include <QCommandLineParser>

@@ -37,6 +37,11 @@ class FakeBrowser : public Browser {
   void navigate(const QString& url) override { calls << QStringLiteral("navigate ") + url; }
   bool canGoBack() const override { return backwards; }
   void goBack() override { calls << QStringLiteral("back"); }
+  PrintStatus printStatus() const override { return {kPrintSupported | kPrintEnabled, {}}; }
+  std::optional<QString> print(QPrinter&) override {
+    calls << QStringLiteral("print");
+    return std::nullopt;
+  }
 
   // A document completes: `url` is the top-level location, `pageLinks` its link hrefs.
   void arrive(const QString& url, const QStringList& pageLinks = {}) {

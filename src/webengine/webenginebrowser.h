@@ -24,6 +24,8 @@ class WebEngineBrowser : public Browser {
   void navigate(const QString& url) override;
   bool canGoBack() const override;
   void goBack() override;
+  PrintStatus printStatus() const override;
+  std::optional<QString> print(QPrinter& printer) override;
 
   QWebEngineView* view() const { return view_; }
 

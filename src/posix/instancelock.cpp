@@ -1,6 +1,6 @@
-#include "platform/instancelock.h"
+#include "posix/instancelock.h"
 
-#include "platform/logging.h"
+#include <QLoggingCategory>
 
 #include <QFile>
 
@@ -10,6 +10,10 @@
 #include <fcntl.h>
 #include <sys/file.h>
 #include <unistd.h>
+
+namespace {
+Q_LOGGING_CATEGORY(lcInstance, "tavrin.instance", QtInfoMsg)
+}  // namespace
 
 namespace {
 QString defaultLockPath() {

@@ -1,7 +1,8 @@
-#include "platform/webenginebrowser.h"
+#include "webengine/webenginebrowser.h"
 
-#include "platform/logging.h"
+#include <QLoggingCategory>
 
+#include <QEventLoop>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QUrl>
@@ -10,6 +11,10 @@
 #include <QWebEngineProfile>
 #include <QWebEngineScript>
 #include <QWebEngineView>
+
+namespace {
+Q_LOGGING_CATEGORY(lcBrowser, "tavrin.browser", QtInfoMsg)
+}  // namespace
 
 WebEngineBrowser::WebEngineBrowser(QWidget* parent)
     : Browser(parent),
@@ -77,3 +82,31 @@ void WebEngineBrowser::navigate(const QString& url) { view_->load(QUrl(url)); }
 bool WebEngineBrowser::canGoBack() const { return view_->history()->canGoBack(); }
 
 void WebEngineBrowser::goBack() { view_->back(); }
+
+Browser::PrintStatus WebEngineBrowser::printStatus() const {
+  if (!view_) return {std::nullopt, QStringLiteral("The browser cannot print its pages.")};
+  // While a page loads there is nothing whole to print yet; the command is there, but off.
+  if (view_->page()->isLoading()) return {kPrintSupported, {}};
+  if (view_->url().isEmpty()) return {std::nullopt, QStringLiteral("The browser holds no page.")};
+  return {kPrintSupported | kPrintEnabled, {}};
+}
+
+std::optional<QString> WebEngineBrowser::print(QPrinter& printer) {
+  if (!view_) return QStringLiteral("The browser cannot print its pages.");
+  QPointer<QWebEngineView> watched(view_);
+  QEventLoop loop;
+  bool printed = false;
+  const auto finished = connect(view_, &QWebEngineView::printFinished, &loop, [&](bool success) {
+    printed = success;
+    loop.quit();
+  });
+  connect(view_, &QObject::destroyed, &loop, &QEventLoop::quit);
+  view_->print(&printer);
+  loop.exec();
+  if (watched) disconnect(finished);
+  if (!printed) {
+    qCWarning(lcBrowser) << "the page" << view_->url().toString() << "could not be printed";
+    return QStringLiteral("The page could not be printed.");
+  }
+  return std::nullopt;
+}

@@ -1,4 +1,4 @@
-#include "platform/clock.h"
+#include "desktop/process.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>
@@ -16,4 +16,8 @@ void processPendingEvents(int maxMs) {
   wake.setSingleShot(true);
   wake.start(maxMs);
   QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
+}
+
+Environment processEnvironment() {
+  return [](const char* name) { return qEnvironmentVariable(name); };
 }

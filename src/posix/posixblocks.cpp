@@ -1,6 +1,6 @@
-#include "platform/posixblocks.h"
+#include "posix/posixblocks.h"
 
-#include "platform/logging.h"
+#include <QLoggingCategory>
 
 #include <QFile>
 #include <QFileInfo>
@@ -12,6 +12,10 @@
 #include <unistd.h>
 #include <cerrno>
 #include <cstring>
+
+namespace {
+Q_LOGGING_CATEGORY(lcBlocks, "tavrin.blocks", QtInfoMsg)
+}  // namespace
 
 using blocks::Block;
 

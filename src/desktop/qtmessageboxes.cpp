@@ -1,4 +1,4 @@
-#include "platform/qtmessageboxes.h"
+#include "desktop/qtmessageboxes.h"
 
 #include <QGuiApplication>
 #include <QMessageBox>

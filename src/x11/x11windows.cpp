@@ -1,12 +1,16 @@
-#include "platform/x11windows.h"
+#include "x11/x11windows.h"
 
-#include "platform/logging.h"
+#include <QLoggingCategory>
 
 #include <xcb/xcb.h>
 #include <xcb/xcb_ewmh.h>
 #include <xcb/xcb_icccm.h>
 
 #include <cstdlib>
+
+namespace {
+Q_LOGGING_CATEGORY(lcWindows, "tavrin.windows", QtInfoMsg)
+}  // namespace
 
 namespace {
 
