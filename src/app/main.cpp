@@ -5,15 +5,14 @@
 #include "desktop/calculator.h"
 #include "desktop/process.h"
 #include "desktop/qtmessageboxes.h"
+#include "engines.h"
 #include "external/launchercopy.h"
 #include "logic/launcher.h"
 #include "platform/platform.h"
 #include "posix/instancelock.h"
 #include "posix/posixblocks.h"
-#include "qtmedia/qtmediaplayer.h"
 #include "shell/startsequence.h"
 #include "viewer/frmqx.h"
-#include "webengine/webenginebrowser.h"
 #include "x11/x11windows.h"
 
 #include <QApplication>
@@ -57,13 +56,15 @@ bool answeredOnTheTerminal(int argc, char* argv[]) {
 
 // The application object, made when the copy first needs the window system: a window, a
 // message box, the screen or an event loop. A copy that only brings the reader forward, or
-// finds its simulator already there, never makes it.
+// finds its simulator already there, never makes it. `prepare` runs just before it is made.
 class OnDemandApplication {
  public:
-  OnDemandApplication(int& argc, char** argv) : argc_(argc), argv_(argv) {}
+  OnDemandApplication(int& argc, char** argv, std::function<void()> prepare)
+      : argc_(argc), argv_(argv), prepare_(std::move(prepare)) {}
 
   QApplication& get() {
     if (!app_) {
+      prepare_();
       app_ = std::make_unique<QApplication>(argc_, argv_);
       QApplication::setApplicationName(QString::fromUtf16(launcher::kReaderTitle));
       QGuiApplication::setDesktopFileName(QStringLiteral(TAVRIN_APP_ID));  // the installed desktop file
@@ -75,6 +76,7 @@ class OnDemandApplication {
  private:
   int& argc_;
   char** argv_;
+  std::function<void()> prepare_;
   std::unique_ptr<QApplication> app_;
 };
 
@@ -112,13 +114,28 @@ int main(int argc, char* argv[]) {
   if (::geteuid() == 0 && !qEnvironmentVariableIsSet("QTWEBENGINE_DISABLE_SANDBOX"))
     qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
 
-  OnDemandApplication app(argc, argv);
+  Platform platform;
+  platform.programFolder = programFolder();
+  Engines engines(platform.programFolder + QStringLiteral("/modules/tavrin-engines.so"));
+  std::optional<QString> enginesMissing;
+  // Whatever needs windows may need the browser, whose engine must be loaded before the
+  // application object exists.
+  OnDemandApplication app(argc, argv, [&] { enginesMissing = engines.load(); });
   OnDemandMessageBoxes messages(app);
   InstanceLock instance;
   SteadyClock clock;
-  Platform platform;
-  platform.createBrowser = [](QWidget* parent) -> Browser* { return new WebEngineBrowser(parent); };
-  platform.createPlayer = [](QWidget* window) -> MediaPlayer* { return new QtMediaPlayer(window); };
+  const auto withEngines = [&]<typename Made>(Made* made) {
+    if (made) return made;
+    // A program whose files are incomplete cannot show the course at all.
+    messages.ask({QStringLiteral("Tavrin cannot show the course: a part of the program is missing or damaged.\n"
+                                 "%1\n\nPlease install Tavrin again.")
+                      .arg(enginesMissing.value_or(QString())),
+                  QStringLiteral("Tavrin"), MessageBoxes::Buttons::Ok, MessageBoxes::Icon::Critical});
+    platform.endProcess(1);
+    return made;
+  };
+  platform.createBrowser = [&](QWidget* parent) { return withEngines(engines.createBrowser(parent)); };
+  platform.createPlayer = [&](QWidget* window) { return withEngines(engines.createPlayer(window)); };
   platform.startCalculator = [] { return calculator::start(); };
   platform.messages = &messages;
   platform.environment = processEnvironment();
@@ -132,7 +149,6 @@ int main(int argc, char* argv[]) {
   platform.clock = &clock;
   platform.processEvents = processPendingEvents;
   platform.commandLine = commandLineOf(argc, argv);
-  platform.programFolder = programFolder();
 
   // Tests of the real program keep their blocks apart from a reader that may be running.
   PosixBlocks blocks(qEnvironmentVariable("TAVRIN_BLOCK_PREFIX"));

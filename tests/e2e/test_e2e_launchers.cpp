@@ -39,12 +39,16 @@ class TestE2ELaunchers : public QObject {
   QTemporaryDir scratch;
 
   // A copy with `arguments` and the reader's folders, with extra environment.
-  std::unique_ptr<QProcess> launch(const QStringList& arguments, const QStringList& environment = {}) {
+  // A copy whose error output is kept when `keepErrors` (with the start-up's debug lines,
+  // which name the module of engines when it is loaded), else passed on to the test's.
+  std::unique_ptr<QProcess> launch(const QStringList& arguments, const QStringList& environment = {},
+                                   bool keepErrors = false) {
     auto copy = std::make_unique<QProcess>();
     QProcessEnvironment env = reader->environment();
     for (const QString& setting : environment) env.insert(setting.section(u'=', 0, 0), setting.section(u'=', 1));
+    if (keepErrors) env.insert(QStringLiteral("QT_LOGGING_RULES"), QStringLiteral("tavrin.startup.debug=true"));
     copy->setProcessEnvironment(env);
-    copy->setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    copy->setProcessChannelMode(keepErrors ? QProcess::SeparateChannels : QProcess::ForwardedErrorChannel);
     copy->start(buildDir() + QStringLiteral("/tavrin"), arguments);
     return copy;
   }
@@ -69,9 +73,11 @@ class TestE2ELaunchers : public QObject {
     QTRY_VERIFY_WITH_TIMEOUT(!findWindow(QStringLiteral("^Trivex - - exercise$")).isEmpty(), 15000);
     QTest::qWait(500);
     QVERIFY(activeWindowTitle() != u"Tavrin");
-    auto copy = launch({});
+    auto copy = launch({}, {}, true);
     QVERIFY(ended(*copy, 20000));
     QCOMPARE(copy->exitCode(), 0);
+    // It had no window to show: the browser and the player were never loaded.
+    QVERIFY(!copy->readAllStandardError().contains("tavrin-engines.so"));
     QTRY_COMPARE_WITH_TIMEOUT(activeWindowTitle(), QStringLiteral("Tavrin"), 10000);
     QCOMPARE(windowTitles().count(QStringLiteral("Tavrin")), 1);
     other.kill();
@@ -110,7 +116,8 @@ class TestE2ELaunchers : public QObject {
   }
 
   void aPictureCopyEndsAtAClick() {
-    auto copy = launch({QStringLiteral("/POPJPG=c23/pic2301.jpg"), QStringLiteral("/W:200"), QStringLiteral("/H:150")});
+    auto copy = launch({QStringLiteral("/POPJPG=c23/pic2301.jpg"), QStringLiteral("/W:200"), QStringLiteral("/H:150")},
+                       {}, true);
     QString popup;
     QTRY_VERIFY_WITH_TIMEOUT(!(popup = windowOf(copy->processId())).isEmpty(), 20000);
     QTRY_VERIFY_WITH_TIMEOUT(server->requests().contains(QStringLiteral("/qx_cbt/qx2/c23/pic2301.jpg")), 10000);
@@ -119,6 +126,7 @@ class TestE2ELaunchers : public QObject {
     click(popup, {50, 50});
     QTRY_COMPARE_WITH_TIMEOUT(copy->state(), QProcess::NotRunning, 5000);
     QCOMPARE(copy->exitCode(), 0);
+    QVERIFY(copy->readAllStandardError().contains("tavrin-engines.so"));   // its picture needs the browser
     QVERIFY(!windowTitles().contains(QStringLiteral("Tavrin - Search")));  // the reader was not involved
   }
 

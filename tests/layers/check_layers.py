@@ -2,8 +2,8 @@
 """Checks that the includes of src/ run one way, as the libraries link.
 
 The link graph is written once, in the CMakeLists.txt of src/: each folder is one library
-(tavrin_library(<name> LINKS ...)), and the program (app/) links the libraries named in
-target_link_libraries(tavrin ...). The build already shows each library only the folders
+(tavrin_library(<name> LINKS ...)), and app/ (the program and its module of engines) links the
+libraries named in target_link_libraries(tavrin ...) and target_link_libraries(tavrin-engines ...). The build already shows each library only the folders
 of what it links; this check confirms it for every file, reading the same graph, and fails
 on a folder that is no library or a link graph with a circle."""
 import pathlib
@@ -13,7 +13,7 @@ import sys
 SRC = pathlib.Path(__file__).resolve().parents[2] / "src"
 
 LIBRARY = re.compile(r"tavrin_library\(\s*(\w+)\s+LINKS\s+(.*?)\s+SOURCES", re.S)
-PROGRAM = re.compile(r"target_link_libraries\(\s*tavrin\s+PRIVATE\s+(.*?)\)", re.S)
+PROGRAM = re.compile(r"target_link_libraries\(\s*tavrin(?:-engines)?\s+PRIVATE\s+(.*?)\)", re.S)
 INCLUDE = re.compile(r'^\s*#\s*include\s+"([^"]+)"', re.M)
 
 
@@ -24,8 +24,8 @@ def link_graph():
         for name, linked in LIBRARY.findall(cmake.read_text(encoding="utf-8")):
             folder_of[name] = cmake.parent.name
             links[cmake.parent.name] = linked.split()
-    program = PROGRAM.search((SRC / "CMakeLists.txt").read_text(encoding="utf-8"))
-    links["app"] = program.group(1).split() if program else []
+    links["app"] = [lib for linked in PROGRAM.findall((SRC / "CMakeLists.txt").read_text(encoding="utf-8"))
+                    for lib in linked.split()]
     return {folder: {folder_of[lib] for lib in linked if lib in folder_of} for folder, linked in links.items()}
 
 

@@ -48,6 +48,7 @@ def expected_files():
     """Every file and link of the package: path -> (mode, what it must be)."""
     files = {
         f"{PROGRAM_DIR}/tavrin": ("-rwxr-xr-x", ("elf",)),
+        f"{PROGRAM_DIR}/modules/tavrin-engines.so": ("-rw-r--r--", ("elf",)),
         f"{PROGRAM_DIR}/files.qx": ("-rw-r--r--", ("same", BUILD / "files.qx")),
         f"{PROGRAM_DIR}/words.qx": ("-rw-r--r--", ("same", BUILD / "words.qx")),
         "usr/bin/tavrin": ("lrwxrwxrwx", ("link", "../lib/tavrin/tavrin")),
