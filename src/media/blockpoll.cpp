@@ -5,16 +5,21 @@
 
 #include <QTimer>
 
-BlockPoll::BlockPoll(blocks::SharedBlocks& blocks, std::function<QString()> fileLocn, Actions actions, QObject* parent)
+BlockPoll::BlockPoll(blocks::SharedBlocks& blocks, std::function<QString()> fileLocn, Actions actions, QObject* parent,
+                     int intervalMs)
     : QObject(parent),
       TimerEnd(new QTimer(this)),
       blocks_(blocks),
       fileLocn_(std::move(fileLocn)),
       actions_(std::move(actions)) {
   TimerEnd->setObjectName(QStringLiteral("TimerEnd"));
-  TimerEnd->setInterval(kIntervalMs);
+  TimerEnd->setInterval(intervalMs);
   connect(TimerEnd, &QTimer::timeout, this, &BlockPoll::TimerEnd_Timer);
 }
+
+void BlockPoll::start() { TimerEnd->start(); }
+void BlockPoll::stop() { TimerEnd->stop(); }
+bool BlockPoll::running() const { return TimerEnd->isActive(); }
 
 void BlockPoll::TimerEnd_Timer() {
   const blocks::Poll found = blocks::poll(blocks_);

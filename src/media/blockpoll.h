@@ -23,15 +23,21 @@ class BlockPoll : public QObject {
 
   static constexpr int kIntervalMs = 1000;
 
-  // `fileLocn` gives the course base that narration addresses start with.
+  // `fileLocn` gives the course base that narration addresses start with. The poll does not
+  // run until it is started.
   BlockPoll(blocks::SharedBlocks& blocks, std::function<QString()> fileLocn, Actions actions,
-            QObject* parent = nullptr);
+            QObject* parent = nullptr, int intervalMs = kIntervalMs);
 
+  // The reader starts the poll once it has asked for its first page, and stops it at its end.
+  void start();
+  void stop();
+  bool running() const;
+
+  // One look at the blocks, as each tick of the poll takes it.
   void TimerEnd_Timer();
 
-  QTimer* const TimerEnd;  // disabled until the reader has started, and again at its end
-
  private:
+  QTimer* const TimerEnd;
   blocks::SharedBlocks& blocks_;
   std::function<QString()> fileLocn_;
   Actions actions_;

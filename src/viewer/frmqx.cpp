@@ -153,7 +153,7 @@ void frmQX::LastBit() {
   ScreenHeight = static_cast<qint16>(screen.height());
   ClassifyScreen();
   navigateWeb1(setup_.FileLocn + pages::startPage(ScreenSize));
-  poll_->TimerEnd->start();
+  poll_->start();
 }
 
 void frmQX::ClassifyScreen() {
@@ -189,7 +189,7 @@ void frmQX::closeEvent(QCloseEvent* event) {
 }
 
 void frmQX::EndQX() {
-  poll_->TimerEnd->stop();
+  poll_->stop();
   endCopy(platform_);
 }
 

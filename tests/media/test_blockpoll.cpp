@@ -60,12 +60,18 @@ class TestBlockPoll : public QObject {
     for (Block b : blocks::kAll) ::shm_unlink(QFile::encodeName(PosixBlocks::objectName(b, prefix_)).constData());
   }
 
-  void timerPollsOnceASecondWhenEnabled() {
-    QCOMPARE(poll_->TimerEnd->interval(), 1000);
-    QVERIFY(!poll_->TimerEnd->isActive());
-    poll_->TimerEnd->setInterval(10);
-    poll_->TimerEnd->start();
+  void pollsOnItsOwnOnceStartedAndNotAfterItStopped() {
+    BlockPoll poll(*reader_, [] { return kBase; }, {{}, {}, {}, [this] { done_ << "unload"; }}, nullptr, 10);
+    QVERIFY(!poll.running());
+    QTest::qWait(50);
+    QVERIFY(done_.isEmpty());
+    poll.start();
     QTRY_VERIFY(done_.contains("unload"));
+    poll.stop();
+    QVERIFY(!poll.running());
+    done_.clear();
+    QTest::qWait(50);
+    QVERIFY(done_.isEmpty());
   }
 
   void requestIsTakenOnceAndAcknowledged_data() {

@@ -309,7 +309,7 @@ class TestArrival : public QObject {
 
     fake->blocks.write(blocks::Block::QXwav, blocks::encodeRequest(u"v0312"));
     auto* poll = w.findChild<BlockPoll*>();
-    QVERIFY(poll && poll->TimerEnd->isActive());
+    QVERIFY(poll && poll->running());
     poll->TimerEnd_Timer();
     QVERIFY(fake->player);
     QCOMPARE(fake->player->address, kBase + "c03/v0312.wav");
