@@ -3,7 +3,6 @@
 #include "layout/design.h"
 #include "layout/helpimage.h"
 #include "layout/keypreview.h"
-#include "layout/picturebox.h"
 #include "logic/datafiles.h"
 #include "logic/pagenames.h"
 #include "logic/presence.h"
@@ -29,10 +28,15 @@ const char* captionOf(SideWindowKind kind) {
 }  // namespace
 
 SideWindow::SideWindow(SideWindowKind kind, SideWindowHost& host, SideWindows& windows)
-    : host_(host),
+    : CommandWindow(kind == SideWindowKind::Search ? CommandBar::Slot3::Index : CommandBar::Slot3::Search,
+                    design::kSideHelp,
+                    [] {
+                      static const QPixmap image = sideHelpImage();  // one picture for the three windows
+                      return image;
+                    }),
+      host_(host),
       windows_(windows),
-      kind_(kind),
-      bar_(this, kind == SideWindowKind::Search ? CommandBar::Slot3::Index : CommandBar::Slot3::Search) {
+      kind_(kind) {
   setWindowTitle(QString::fromLatin1(captionOf(kind)));
   resize(design::kClientSize);
   move(design::kWindowPos);
@@ -41,20 +45,8 @@ SideWindow::SideWindow(SideWindowKind kind, SideWindowHost& host, SideWindows& w
   grey.setColor(QPalette::Window, design::kSideBackground);
   setPalette(grey);
 
-  auto* help = new PictureBox(this);
-  help->setObjectName(QStringLiteral("picHelp"));
-  help->setGeometry(design::kSideHelp);
-  static const QPixmap image = sideHelpImage();  // one picture for the three windows
-  help->setPixmap(image);
-  help->onClick = [this] { picHelp_Click(); };
-  help->hide();
-  picHelp = help;
-
   connectCommandBar(bar_, this,
                     kind == SideWindowKind::Search ? &SideWindow::cmdIndex_Click : &SideWindow::cmdSearch_Click);
-
-  new KeyPreview(
-      this, [this](int& key, int& shift) { Form_KeyDown(key, shift); }, [this](int& ch) { Form_KeyPress(ch); });
 }
 
 SideWindow::~SideWindow() = default;
@@ -95,9 +87,6 @@ void SideWindow::cmdBack_Click() {
   host_.goBackWeb1();
 }
 
-void SideWindow::cmdHelp_Click() { picHelp->setVisible(!picHelp->isVisible()); }
-void SideWindow::picHelp_Click() { picHelp->hide(); }
-
 std::optional<QByteArray> SideWindow::readProgramFile(const QString& name, const QLoggingCategory& (*category)(),
                                                       const char* without) {
   const QString path = host_.programFolder() + u'/' + name;
@@ -124,28 +113,11 @@ void SideWindow::openInMainWindow(const QString& page) {
 // ---- Keys ---------------------------------------------------------------------------
 
 void SideWindow::Form_KeyDown(int& key, int& shift) {
-  picHelp->hide();
-  if (shift & keys::kAlt) {
-    if (key == keys::kQ) {
-      key = 0;
-      host_.AskQuit(this);
-    } else if (key == keys::kComma) {
-      key = 0;
-      cmdPrev_Click();
-    } else if (key == keys::kPeriod) {
-      key = 0;
-      cmdNext_Click();
-    }
-  }
+  takeSharedKeys(key, shift);
   if (key == keys::kEnter) enterPressed(key);
 }
 
-void SideWindow::Form_KeyPress(int& character) {
-  if (character == keys::kEscape) {
-    picHelp->hide();
-    character = 0;
-  }
-}
+void SideWindow::askToQuit() { host_.AskQuit(this); }
 
 // ---- Window -------------------------------------------------------------------------
 
@@ -155,8 +127,7 @@ void SideWindow::resizeEvent(QResizeEvent* event) {
 }
 
 void SideWindow::Form_Resize() {
-  if (!(windowState() & (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen)) && x() < 0)
-    move(design::kOffscreenRescue);
+  rescueIfOffscreen();
   fitControls(width(), height());
 }
 

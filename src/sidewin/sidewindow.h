@@ -2,7 +2,7 @@
 // What the search, index and history windows share: they take the main window's place
 // on screen, carry its command bar (whose buttons mostly lead back to it), a help
 // picture, the same keys, and they never close on their own.
-#include "layout/commandbar.h"
+#include "layout/commandwindow.h"
 
 #include <QByteArray>
 #include <QWidget>
@@ -16,7 +16,7 @@ class SideWindows;
 
 enum class SideWindowKind { Search, Index, History };
 
-class SideWindow : public QWidget {
+class SideWindow : public CommandWindow {
   Q_OBJECT
  public:
   SideWindow(SideWindowKind kind, SideWindowHost& host, SideWindows& windows);
@@ -33,18 +33,12 @@ class SideWindow : public QWidget {
   void cmdSearch_Click();  // index and history windows
   void cmdIndex_Click();   // search window
   void cmdBack_Click();
-  void cmdPrev_Click() { cmdBack_Click(); }
-  void cmdNext_Click() { cmdBack_Click(); }
+  void cmdPrev_Click() override { cmdBack_Click(); }
+  void cmdNext_Click() override { cmdBack_Click(); }
   void cmdHist_Click();
   void cmdCalc_Click();
-  void cmdHelp_Click();
   void cmdSecn_Click() { cmdHelp_Click(); }
-  void picHelp_Click();
-  void Form_KeyDown(int& keyCode, int& shift);
-  void Form_KeyPress(int& character);
-
-  const CommandBar& commandBar() const { return bar_; }
-  QLabel* help() const { return picHelp; }
+  void Form_KeyDown(int& keyCode, int& shift) override;
 
  protected:
   // Enter, once the bar's keys are done with it. The index and history windows open the
@@ -62,6 +56,7 @@ class SideWindow : public QWidget {
   // Sizes the window's own controls to a client area of `width` x `height` pixels.
   virtual void fitControls(int width, int height) = 0;
 
+  void askToQuit() override;
   void resizeEvent(QResizeEvent* event) override;
   void changeEvent(QEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
@@ -74,6 +69,4 @@ class SideWindow : public QWidget {
   void Form_Resize();
 
   const SideWindowKind kind_;
-  CommandBar bar_;
-  QLabel* picHelp;
 };

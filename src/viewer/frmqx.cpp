@@ -6,7 +6,6 @@
 #include "layout/design.h"
 #include "layout/helpimage.h"
 #include "layout/keypreview.h"
-#include "layout/picturebox.h"
 #include "logic/blocks.h"
 #include "logic/classaddress.h"
 #include "logic/historylog.h"
@@ -39,17 +38,15 @@ std::unique_ptr<SideWindow> makeSideWindow(SideWindowKind kind, SideWindowHost& 
 
 }  // namespace
 
-frmQX::frmQX(Platform& platform, CourseSetup setup, QWidget* parent)
-    : QWidget(parent),
+frmQX::frmQX(Platform& platform, CourseSetup setup)
+    : CommandWindow(CommandBar::Slot3::Search, design::kMainHelp, mainHelpImage),
       platform_(platform),
       WaitOneSecond{platform.clock, platform.processEvents},
       FileExists{platform.messages, [this] { EndQX(); }},
       setup_(std::move(setup)),
-      bar_(this, CommandBar::Slot3::Search),
       sideWindows_(*this, makeSideWindow) {
   setUpWindow();
   setUpBrowser();
-  setUpHelp();
   setUpBlockPoll();
   setUpCommands();
   setUpReloadAfterResize();
@@ -74,15 +71,6 @@ void frmQX::setUpBrowser() {
   Web1->widget()->setObjectName(QStringLiteral("Web1"));
   Web1->widget()->setGeometry(design::kWeb1);
   connect(Web1, &Browser::documentComplete, this, &frmQX::Web1_DocumentComplete);
-}
-
-void frmQX::setUpHelp() {
-  auto* help = new PictureBox(this);
-  help->onClick = [this] { picHelp_Click(); };
-  picHelp = help;
-  picHelp->setObjectName(QStringLiteral("picHelp"));
-  picHelp->setGeometry(design::kMainHelp);
-  picHelp->hide();  // its picture is drawn when it is first asked for
 }
 
 // The player costs more to make than the first page takes to arrive (its libraries, the
@@ -122,11 +110,7 @@ void frmQX::setUpBlockPoll() {
       this);
 }
 
-void frmQX::setUpCommands() {
-  connectCommandBar(bar_, this, &frmQX::cmdSearch_Click);
-  new KeyPreview(
-      this, [this](int& key, int& shift) { Form_KeyDown(key, shift); }, [this](int& ch) { Form_KeyPress(ch); });
-}
+void frmQX::setUpCommands() { connectCommandBar(bar_, this, &frmQX::cmdSearch_Click); }
 
 void frmQX::setUpReloadAfterResize() {
   // While the reader drags the window's edge, reload the page once the size settles.
@@ -219,7 +203,7 @@ void frmQX::Form_Resize() {
   const Shape shape{size(), windowState() & ~Qt::WindowActive};
   if (shape == handledShape_) return;
   handledShape_ = shape;
-  if (!(windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen)) && x() < 0) move(design::kOffscreenRescue);
+  rescueIfOffscreen();
   Web1->widget()->resize(width(), height());
   ScreenHeight = static_cast<qint16>(height() + captionHeight());
   ScreenWidth = static_cast<qint16>(width());
@@ -294,32 +278,8 @@ void frmQX::cmdSecn_Click() {
   navigateWeb1(viewer_.SecnLink);
 }
 
-void frmQX::cmdHelp_Click() {
-  if (picHelp->isVisible()) {
-    picHelp->hide();
-  } else {
-    if (picHelp->pixmap().isNull()) picHelp->setPixmap(mainHelpImage());
-    picHelp->show();
-    picHelp->raise();
-  }
-}
-
-void frmQX::picHelp_Click() { picHelp->hide(); }
-
 void frmQX::Form_KeyDown(int& key, int& shift) {
-  picHelp->hide();
-  if (shift & keys::kAlt) {
-    if (key == keys::kQ) {
-      key = 0;
-      AskQuit();
-    } else if (key == keys::kComma) {
-      key = 0;
-      cmdPrev_Click();
-    } else if (key == keys::kPeriod) {
-      key = 0;
-      cmdNext_Click();
-    }
-  }
+  takeSharedKeys(key, shift);
   if (key == keys::kEscape) {
     StopMedia();
   } else if (key == keys::kPageUp) {
@@ -328,13 +288,6 @@ void frmQX::Form_KeyDown(int& key, int& shift) {
   } else if (key == keys::kPageDown) {
     cmdNext_Click();
     key = 0;
-  }
-}
-
-void frmQX::Form_KeyPress(int& character) {
-  if (character == keys::kEscape) {
-    picHelp->hide();
-    character = 0;
   }
 }
 

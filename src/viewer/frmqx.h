@@ -1,7 +1,7 @@
 #pragma once
 // The main window: the course page view, its navigation state, its commands, and
 // start-up and quitting of the program.
-#include "layout/commandbar.h"
+#include "layout/commandwindow.h"
 #include "logic/pagenames.h"
 #include "logic/presence.h"
 #include "logic/tickwait.h"
@@ -29,12 +29,12 @@ struct ViewerState {
   bool BackPressed = false;              // from a Back command to the end of the next arrival
 };
 
-class frmQX : public QWidget, public SideWindowHost {
+class frmQX : public CommandWindow, public SideWindowHost {
   Q_OBJECT
  public:
   // The reader's window, for a copy that found no other copy running. Builds only what the
   // first page needs; the media player and the return window come when first used.
-  frmQX(Platform& platform, CourseSetup setup, QWidget* parent = nullptr);
+  frmQX(Platform& platform, CourseSetup setup);
   ~frmQX() override;
 
   // The reader starts: its window comes up maximised and the start page is asked for.
@@ -47,15 +47,12 @@ class frmQX : public QWidget, public SideWindowHost {
   void cmdPrint_Click();
   void cmdSearch_Click();
   void cmdBack_Click();
-  void cmdPrev_Click();
-  void cmdNext_Click();
+  void cmdPrev_Click() override;
+  void cmdNext_Click() override;
   void cmdHist_Click();
   void cmdCalc_Click();
-  void cmdHelp_Click();
   void cmdSecn_Click();
-  void picHelp_Click();
-  void Form_KeyDown(int& keyCode, int& shift);
-  void Form_KeyPress(int& character);
+  void Form_KeyDown(int& keyCode, int& shift) override;
   void StopMedia();
 
   // The quit question, placed over `reference` (the main window when none is given).
@@ -85,10 +82,9 @@ class frmQX : public QWidget, public SideWindowHost {
   SideWindows& sideWindows() { return sideWindows_; }
   Browser* web1() const { return Web1; }
   QWidget* avi() const { return picAVI; }
-  QLabel* help() const { return picHelp; }
-  const CommandBar& commandBar() const { return bar_; }
 
  protected:
+  void askToQuit() override { AskQuit(); }
   void resizeEvent(QResizeEvent* event) override;
   void changeEvent(QEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
@@ -96,7 +92,6 @@ class frmQX : public QWidget, public SideWindowHost {
  private:
   void setUpWindow();
   void setUpBrowser();
-  void setUpHelp();
   void setUpBlockPoll();
   void setUpCommands();
   void setUpReloadAfterResize();
@@ -132,10 +127,8 @@ class frmQX : public QWidget, public SideWindowHost {
   bool FromWithfile = false;
   ViewerState viewer_;
 
-  CommandBar bar_;
   Browser* Web1 = nullptr;
   QLabel* picAVI = nullptr;
-  QLabel* picHelp = nullptr;
   std::unique_ptr<MediaPlayer> WMP1;    // made at the first video or narration
   MediaPlayback* media_ = nullptr;      // with it
   std::unique_ptr<withfile> withfile_;  // the return window, made when the first exercise opens
