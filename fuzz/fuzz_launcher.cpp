@@ -179,9 +179,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const Places places{part(1, "/opt/tavrin"), part(2, "/opt"), part(3, "/home/u/.local/share")};
   const QByteArrayView numbers = parts.size() > 4 ? parts[4] : QByteArrayView();
 
-  const Action action = dispatch(line, places);
-  compare("dispatch", action, expected(plain(line), places));
-  compare("dispatch again", dispatch(line, places), action);
+  const Action action = modeOf(line, places);
+  compare("mode", action, expected(plain(line), places));
+  compare("mode again", modeOf(line, places), action);
   check(line, action, places);
 
   const QPoint pointer(fuzzing::int32At(numbers, 2), fuzzing::int32At(numbers, 3));

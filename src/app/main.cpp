@@ -140,7 +140,7 @@ int main(int argc, char* argv[]) {
   platform.messages = &messages;
   platform.environment = processEnvironment();
   platform.anotherCopyRuns = [&instance] { return instance.anotherCopyRuns(); };
-  platform.screenSize = [&app] { return app.get().primaryScreen()->size(); };
+  platform.screenPixels = [&app] { return app.get().primaryScreen()->size(); };
   platform.endProcess = [](int code) {
     std::fflush(nullptr);
     ::_exit(code);

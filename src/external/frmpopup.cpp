@@ -47,7 +47,7 @@ void frmPopup::showPicture(const QString& address, int width, int height) {
   address_ = address;
   Web2->navigate(address_);
   const QPoint at = platform_.pointer ? platform_.pointer().value_or(Platform::Pointer{}).position : QPoint();
-  const QRect outer = popup::geometry(width, height, at, platform_.screenSize());
+  const QRect outer = popup::geometry(width, height, at, platform_.screenPixels());
   Web2->widget()->resize(outer.size());
   setFixedSize(outer.size());
   move(outer.topLeft());  // the frame's top-left corner

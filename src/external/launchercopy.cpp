@@ -28,8 +28,8 @@ bool LauncherCopy::run(const QString& commandLine) {
                  [this](const launcher::PracticeTest& t) { startPracticeTest(t); },
                  [this](const launcher::Exercise& e) { handOverExercise(e); },
              },
-             launcher::dispatch(commandLine, {host_.platform.programFolder, host_.setup.ProgramFilesFolder,
-                                              host_.setup.ApplicationData}));
+             launcher::modeOf(commandLine, {host_.platform.programFolder, host_.setup.ProgramFilesFolder,
+                                            host_.setup.ApplicationData}));
   return frmPopup_ || (watchTimer_ && watchTimer_->isActive());
 }
 
@@ -58,7 +58,7 @@ void LauncherCopy::startPracticeTest(const launcher::PracticeTest& test) {
 
 void LauncherCopy::handOverExercise(const launcher::Exercise& exercise) {
   exercise_ = exercise;
-  if (launcher::handOver(*host_.platform.blocks, exercise, host_.platform.activateWindow)) return EndQX();
+  if (launcher::passToSimulator(*host_.platform.blocks, exercise, host_.platform.activateWindow)) return EndQX();
   // The watch runs in the event loop, and its give-up message is a window.
   host_.needWindows();
   if (!host_.platform.startProgram(exercise.program))

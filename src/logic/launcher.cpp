@@ -85,7 +85,7 @@ Exercise exercise(Simulator simulator, QStringView line, const Places& places) {
 
 }  // namespace
 
-Action dispatch(QStringView line, const Places& places) {
+Action modeOf(QStringView line, const Places& places) {
   if (line.isEmpty()) return BringForward{};
   if (line.startsWith(QStringView(kPicturePrefix))) {
     if (auto picture = parsePicture(line)) return *picture;
@@ -97,8 +97,8 @@ Action dispatch(QStringView line, const Places& places) {
   return NoMode{};
 }
 
-bool handOver(blocks::SharedBlocks& blocks, const Exercise& exercise,
-              const std::function<bool(const QString& title)>& activate) {
+bool passToSimulator(blocks::SharedBlocks& blocks, const Exercise& exercise,
+                     const std::function<bool(const QString& title)>& activate) {
   blocks::writeExercise(blocks, exercise.path, exercise.kind);
   return activate(exercise.windowTitle);
 }

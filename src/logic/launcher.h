@@ -73,14 +73,14 @@ using Action = std::variant<NoMode, BringForward, Picture, PracticeTest, Exercis
 // The launcher's decision on its whole command line. The tests are exact and
 // case-sensitive and made in this order: empty, "/POPJPG=", "/PRAC=", ".cir" or ".prb"
 // at the end, ".ckt" at the end or the whole line "qx0000".
-Action dispatch(QStringView commandLine, const Places& places);
+Action modeOf(QStringView commandLine, const Places& places);
 
-// Steps 1 and 2 of the hand-over: the blocks are written (name, then kind), then
+// Steps 1 and 2 of passing an exercise on: the blocks are written (name, then kind), then
 // `activate` looks for the simulator's window by title and brings it forward. True when
 // the window was there and the launcher can end; otherwise the caller starts the program
 // and runs an ExerciseWatch once a second.
-bool handOver(blocks::SharedBlocks& blocks, const Exercise& exercise,
-              const std::function<bool(const QString& title)>& activate);
+bool passToSimulator(blocks::SharedBlocks& blocks, const Exercise& exercise,
+                     const std::function<bool(const QString& title)>& activate);
 
 // The watch timer's ticks after a simulator was started. Both simulators' timers share
 // one count.

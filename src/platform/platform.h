@@ -26,7 +26,7 @@ struct Platform {
   Environment environment;
   QString commandLine;                       // what followed the program's name
   std::function<bool()> anotherCopyRuns;     // the previous-copy test
-  std::function<QSize()> screenSize;         // in pixels
+  std::function<QSize()> screenPixels;       // the screen's size in pixels
   std::function<void(int code)> endProcess;  // ends the process at once; the real one never returns
   std::function<bool(const QString& path)> removeFile;
   Clock* clock = nullptr;  // for the tick wait

@@ -14,7 +14,7 @@ class SideWindowHost {
   virtual QWidget& mainWindow() = 0;
   virtual const QString& fileLocn() const = 0;  // the course base, ends in "qx2/"
   virtual const QString& userDir() const = 0;   // the per-user folder, ends with a slash
-  virtual int screenSize() const = 0;           // screen class 1..7
+  virtual int screenClass() const = 0;          // ScreenSize, the screen class 1..7
   virtual QString programFolder() const = 0;    // where the data files are
 
   virtual void navigateWeb1(const QString& url) = 0;

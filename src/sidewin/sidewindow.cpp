@@ -56,7 +56,7 @@ SideWindow::~SideWindow() = default;
 void SideWindow::cmdCont_Click() {
   picHelp->hide();
   handOver(*this, host_.mainWindow(), host_.waitOneSecond());
-  host_.navigateWeb1(host_.fileLocn() + pages::startPage(host_.screenSize()));
+  host_.navigateWeb1(host_.fileLocn() + pages::startPage(host_.screenClass()));
 }
 
 void SideWindow::cmdPrint_Click() { host_.printFrom(picHelp, this); }

@@ -87,7 +87,7 @@ MediaPlayback& frmQX::media() {
 withfile& frmQX::returnWindow() {
   if (!withfile_) {
     withfile_ = std::make_unique<withfile>(withfile::Host{
-        platform_.blocks, platform_.messages, [this] { return platform_.screenSize().width(); },
+        platform_.blocks, platform_.messages, [this] { return platform_.screenPixels().width(); },
         [this] {
           if (!platform_.activateWindow || !platform_.activateWindow(QString::fromUtf16(launcher::kReaderTitle))) {
             raise();
@@ -132,7 +132,7 @@ void frmQX::Form_Load() {
 }
 
 void frmQX::LastBit() {
-  const QSize screen = platform_.screenSize();
+  const QSize screen = platform_.screenPixels();
   ScreenWidth = static_cast<qint16>(screen.width());
   ScreenHeight = static_cast<qint16>(screen.height());
   ClassifyScreen();
@@ -207,7 +207,7 @@ void frmQX::Form_Resize() {
   Web1->widget()->resize(width(), height());
   ScreenHeight = static_cast<qint16>(height() + captionHeight());
   ScreenWidth = static_cast<qint16>(width());
-  const QSize screen = platform_.screenSize();
+  const QSize screen = platform_.screenPixels();
   if (ScreenWidth == screen.width() && ScreenHeight == screen.height() && !(windowState() & Qt::WindowMaximized))
     setWindowState(windowState() | Qt::WindowMaximized);
   if (windowState() & Qt::WindowMaximized) {

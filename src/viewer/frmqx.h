@@ -67,7 +67,7 @@ class frmQX : public CommandWindow, public SideWindowHost {
   QWidget& mainWindow() override { return *this; }
   const QString& fileLocn() const override { return setup_.FileLocn; }
   const QString& userDir() const override { return setup_.UserDir; }
-  int screenSize() const override { return ScreenSize; }
+  int screenClass() const override { return ScreenSize; }
   QString programFolder() const override { return platform_.programFolder; }
   MessageBoxes& messages() override { return *platform_.messages; }
   const PresenceCheck& fileExists() const override { return FileExists; }

@@ -36,7 +36,7 @@ QString describe(const Action& action) {
 class TestLauncher : public QObject {
   Q_OBJECT
  private slots:
-  void dispatch_data() {
+  void modeOf_data() {
     QTest::addColumn<QString>("commandLine");
     QTest::addColumn<QString>("decision");
     QTest::newRow("empty") << ""
@@ -106,32 +106,32 @@ class TestLauncher : public QObject {
     QTest::newRow("qx0000 after more") << "aqx0000"
                                        << "none";
   }
-  void dispatch() {
+  void modeOf() {
     QFETCH(QString, commandLine);
-    QTEST(describe(launcher::dispatch(commandLine, kPlaces)), "decision");
+    QTEST(describe(launcher::modeOf(commandLine, kPlaces)), "decision");
   }
 
   void simulatorsHaveTheirTitlesProgramsAndMessages() {
-    const auto trivex = std::get<Exercise>(launcher::dispatch(u"e.cir", kPlaces));
+    const auto trivex = std::get<Exercise>(launcher::modeOf(u"e.cir", kPlaces));
     QCOMPARE(trivex.windowTitle, QStringLiteral("Trivex -"));
     QCOMPARE(trivex.program, QStringLiteral("/pf/Vendrel/Trivex/Trivex"));
     QCOMPARE(trivex.giveUpMessage, QStringLiteral("Could not find Trivex. Please retry or run Setup on the USB."));
-    const auto ampvale = std::get<Exercise>(launcher::dispatch(u"e.ckt", kPlaces));
+    const auto ampvale = std::get<Exercise>(launcher::modeOf(u"e.ckt", kPlaces));
     QCOMPARE(ampvale.windowTitle, QStringLiteral("Ampvale"));
     QCOMPARE(ampvale.program, QStringLiteral("/pf/Vendrel/Ampvale/ampvale"));
     QCOMPARE(ampvale.giveUpMessage, QStringLiteral("Could not find Ampvale. Please retry or run Setup on the USB."));
   }
 
-  void handOverWritesBeforeLookingForTheWindow_data() {
+  void passingOnWritesBeforeLookingForTheWindow_data() {
     QTest::addColumn<bool>("windowThere");
     QTest::newRow("simulator running") << true;
     QTest::newRow("simulator to be started") << false;
   }
-  void handOverWritesBeforeLookingForTheWindow() {
+  void passingOnWritesBeforeLookingForTheWindow() {
     QFETCH(bool, windowThere);
     FakeSharedBlocks fake;
-    const auto exercise = std::get<Exercise>(launcher::dispatch(u"m03e2.cir", kPlaces));
-    const bool ended = handOver(fake, exercise, [&](const QString& title) {
+    const auto exercise = std::get<Exercise>(launcher::modeOf(u"m03e2.cir", kPlaces));
+    const bool ended = passToSimulator(fake, exercise, [&](const QString& title) {
       fake.log << QStringLiteral("activate ") + title;
       return windowThere;
     });

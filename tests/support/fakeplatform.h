@@ -86,7 +86,7 @@ struct FakePlatform {
     platform.messages = &messages;
     platform.environment = [this](const char* name) { return env.value(QString::fromLatin1(name)); };
     platform.anotherCopyRuns = [this] { return otherCopy; };
-    platform.screenSize = [this] { return screen; };
+    platform.screenPixels = [this] { return screen; };
     platform.endProcess = [this](int code) { ended = code; };
     platform.removeFile = [this](const QString& path) { return canRemove && QFile::remove(path); };
     platform.clock = &clock;

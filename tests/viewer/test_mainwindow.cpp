@@ -272,12 +272,12 @@ class TestMainWindow : public QObject {
     QVERIFY(QTest::qWaitForWindowExposed(&w));
     w.resize(1280, 900);
     fake->browser->arrive(kBase + "mod05d.qx", {});
-    QCOMPARE(w.screenSize(), 4);
+    QCOMPARE(w.screenClass(), 4);
     fake->browser->calls.clear();
 
     w.resize(1024, 700);  // 1024 wide, less than 768 high with the caption: class 1
     QTRY_COMPARE(calls(), QStringList{"navigate " + kBase + "mod05a.qx"});
-    QCOMPARE(w.screenSize(), 1);
+    QCOMPARE(w.screenClass(), 1);
     QCOMPARE(w.screenMetrics().width(), 1024);
     QCOMPARE(fake->browser->view->size(), w.size());
     QCOMPARE(w.avi()->geometry(), QRect(QPoint(0, 0), w.screenMetrics()));
@@ -300,7 +300,7 @@ class TestMainWindow : public QObject {
     w.setWindowState(Qt::WindowMaximized);
     QCOMPARE(w.screenMetrics().width(), 1280);
     QCOMPARE(w.screenMetrics().height(), 1024);
-    QCOMPARE(w.screenSize(), 4);
+    QCOMPARE(w.screenClass(), 4);
     QTRY_COMPARE(calls(), QStringList{"navigate " + kBase + "qxd.qx"});
   }
 
