@@ -25,8 +25,8 @@ class BlockPoll : public QObject {
 
   // `fileLocn` gives the course base that narration addresses start with. The poll does not
   // run until it is started.
-  BlockPoll(blocks::SharedBlocks& blocks, std::function<QString()> fileLocn, Actions actions,
-            QObject* parent = nullptr, int intervalMs = kIntervalMs);
+  BlockPoll(blocks::SharedBlocks& blocks, std::function<QString()> fileLocn, Actions actions, QObject* parent = nullptr,
+            int intervalMs = kIntervalMs);
 
   // The reader starts the poll once it has asked for its first page, and stops it at its end.
   void start();

@@ -61,7 +61,8 @@ class TestBlockPoll : public QObject {
   }
 
   void pollsOnItsOwnOnceStartedAndNotAfterItStopped() {
-    BlockPoll poll(*reader_, [] { return kBase; }, {{}, {}, {}, [this] { done_ << "unload"; }}, nullptr, 10);
+    BlockPoll poll(
+        *reader_, [] { return kBase; }, {{}, {}, {}, [this] { done_ << "unload"; }}, nullptr, 10);
     QVERIFY(!poll.running());
     QTest::qWait(50);
     QVERIFY(done_.isEmpty());
