@@ -7,8 +7,10 @@
 
 #include <QApplication>
 #include <QEvent>
+#include <QFileInfo>
 #include <QMouseEvent>
 #include <QTimer>
+#include <QUrl>
 
 frmPopup::frmPopup(Platform& platform, std::function<void()> endQX)
     : QWidget(nullptr, Qt::Dialog | Qt::WindowStaysOnTopHint | Qt::MSWindowsFixedSizeDialogHint),
@@ -45,6 +47,7 @@ frmPopup::~frmPopup() = default;
 
 void frmPopup::showPicture(const QString& address, int width, int height) {
   address_ = address;
+  setAccessibleName(QFileInfo(QUrl(address).path()).fileName());
   Web2->navigate(address_);
   const QPoint at = platform_.pointer ? platform_.pointer().value_or(Platform::Pointer{}).position : QPoint();
   const QRect outer = popup::geometry(width, height, at, platform_.screenPixels());

@@ -14,6 +14,7 @@ withfile::withfile(Host host)
       background_(picture(false)) {
   setObjectName(QStringLiteral("withfile"));
   setWindowTitle(QStringLiteral("withfile"));
+  setAccessibleName(QStringLiteral("Return to text"));
   // The simulator keeps the keyboard while the window comes and goes above it.
   setAttribute(Qt::WA_ShowWithoutActivating);
   setFixedSize(kSize);
@@ -64,7 +65,10 @@ void withfile::mouseDown(Qt::MouseButton button, bool onPressedPicture) {
 }
 
 void withfile::mouseUp(Qt::MouseButton button) {
-  if (button != Qt::LeftButton) return;
+  if (button == Qt::LeftButton) returnToText();
+}
+
+void withfile::returnToText() {
   host_.activateReader();
   picRuv29->hide();
   Unload();

@@ -35,6 +35,8 @@ class withfile : public QWidget {
   void Load();
   void Unload();
   bool loaded() const { return loaded_; }
+  // What a left click does: the reader comes forward and the window goes for good.
+  void returnToText();
 
   void Form_MouseDown(Qt::MouseButton button) { mouseDown(button, false); }
   void Form_MouseUp(Qt::MouseButton button) { mouseUp(button); }

@@ -28,13 +28,14 @@ CommandBar::CommandBar(QWidget* window, Slot3 slot3) {
     QPushButton** button;
     const char* name;
     const char* caption;
+    const char* accessibleName = nullptr;  // where the caption reads poorly aloud
   } buttons[design::kButtonCount] = {
       {&cmdCont, "cmdCont", "&Contents"},
       {&cmdPrint, "cmdPrint", "&Print"},
       {&cmdSlot3, slot3 == Slot3::Search ? "cmdSearch" : "cmdIndex", slot3 == Slot3::Search ? "&Search" : "&Index"},
       {&cmdBack, "cmdBack", "&Back"},
-      {&cmdPrev, "cmdPrev", "&<<"},
-      {&cmdNext, "cmdNext", "&>>"},
+      {&cmdPrev, "cmdPrev", "&<<", "Previous page"},
+      {&cmdNext, "cmdNext", "&>>", "Next page"},
       {&cmdHist, "cmdHist", "His&tory"},
       {&cmdCalc, "cmdCalc", "C&alc"},
       {&cmdHelp, "cmdHelp", "&Help"},
@@ -44,6 +45,7 @@ CommandBar::CommandBar(QWidget* window, Slot3 slot3) {
   for (int slot = 0; slot < design::kButtonCount; ++slot) {
     auto* b = new QPushButton(QString::fromLatin1(buttons[slot].caption), window);
     b->setObjectName(QString::fromLatin1(buttons[slot].name));
+    if (buttons[slot].accessibleName) b->setAccessibleName(QString::fromLatin1(buttons[slot].accessibleName));
     b->setFont(commandBarFont());
     b->setGeometry(design::button(slot));
     b->setFocusPolicy(Qt::TabFocus);

@@ -10,6 +10,7 @@ CommandWindow::CommandWindow(CommandBar::Slot3 slot3, QRect helpArea, std::funct
   help->onClick = [this] { picHelp_Click(); };
   picHelp = help;
   picHelp->setObjectName(QStringLiteral("picHelp"));
+  picHelp->setAccessibleName(QStringLiteral("Help"));
   picHelp->setGeometry(helpArea);
   picHelp->hide();
   new KeyPreview(

@@ -288,6 +288,10 @@ void frmQX::Form_KeyDown(int& key, int& shift) {
   } else if (key == keys::kPageDown) {
     cmdNext_Click();
     key = 0;
+  } else if (key == keys::kR && shift == keys::kCtrl && withfile_ && withfile_->loaded()) {
+    // The return window's click from the keyboard, while an exercise is open.
+    withfile_->returnToText();
+    key = 0;
   }
 }
 

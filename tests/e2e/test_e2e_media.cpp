@@ -62,9 +62,15 @@ class TestE2EMedia : public QObject {
   }
 
   // An exercise handed over (by a launcher copy that then waits for a simulator that never
-  // comes): the reader's poll shows the return window, and a click on it brings the reader
-  // back and clears the exercise.
+  // comes): the reader's poll shows the return window, and a click on it (or Ctrl+R in the
+  // reader) brings the reader back and clears the exercise.
+  void theReturnWindowComesWithAnExercise_data() {
+    QTest::addColumn<bool>("byKey");
+    QTest::newRow("click") << false;
+    QTest::newRow("Ctrl+R in the reader") << true;
+  }
   void theReturnWindowComesWithAnExercise() {
+    QFETCH(bool, byKey);
     QProcess copy;
     QProcessEnvironment env = reader->environment();
     env.insert(QStringLiteral("ProgramFiles"), QStringLiteral("/nonexistent"));
@@ -75,7 +81,10 @@ class TestE2EMedia : public QObject {
     copy.kill();
     copy.waitForFinished(5000);
     QVERIFY(standIn({}).contains(QStringLiteral("/Vendrel/Ampvale/QX_CKTS/lab2.ckt")));
-    click(returnWindow, {80, 30});
+    if (byKey)
+      sendKeys(findWindow(QStringLiteral("^Tavrin$")), {QStringLiteral("ctrl+r")});
+    else
+      click(returnWindow, {80, 30});
     QTRY_COMPARE_WITH_TIMEOUT(activeWindowTitle(), QStringLiteral("Tavrin"), 5000);
     QVERIFY(standIn({}).contains(QStringLiteral("name=\n")));
     QTRY_VERIFY_WITH_TIMEOUT(findWindow(QStringLiteral("^withfile$")).isEmpty(), 5000);

@@ -143,6 +143,7 @@ class TestLauncherCopy : public QObject {
     QCOMPARE(QApplication::topLevelWidgets().size(), 1);  // the popup alone: no main window
     QVERIFY(!fake->player);
     QCOMPARE(fake->browser->calls.first(), "navigate " + kCourseBase + "fig/a.jpg");
+    QCOMPARE(window->accessibleName(), QStringLiteral("a.jpg"));  // the picture's name
     // In the bottom-right corner of a 1280 x 1024 screen: moved up and left, 200 twips
     // short of the edges. In twips: 5500 x 3900 at 13500, 11260.
     QCOMPARE(window->frameGeometry(), QRect(900, 750, 366, 260));

@@ -52,6 +52,7 @@ class TestWithfile : public QObject {
     QVERIFY(window_->isVisible());
     QVERIFY(window_->windowFlags() & Qt::WindowStaysOnTopHint);
     QVERIFY(window_->windowFlags() & Qt::FramelessWindowHint);
+    QCOMPARE(window_->accessibleName(), QStringLiteral("Return to text"));
     QVERIFY(window_->picRuv29->isHidden());
     QCOMPARE(window_->picRuv29->geometry(), QRect(-3, 3, 182, 69));
   }

@@ -262,6 +262,10 @@ class TestMainWindow : public QObject {
     }
     QCOMPARE(fake->browser->view->geometry(), QRect(0, 24, 1024, 768));
     QCOMPARE(w.help()->geometry(), QRect(40, 48, 821, 695));
+    // What a screen reader says for the buttons whose captions are signs, and the help picture.
+    QCOMPARE(bar.cmdPrev->accessibleName(), QStringLiteral("Previous page"));
+    QCOMPARE(bar.cmdNext->accessibleName(), QStringLiteral("Next page"));
+    QCOMPARE(w.help()->accessibleName(), QStringLiteral("Help"));
     QVERIFY(!w.avi()->isVisibleTo(&w));
   }
 
