@@ -50,7 +50,7 @@ void LauncherCopy::showPicture(const launcher::Picture& picture) {
 void LauncherCopy::startPracticeTest(const launcher::PracticeTest& test) {
   if (test.program.isEmpty())
     qCWarning(lcLauncher) << "practice test" << test.name
-                          << "refused: its name must not lead out of the program's folder";
+                          << "refused: it needs a name, and one that does not lead out of the program's folder";
   else if (!host_.platform.startProgram(test.program))
     qCWarning(lcLauncher) << "cannot start the practice test" << test.program;
   EndQX();
@@ -79,8 +79,10 @@ void LauncherCopy::watchTick() {
   });
   if (outcome == launcher::ExerciseWatch::Outcome::Waiting) return;
   watchTimer_->stop();
-  if (outcome == launcher::ExerciseWatch::Outcome::GaveUp)
+  if (outcome == launcher::ExerciseWatch::Outcome::GaveUp) {
+    launcher::withdraw(*host_.platform.blocks, exercise_);
     host_.platform.messages->ask({exercise_.giveUpMessage, QStringLiteral("Tavrin"), MessageBoxes::Buttons::Ok});
+  }
   EndQX();
 }
 

@@ -10,6 +10,7 @@
 #include "sidewin/host.h"
 #include "sidewin/sidewindows.h"
 
+#include <QHideEvent>
 #include <QLabel>
 #include <QListView>
 
@@ -57,6 +58,13 @@ std::optional<QByteArray> frmHist::readLog() {
     tell(QStringLiteral("Your reading history cannot be read:\n%1\n\n%2.").arg(path, why));
   }
   return log;
+}
+
+void frmHist::hideEvent(QHideEvent* event) {
+  SideWindow::hideEvent(event);
+  // The list is read afresh at every opening: a long history is not kept meanwhile. A
+  // minimised window (told by the window system) still shows its list when restored.
+  if (!event->spontaneous()) model_->replace([&] { list_ = {}; });
 }
 
 void frmHist::lbResults_DblClick() {

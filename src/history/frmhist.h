@@ -26,6 +26,7 @@ class frmHist : public SideWindow {
  protected:
   void enterPressed(int& keyCode) override;
   void fitControls(int width, int height) override;
+  void hideEvent(QHideEvent* event) override;
 
  private:
   std::optional<QByteArray> readLog();

@@ -32,6 +32,13 @@ QString decodeRequest(QByteArrayView bytes) {
   return text.sliced(first, last - first);
 }
 
+bool isMediaRequest(QStringView text) {
+  if (text.size() != 5 || text[0] != u'v') return false;
+  for (const QChar c : text.sliced(1))
+    if (c < u'0' || c > u'9') return false;
+  return true;
+}
+
 QByteArray encodeRequest(QStringView text, char16_t padding) {
   QByteArray bytes(size(Block::QXwav), '\0');
   for (qsizetype i = 0; i < kRequestChars; ++i) {

@@ -39,6 +39,10 @@ bool requestPending(QByteArrayView bytes);
 // character, with blanks (U+0020) trimmed at both ends. Writers that pad with blanks and
 // writers that end the text with NUL characters are heard alike.
 QString decodeRequest(QByteArrayView bytes);
+// Requests are "v" and four digits, naming a narration; "v0000" stops what plays. The
+// text becomes part of an address, so nothing else is heard.
+bool isMediaRequest(QStringView text);
+
 // The 255 bytes a writer puts into "QXwav": the text's first 127 characters as UTF-16LE,
 // the rest of the characters `padding`, the odd last byte zero.
 QByteArray encodeRequest(QStringView text, char16_t padding = u' ');

@@ -3,6 +3,7 @@
 #include "logic/codepage.h"
 #include "logic/logging.h"
 
+#include <QDir>
 #include <QFile>
 
 #include <fcntl.h>
@@ -29,16 +30,39 @@ bool writeAll(int fd, const QByteArray& bytes) {
 
 }  // namespace
 
+bool historylog::makeFolder(const QString& path) {
+  if (!QDir().mkpath(path)) return false;
+  // What someone read is theirs alone.
+  if (!QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner))
+    qCWarning(lcHistory) << "cannot make" << path << "private";
+  return true;
+}
+
 bool historylog::append(const QString& path, const QString& page) {
   const QByteArray record = '"' + cp1252::encode(page) + "\"\r\n";
   const QByteArray file = QFile::encodeName(path);
-  const int fd = ::open(file.constData(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
+  // Opened without waiting: a pipe or a device in the log's place would hold the reader
+  // up for good. Only a regular file is written to; anything else is said once, not at
+  // every page.
+  static QString lastRefused;
+  auto refuse = [&] {
+    if (lastRefused != path) qCWarning(lcHistory) << "nothing is recorded in" << path << ": it is not a regular file";
+    lastRefused = path;
+    return false;
+  };
+  struct stat before {};
+  const int fd = ::open(file.constData(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC | O_NONBLOCK, 0600);
   if (fd < 0) {
-    qCWarning(lcHistory) << "cannot open" << path << ":" << systemError(errno);
+    const int error = errno;
+    if (::stat(file.constData(), &before) == 0 && !S_ISREG(before.st_mode)) return refuse();
+    qCWarning(lcHistory) << "cannot open" << path << ":" << systemError(error);
     return false;
   }
-  struct stat before {};
   const bool sized = ::fstat(fd, &before) == 0;
+  if (sized && !S_ISREG(before.st_mode)) {
+    ::close(fd);
+    return refuse();
+  }
   // A record is on disk whole or not at all: a torn one would merge with the next.
   bool written = writeAll(fd, record);
   int error = errno;

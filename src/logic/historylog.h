@@ -8,7 +8,12 @@ namespace historylog {
 
 inline QString pathIn(const QString& userDir) { return userDir + QStringLiteral("history.qx"); }
 
-// Appends one record; false when the log cannot be opened or written.
+// Creates the folder of the log, with its parents, the folder itself open to its owner
+// only; false when it cannot be created.
+bool makeFolder(const QString& path);
+
+// Appends one record, creating the log open to its owner only; false when the log cannot
+// be opened or written, or is not a regular file (a pipe, a device: never waited for).
 bool append(const QString& path, const QString& page);
 
 }  // namespace historylog

@@ -61,7 +61,8 @@ PracticeTest practiceTest(QStringView line, const Places& places) {
   PracticeTest test;
   test.name = trimBlanks(line.sliced(QStringView(kPracticePrefix).size())).toString();
   const bool leavesFolder = test.name.contains(u'/') || test.name.contains(u'\\') || test.name.contains(u"..");
-  if (!leavesFolder) test.program = places.programFolder + QStringLiteral("/ch") + test.name + QStringLiteral("test");
+  if (!leavesFolder && !test.name.isEmpty())
+    test.program = places.programFolder + QStringLiteral("/ch") + test.name + QStringLiteral("test");
   return test;
 }
 
@@ -101,6 +102,10 @@ bool passToSimulator(blocks::SharedBlocks& blocks, const Exercise& exercise,
                      const std::function<bool(const QString& title)>& activate) {
   blocks::writeExercise(blocks, exercise.path, exercise.kind);
   return activate(exercise.windowTitle);
+}
+
+void withdraw(blocks::SharedBlocks& blocks, const Exercise& exercise) {
+  if (blocks.read(blocks::Block::AmpvaleName) == blocks::encodeName(exercise.path)) blocks::shutOffWithfile(blocks);
 }
 
 ExerciseWatch::Outcome ExerciseWatch::tick(const std::function<bool()>& findWindow) {

@@ -46,8 +46,8 @@ struct Picture {
 };
 
 // "/PRAC=<name>": start `program` in a normal window that takes the focus, then end
-// whether or not it started. A name that could lead out of the program's folder is
-// refused: `program` is empty and nothing is started.
+// whether or not it started. No name, or a name that could lead out of the program's
+// folder, is refused: `program` is empty and nothing is started.
 struct PracticeTest {
   QString name;
   QString program;
@@ -81,6 +81,11 @@ Action modeOf(QStringView commandLine, const Places& places);
 // and runs an ExerciseWatch once a second.
 bool passToSimulator(blocks::SharedBlocks& blocks, const Exercise& exercise,
                      const std::function<bool(const QString& title)>& activate);
+
+// The watch gave up on the simulator: the exercise's name is taken out of "AmpvaleName",
+// so that no return window stays for a simulator that never came. A name another launcher
+// wrote meanwhile stays.
+void withdraw(blocks::SharedBlocks& blocks, const Exercise& exercise);
 
 // The watch timer's ticks after a simulator was started. Both simulators' timers share
 // one count.

@@ -3,7 +3,12 @@
 #include "logic/blocks.h"
 #include "logic/pagenames.h"
 
+#include <QLoggingCategory>
 #include <QTimer>
+
+namespace {
+Q_LOGGING_CATEGORY(lcMedia, "tavrin.media", QtInfoMsg)
+}  // namespace
 
 BlockPoll::BlockPoll(blocks::SharedBlocks& blocks, std::function<QString()> fileLocn, Actions actions, QObject* parent,
                      int intervalMs)
@@ -23,7 +28,9 @@ bool BlockPoll::running() const { return TimerEnd->isActive(); }
 
 void BlockPoll::TimerEnd_Timer() {
   const blocks::Poll found = blocks::poll(blocks_);
-  if (found.request) {
+  if (found.request && !blocks::isMediaRequest(*found.request)) {
+    qCWarning(lcMedia) << "request" << *found.request << "ignored: not a narration (v and four digits)";
+  } else if (found.request) {
     if (*found.request == QStringView(blocks::kStopMediaRequest))
       actions_.stopMedia();
     else

@@ -1,13 +1,9 @@
 #include "posix/instancelock.h"
 
+#include "posix/lockfile.h"
+
 #include <QLoggingCategory>
 
-#include <QFile>
-
-#include <cerrno>
-#include <cstring>
-
-#include <fcntl.h>
 #include <sys/file.h>
 #include <unistd.h>
 
@@ -32,16 +28,22 @@ InstanceLock::~InstanceLock() {
 
 bool InstanceLock::anotherCopyRuns() {
   if (fd_ >= 0) return false;
-  const int fd = ::open(QFile::encodeName(path_).constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
-  if (fd < 0) {
-    // No lock to be had: behave as the only copy.
-    qCWarning(lcInstance) << "cannot open the instance lock" << path_ << ":" << std::strerror(errno);
+  const lockfile::Opened lock = lockfile::open(path_);
+  // No lock to be had: behave as the only copy. One of another user would otherwise turn
+  // every start into a launcher that ends.
+  if (lock.outcome == lockfile::Outcome::Foreign) {
+    qCWarning(lcInstance) << "the instance lock" << path_ << "is not used:" << lock.why
+                          << "- remove it; meanwhile every copy runs as the reader";
     return false;
   }
-  if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
-    ::close(fd);
+  if (lock.fd < 0) {
+    qCWarning(lcInstance) << "cannot open the instance lock" << path_ << ":" << lock.why;
+    return false;
+  }
+  if (::flock(lock.fd, LOCK_EX | LOCK_NB) != 0) {
+    ::close(lock.fd);
     return true;
   }
-  fd_ = fd;
+  fd_ = lock.fd;
   return false;
 }

@@ -1,5 +1,7 @@
 #include "posix/posixblocks.h"
 
+#include "posix/lockfile.h"
+
 #include <QLoggingCategory>
 
 #include <QFile>
@@ -58,20 +60,8 @@ void zero(char* data, qsizetype size) {
   ::msync(data, size_t(size), MS_SYNC);
 }
 
-// Somebody else's object or file under our name is never used: it could read or feed
-// what this user's programs exchange.
-bool ownedByUs(int fd, const char* what, const QString& name) {
-  struct stat st {};
-  if (::fstat(fd, &st) != 0) {
-    qCWarning(lcBlocks) << "cannot examine" << what << name << ":" << errorText(errno);
-    return false;
-  }
-  if (st.st_uid != ::geteuid()) {
-    qCWarning(lcBlocks) << what << name << "belongs to user" << st.st_uid << "and is not used";
-    return false;
-  }
-  return true;
-}
+// Where the system keeps the object of a block, for the user who has to remove it.
+QString objectPath(const QString& name) { return QStringLiteral("/dev/shm") + name; }
 
 }  // namespace
 
@@ -90,20 +80,26 @@ QString PosixBlocks::lockPath(Block block) const {
 
 // Opens the companion lock file and takes the block's lock: exclusive when no other
 // process holds the block (then `alone` is set), else shared. Returns the lock's
-// descriptor, or -1.
+// descriptor, or -1 (with `alone` set when the lock file is one that must not be used).
 int PosixBlocks::lock(Block block, bool& alone) {
   alone = false;
   const QString path = lockPath(block);
-  const int fd = ::open(QFile::encodeName(path).constData(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
-  if (fd < 0) {
-    qCWarning(lcBlocks) << "cannot open the lock file" << path << ":" << errorText(errno)
+  const lockfile::Opened opened = lockfile::open(path);
+  if (opened.outcome == lockfile::Outcome::Foreign) {
+    // Whether a peer holds the block cannot be told without the lock. A stale request
+    // replayed at every start is worse than a live peer's block cleared: it counts as alone.
+    qCWarning(lcBlocks) << "the lock file" << path << "is not used:" << opened.why
+                        << "- the block is cleared at every start until it is removed";
+    foreign_ << QStringLiteral("%1 (%2)").arg(path, opened.why);
+    alone = true;
+    return -1;
+  }
+  if (opened.fd < 0) {
+    qCWarning(lcBlocks) << "cannot open the lock file" << path << ":" << opened.why
                         << "- the block keeps whatever it holds";
     return -1;
   }
-  if (!ownedByUs(fd, "lock file", path)) {
-    ::close(fd);
-    return -1;
-  }
+  const int fd = opened.fd;
   if (flockRetrying(fd, LOCK_EX | LOCK_NB) == 0) {
     alone = true;
     return fd;
@@ -117,20 +113,44 @@ int PosixBlocks::lock(Block block, bool& alone) {
 // Opens the block's object, creating it with the block's size when there is none.
 int PosixBlocks::attach(Block block) {
   const QString name = objectName(block, prefix_);
-  const int fd = ::shm_open(QFile::encodeName(name).constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+  const QByteArray encoded = QFile::encodeName(name);
+  int fd = ::shm_open(encoded.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
   if (fd < 0) {
     qCWarning(lcBlocks) << "cannot open or create" << name << ":" << errorText(errno);
     return -1;
   }
   struct stat st {};
-  bool usable = ownedByUs(fd, "block", name) && ::fstat(fd, &st) == 0;
-  if (usable && (st.st_mode & 0777) != 0600 && ::fchmod(fd, 0600) != 0)
-    qCWarning(lcBlocks) << "cannot restrict" << name << "to its owner:" << errorText(errno);
-  if (usable && st.st_size < blocks::size(block) && ::ftruncate(fd, blocks::size(block)) != 0) {
-    qCWarning(lcBlocks) << "cannot size" << name << ":" << errorText(errno);
-    usable = false;
+  if (::fstat(fd, &st) != 0) {
+    qCWarning(lcBlocks) << "cannot examine" << name << ":" << errorText(errno);
+    ::close(fd);
+    return -1;
   }
-  if (!usable) {
+  // Somebody else's object under our name is never used: it could read or feed what this
+  // user's programs exchange.
+  if (st.st_uid != ::geteuid()) {
+    qCWarning(lcBlocks) << "block" << objectPath(name) << "belongs to user" << st.st_uid
+                        << "and is not used - it has to be removed";
+    foreign_ << QStringLiteral("%1 (it belongs to user %2)").arg(objectPath(name)).arg(st.st_uid);
+    ::close(fd);
+    return -1;
+  }
+  if ((st.st_mode & 0777) != 0600) {
+    // Whoever mapped it while it was open to them keeps that mapping whatever its mode
+    // becomes: only a new object shuts them out.
+    qCWarning(lcBlocks) << "block" << name << "was open to others (mode" << Qt::oct << (st.st_mode & 0777) << Qt::dec
+                        << ") - made afresh";
+    ::close(fd);
+    if (::shm_unlink(encoded.constData()) != 0 && errno != ENOENT)
+      qCWarning(lcBlocks) << "cannot remove" << name << ":" << errorText(errno);
+    fd = ::shm_open(encoded.constData(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    if (fd < 0) {
+      qCWarning(lcBlocks) << "cannot create" << name << "afresh:" << errorText(errno);
+      return -1;
+    }
+    st.st_size = 0;
+  }
+  if (st.st_size < blocks::size(block) && ::ftruncate(fd, blocks::size(block)) != 0) {
+    qCWarning(lcBlocks) << "cannot size" << name << ":" << errorText(errno);
     ::close(fd);
     return -1;
   }
@@ -139,6 +159,7 @@ int PosixBlocks::attach(Block block) {
 
 QStringList PosixBlocks::open() {
   QStringList messages;
+  foreign_.clear();
   for (Block block : blocks::kAll) {
     View& v = view(block);
     if (v.data) continue;
@@ -164,10 +185,16 @@ QStringList PosixBlocks::open() {
     }
     if (alone) {
       zero(v.data, v.size);
-      if (sharedLockBounded(v.lockFd) != 0)
+      if (v.lockFd >= 0 && sharedLockBounded(v.lockFd) != 0)
         qCWarning(lcBlocks) << "cannot share the lock of" << lockPath(block) << ":" << errorText(errno);
     }
   }
+  // The boxes above say only what failed; one more says why, and what to do about it.
+  if (!foreign_.isEmpty())
+    messages << QStringLiteral(
+                    "These files are not yours, so Tavrin does not use them:\n%1\n\n"
+                    "Ask the administrator to remove them.")
+                    .arg(foreign_.join(u'\n'));
   return messages;
 }
 
@@ -184,22 +211,41 @@ void PosixBlocks::close() {
   }
 }
 
+// Another process may have cut the object short; touching the mapping past its end would
+// end this one. The size is put back (zero-filled) before the mapping is used.
+bool PosixBlocks::sizeHolds(Block block) {
+  View& v = view(block);
+  if (!v.data) return false;
+  struct stat st {};
+  if (::fstat(v.fd, &st) != 0) {
+    qCWarning(lcBlocks) << "cannot examine" << objectName(block, prefix_) << ":" << errorText(errno);
+    return false;
+  }
+  if (st.st_size >= v.size) return true;
+  qCWarning(lcBlocks) << objectName(block, prefix_) << "was cut to" << st.st_size << "bytes by another process";
+  if (::ftruncate(v.fd, v.size) != 0) {
+    qCWarning(lcBlocks) << "cannot size" << objectName(block, prefix_) << "again:" << errorText(errno);
+    return false;
+  }
+  return true;
+}
+
 std::optional<QByteArray> PosixBlocks::read(Block block) {
   const View& v = view(block);
-  if (!v.data) return std::nullopt;
+  if (!sizeHolds(block)) return std::nullopt;
   return QByteArray(v.data, v.size);
 }
 
 bool PosixBlocks::write(Block block, QByteArrayView bytes) {
   View& v = view(block);
-  if (!v.data) return false;
+  if (!sizeHolds(block)) return false;
   std::memcpy(v.data, bytes.data(), size_t(std::min(bytes.size(), v.size)));
   return true;
 }
 
 bool PosixBlocks::flush(Block block, qsizetype count) {
   View& v = view(block);
-  if (!v.data) return false;
+  if (!sizeHolds(block)) return false;
   if (::msync(v.data, size_t(std::clamp<qsizetype>(count, 0, v.size)), MS_SYNC) != 0) {
     qCWarning(lcBlocks) << "cannot flush" << objectName(block, prefix_) << ":" << errorText(errno);
     return false;

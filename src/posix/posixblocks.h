@@ -25,8 +25,9 @@ class PosixBlocks : public blocks::SharedBlocks {
 
   // Opens and maps the four blocks in order. Returns the messages to show the user, in
   // order: "Can't create file map" for a block that could not be opened or created, and
-  // "Can't create map view" for every block left without a view. The blocks that did
-  // open work whatever happened to the others.
+  // "Can't create map view" for every block left without a view, then one message naming
+  // the files of other users that stood in the way. The blocks that did open work
+  // whatever happened to the others. A block open to other users is made afresh.
   QStringList open();
   // Lets go of the blocks in order, zeroing each one this process turns out to be the
   // last to hold. Safe to call twice.
@@ -53,8 +54,10 @@ class PosixBlocks : public blocks::SharedBlocks {
   View& view(blocks::Block block) { return views_[static_cast<size_t>(block)]; }
   int lock(blocks::Block block, bool& alone);
   int attach(blocks::Block block);
+  bool sizeHolds(blocks::Block block);
 
   QString prefix_;
   QString lockFolder_;
   std::array<View, blocks::kAll.size()> views_;
+  QStringList foreign_;  // files of other users met by open(), with what is wrong with them
 };

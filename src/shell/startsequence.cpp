@@ -1,6 +1,7 @@
 #include "shell/startsequence.h"
 
 #include "logic/blocks.h"
+#include "logic/historylog.h"
 #include "logic/startup.h"
 #include "platform/messageboxes.h"
 #include "platform/platform.h"
@@ -37,7 +38,7 @@ std::optional<CourseSetup> startEveryCopy(Platform& platform) {
   setup.ProgramFilesFolder = startup::programFilesFolder(platform.environment);
   setup.ApplicationData = startup::applicationDataFolder(platform.environment);
   setup.UserDir = startup::userDir(setup.ApplicationData);
-  if (!folderExists(platform, setup.UserDir) && !QDir().mkpath(setup.UserDir)) {
+  if (!folderExists(platform, setup.UserDir) && !historylog::makeFolder(setup.UserDir)) {
     // Without the folder no page can be recorded; the reader still works.
     tell(platform,
          QStringLiteral("The folder for your reading history cannot be created:\n%1\n\n"

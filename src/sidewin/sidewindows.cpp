@@ -6,6 +6,12 @@
 
 #include "logic/tickwait.h"
 
+#include <QLoggingCategory>
+
+namespace {
+Q_LOGGING_CATEGORY(lcWindows, "tavrin.windows", QtInfoMsg)
+}  // namespace
+
 SideWindows::SideWindows(SideWindowHost& host, Factory factory) : host_(host), factory_(std::move(factory)) {}
 SideWindows::~SideWindows() = default;
 
@@ -57,13 +63,20 @@ void SideWindows::show(SideWindow& window) {
   window.activateWindow();
 }
 
+// Activation news can come late: a click on one window while a message box was up is
+// told only after the box closed, by when another window may have taken over. A window
+// that is no longer on screen hides nothing, or every window would end up hidden.
 void SideWindows::activated(SideWindow& window) {
+  qCDebug(lcWindows) << window.windowTitle() << "became active, visible:" << window.isVisible();
+  if (!window.isVisible()) return;
   host_.mainWindow().hide();
   for (const auto& other : windows_)
     if (other && other.get() != &window) other->hide();
 }
 
 void SideWindows::hideAll() {
+  qCDebug(lcWindows) << "the main window became active, visible:" << host_.mainWindow().isVisible();
+  if (!host_.mainWindow().isVisible()) return;
   for (auto it = windows_.rbegin(); it != windows_.rend(); ++it)  // history, index, search
     if (*it) (*it)->hide();
 }

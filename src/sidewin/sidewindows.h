@@ -32,9 +32,9 @@ class SideWindows {
   void openOnArrival(SideWindowKind kind);
 
   void show(SideWindow& window);
-  // A side window became active: it alone stays on screen.
+  // A side window became active (and is still on screen): it alone stays there.
   void activated(SideWindow& window);
-  // The main window became active.
+  // The main window became active (and is still on screen).
   void hideAll();
 
  private:

@@ -94,6 +94,25 @@ class TestBlocks : public QObject {
     if (pending) QCOMPARE(blocks::decodeRequest(block), text);
   }
 
+  // A request becomes part of an address: only a narration's shape is heard.
+  void onlyNarrationRequestsAreHeard_data() {
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("heard");
+    QTest::newRow("narration") << "v0312" << true;
+    QTest::newRow("stop") << "v0000" << true;
+    QTest::newRow("a path") << "v/../../etc/passwd" << false;
+    QTest::newRow("three digits") << "v031" << false;
+    QTest::newRow("five digits") << "v03120" << false;
+    QTest::newRow("upper case V") << "V0312" << false;
+    QTest::newRow("a letter among the digits") << "v03a2" << false;
+    QTest::newRow("other digits than ASCII") << QString::fromUtf16(u"v\u0663\u0663\u0663\u0663") << false;
+    QTest::newRow("empty") << "" << false;
+  }
+  void onlyNarrationRequestsAreHeard() {
+    QFETCH(QString, text);
+    QTEST(blocks::isMediaRequest(text), "heard");
+  }
+
   void requestWrittenByAPeer() {
     const QByteArray blank = blocks::encodeRequest(u"v0312");
     QCOMPARE(blank.size(), 255);

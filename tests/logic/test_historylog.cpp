@@ -7,8 +7,12 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <fcntl.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <csignal>
+#include <future>
 
 class TestHistoryLog : public QObject {
   Q_OBJECT
@@ -44,6 +48,46 @@ class TestHistoryLog : public QObject {
     QCOMPARE(readFile(log), before);
     QVERIFY(historylog::append(log, QStringLiteral("qx010004.qx")));
     QCOMPARE(readFile(log), before + "\"qx010004.qx\"\r\n");
+  }
+
+  // A reading history is private: the log and the folder made for it are the owner's alone.
+  void theLogAndItsFolderArePrivate() {
+    QTemporaryDir dir;
+    const QString folder = dir.filePath("Vendrel/TavrinLab/");
+    const mode_t mask = ::umask(0);  // whatever the umask lets through
+    const bool made = historylog::makeFolder(folder);
+    const bool appended = historylog::append(historylog::pathIn(folder), QStringLiteral("qxa.qx"));
+    ::umask(mask);
+    QVERIFY(made && appended);
+    struct stat st {};
+    QVERIFY(::stat(QFile::encodeName(folder).constData(), &st) == 0);
+    QCOMPARE(st.st_mode & 0777, mode_t(0700));
+    QVERIFY(::stat(QFile::encodeName(historylog::pathIn(folder)).constData(), &st) == 0);
+    QCOMPARE(st.st_mode & 0777, mode_t(0600));
+  }
+
+  // A pipe in the log's place would hold recording (and the whole reader) up until
+  // somebody read it: it is refused at once, and said once.
+  void aPipeInPlaceOfTheLogIsRefusedWithoutWaiting() {
+    QTemporaryDir dir;
+    const QString log = historylog::pathIn(dir.path() + u'/');
+    QVERIFY(::mkfifo(QFile::encodeName(log).constData(), 0600) == 0);
+    auto recording = std::async(std::launch::async, [&] {
+      const bool first = historylog::append(log, QStringLiteral("qxa.qx"));
+      const bool second = historylog::append(log, QStringLiteral("qxb.qx"));
+      return first || second;
+    });
+    QTest::ignoreMessage(QtWarningMsg, QRegularExpression("nothing is recorded in .*history.qx.*not a regular file"));
+    QTest::failOnWarning(QRegularExpression("history.qx"));  // once, not at every page
+    const bool waited = recording.wait_for(std::chrono::seconds(10)) == std::future_status::timeout;
+    if (waited) {
+      // Let the stuck writer go, so that the test can end.
+      const int reader = ::open(QFile::encodeName(log).constData(), O_RDONLY | O_NONBLOCK);
+      recording.wait();
+      ::close(reader);
+    }
+    QVERIFY2(!waited, "recording waited for a reader of the pipe");
+    QVERIFY(!recording.get());
   }
 
   void aLogThatCannotBeOpenedIsReported() {

@@ -87,6 +87,10 @@ class TestLauncher : public QObject {
                                              << "practice refused [a/b]";
     QTest::newRow("practice with a backslash") << "/PRAC=a\\b"
                                                << "practice refused [a\\b]";
+    QTest::newRow("practice without a name") << "/PRAC="
+                                             << "practice refused []";
+    QTest::newRow("practice with blanks only") << "/PRAC=   "
+                                               << "practice refused []";
     QTest::newRow("practice prefix in lower case") << "/prac=05"
                                                    << "none";
     QTest::newRow(".cir") << "m07e1.cir"
@@ -161,6 +165,22 @@ class TestLauncher : public QObject {
     QCOMPARE(looked, limit);  // the giving-up tick does not look
     QCOMPARE(watch.ExerciseTicks, qint16(limit + 1));
     QCOMPARE(kWatchTickLimit, 40);
+  }
+
+  // The watch gave up: the exercise's name goes, so no return window waits for a simulator
+  // that never came; a name that another launcher wrote meanwhile stays.
+  void aWatchThatGivesUpTakesItsNameBack() {
+    FakeSharedBlocks fake;
+    const auto mine = std::get<Exercise>(launcher::modeOf(u"m03e2.cir", kPlaces));
+    passToSimulator(fake, mine, [](const QString&) { return false; });
+    withdraw(fake, mine);
+    QCOMPARE(fake.content[blocks::Block::AmpvaleName], QByteArray(255, '\0'));
+    QCOMPARE(fake.content[blocks::Block::AmpvalePrev], QByteArray(1, 2));
+
+    const auto other = std::get<Exercise>(launcher::modeOf(u"lab1.ckt", kPlaces));
+    passToSimulator(fake, other, [](const QString&) { return false; });
+    withdraw(fake, mine);
+    QCOMPARE(blocks::decodeName(fake.content[blocks::Block::AmpvaleName]), other.path);
   }
 
   void watchEndsWhenTheWindowAppears() {

@@ -2,11 +2,17 @@
 #include "desktop/process.h"
 #include "logic/tickwait.h"
 #include "posix/instancelock.h"
+#include "support/files.h"
 
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
 
 class TestPlatform : public QObject {
   Q_OBJECT
@@ -30,6 +36,34 @@ class TestPlatform : public QObject {
       InstanceLock second(path);
       QVERIFY(second.anotherCopyRuns());
     }
+  }
+
+  // Another user's file, or a link, at the lock's place, locked by its owner: it would make
+  // every start a launcher that ends. It is not used, and said so.
+  void aLockNotOursIsNotUsed_data() {
+    QTest::addColumn<bool>("link");
+    QTest::newRow("another user's file") << false;
+    QTest::newRow("a link to a locked file") << true;
+  }
+  void aLockNotOursIsNotUsed() {
+    QFETCH(bool, link);
+    if (!link && ::geteuid() != 0) QSKIP("needs root to hand a file to another user");
+    QTemporaryDir dir;
+    const QString held = dir.filePath("held");
+    QVERIFY(writeFile(held, {}));
+    const QString path = link ? dir.filePath("tavrin.lock") : held;
+    if (link)
+      QVERIFY(QFile::link(held, path));
+    else
+      QVERIFY(::chown(QFile::encodeName(held).constData(), 65534, 65534) == 0);
+    const int theirs = ::open(QFile::encodeName(held).constData(), O_RDWR);
+    QVERIFY(theirs >= 0 && ::flock(theirs, LOCK_EX | LOCK_NB) == 0);
+
+    InstanceLock lock(path);
+    QTest::ignoreMessage(
+        QtWarningMsg, QRegularExpression("the instance lock .* is not used: \"it (is a link|belongs to user 65534)"));
+    QVERIFY(!lock.anotherCopyRuns());
+    ::close(theirs);
   }
 
   void aLockThatCannotBeOpenedLetsTheCopyRunAlone() {

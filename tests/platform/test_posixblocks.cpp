@@ -2,7 +2,10 @@
 #include "logic/blocks.h"
 #include "posix/posixblocks.h"
 
+#include "support/files.h"
+
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTest>
@@ -12,6 +15,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 #include <csignal>
+#include <cstring>
 
 using blocks::Block;
 
@@ -175,19 +179,111 @@ class TestPosixBlocks : public QObject {
     QVERIFY(!blocks::poll(shared).exerciseOpen);
   }
 
-  void anotherUsersObjectIsNotUsed() {
-    if (::geteuid() != 0) QSKIP("needs root to hand an object to another user");
+  // Another user's object, or lock file, under our names: the boxes say what failed, one
+  // more says why and which files to remove; the log says it too.
+  void anotherUsersFilesAreNotUsedAndNamed() {
+    if (::geteuid() != 0) QSKIP("needs root to hand files to another user");
     const QByteArray wav = QFile::encodeName(PosixBlocks::objectName(Block::QXwav, prefix_));
     const int fd = ::shm_open(wav.constData(), O_RDWR | O_CREAT, 0666);
     QVERIFY(fd >= 0);
     QVERIFY(::ftruncate(fd, 255) == 0);
     QVERIFY(::fchown(fd, 65534, 65534) == 0);
     ::close(fd);
-    QTest::ignoreMessage(QtWarningMsg, QRegularExpression("belongs to user 65534"));
     PosixBlocks shared(prefix_);
-    QCOMPARE(shared.open(), QStringList({"Can't create file map", "Can't create map view"}));
+    const QString endLock = shared.lockPath(Block::AmpvaleEnd);
+    QVERIFY(writeFile(endLock, {}));
+    QVERIFY(::chown(QFile::encodeName(endLock).constData(), 65534, 65534) == 0);
+
+    QTest::ignoreMessage(QtWarningMsg, QRegularExpression("block .*/dev/shm/.*QXwav.* belongs to user 65534"));
+    QTest::ignoreMessage(QtWarningMsg, QRegularExpression("lock file .*AmpvaleEnd.*is not used: .*user 65534"));
+    const QStringList messages = shared.open();
+    QCOMPARE(messages.size(), 3);
+    QCOMPARE(messages.first(2), QStringList({"Can't create file map", "Can't create map view"}));
+    QVERIFY2(messages[2].contains(QStringLiteral("/dev/shm") + QString::fromLocal8Bit(wav)), qPrintable(messages[2]));
+    QVERIFY2(messages[2].contains(endLock), qPrintable(messages[2]));
     QCOMPARE(shared.read(Block::QXwav), std::nullopt);
     QVERIFY(shared.read(Block::AmpvaleName));
+    QVERIFY(shared.read(Block::AmpvaleEnd));  // the block itself is ours and works
+  }
+
+  // A lock file that is another user's, or a link, cannot tell whether a peer holds the
+  // block: a request left from an earlier run must not be heard again at every start.
+  void aLockOfAnotherUserDoesNotKeepAStaleRequest_data() {
+    QTest::addColumn<bool>("link");
+    QTest::newRow("another user's file") << false;
+    QTest::newRow("a link") << true;
+  }
+  void aLockOfAnotherUserDoesNotKeepAStaleRequest() {
+    QFETCH(bool, link);
+    if (!link && ::geteuid() != 0) QSKIP("needs root to hand a file to another user");
+    // A reader that crashed with a request pending: nobody holds the block, the request stands.
+    const QByteArray object = QFile::encodeName(PosixBlocks::objectName(Block::QXwav, prefix_));
+    const int fd = ::shm_open(object.constData(), O_RDWR | O_CREAT, 0600);
+    QVERIFY(fd >= 0);
+    QVERIFY(::ftruncate(fd, 255) == 0);
+    const QByteArray request = blocks::encodeRequest(u"v0312");
+    QVERIFY(::pwrite(fd, request.constData(), size_t(request.size()), 0) == request.size());
+    ::close(fd);
+
+    PosixBlocks next(prefix_);
+    const QByteArray lock = QFile::encodeName(next.lockPath(Block::QXwav));
+    if (link) {
+      QVERIFY(::symlink("/nonexistent-target", lock.constData()) == 0);
+    } else {
+      QVERIFY(writeFile(QString::fromLocal8Bit(lock), {}));
+      QVERIFY(::chown(lock.constData(), 65534, 65534) == 0);
+    }
+    QTest::ignoreMessage(QtWarningMsg, QRegularExpression("lock file .*QXwav.*is not used"));
+    const QStringList messages = next.open();
+    QCOMPARE(messages.size(), 1);
+    QVERIFY(messages[0].contains(QString::fromLocal8Bit(lock)));
+    QVERIFY(!blocks::poll(next).request);
+  }
+
+  // Whoever mapped a block while it was open to all keeps that mapping whatever the mode
+  // becomes: such a block is made afresh, and what they write no longer reaches us.
+  void aBlockOpenToOthersIsMadeAfresh() {
+    const QByteArray name = QFile::encodeName(PosixBlocks::objectName(Block::QXwav, prefix_));
+    const mode_t mask = ::umask(0);
+    const int fd = ::shm_open(name.constData(), O_RDWR | O_CREAT, 0666);
+    ::umask(mask);
+    QVERIFY(fd >= 0);
+    QVERIFY(::ftruncate(fd, 255) == 0);
+    // The mapping another user made while they could.
+    void* theirs = ::mmap(nullptr, 255, PROT_READ | PROT_WRITE, MAP_SHARED, fd, 0);
+    ::close(fd);
+    QVERIFY(theirs != MAP_FAILED);
+
+    PosixBlocks shared(prefix_);
+    QTest::ignoreMessage(QtWarningMsg, QRegularExpression("QXwav.*was open to others .* made afresh"));
+    QCOMPARE(shared.open(), QStringList());
+    const QByteArray injected = blocks::encodeRequest(u"v/../../etc/passwd");
+    std::memcpy(theirs, injected.constData(), size_t(injected.size()));
+    ::munmap(theirs, 255);
+    QVERIFY(!blocks::poll(shared).request);
+    struct stat st {};
+    QVERIFY(::stat(QFile::encodeName("/dev/shm" + PosixBlocks::objectName(Block::QXwav, prefix_)).constData(), &st) ==
+            0);
+    QCOMPARE(st.st_mode & 0777, mode_t(0600));
+  }
+
+  // Another process cuts a block short while we hold it mapped (the mapping past the end
+  // would end this process at the next touch): the size is put back, the block reads zero.
+  void aBlockCutShortByAnotherProcessIsSizedAgain() {
+    PosixBlocks reader(prefix_);
+    QCOMPARE(reader.open(), QStringList());
+    blocks::writeExercise(reader, u"/x/e.ckt", blocks::kKindAmpvale);
+    const QString path = QStringLiteral("/dev/shm") + PosixBlocks::objectName(Block::AmpvaleName, prefix_);
+    QCOMPARE(QProcess::execute(QStringLiteral("truncate"), {QStringLiteral("-s"), QStringLiteral("0"), path}), 0);
+    QCOMPARE(QFileInfo(path).size(), 0);
+
+    QTest::ignoreMessage(QtWarningMsg, QRegularExpression("AmpvaleName.*was cut to 0 bytes"));
+    const blocks::Poll poll = blocks::poll(reader);  // a bus error before the size was checked
+    QVERIFY(!poll.exerciseOpen);
+    QCOMPARE(QFileInfo(path).size(), blocks::size(Block::AmpvaleName));
+    blocks::writeExercise(reader, u"/x/f.ckt", blocks::kKindAmpvale);
+    QCOMPARE(blocks::decodeName(rawBytes(PosixBlocks::objectName(Block::AmpvaleName, prefix_), 255)),
+             QStringLiteral("/x/f.ckt"));
   }
 };
 

@@ -217,12 +217,22 @@ class TestSideWindows : public QObject {
     SideWindow& history = *w.sideWindows().window(SideWindowKind::History);
     search.show();
     index.show();
+    history.show();
     w.sideWindows().activated(history);
     QVERIFY(!w.isVisible() && !search.isVisible() && !index.isVisible());
     search.show();
     w.show();
     w.sideWindows().hideAll();
     QVERIFY(!search.isVisible() && !index.isVisible() && !history.isVisible());
+
+    // News of an activation that comes after its window has gone again hides nothing, or
+    // no window would be left on screen.
+    w.sideWindows().activated(history);  // hidden by hideAll() just now
+    QVERIFY(w.isVisible());
+    w.hide();
+    history.show();
+    w.sideWindows().hideAll();
+    QVERIFY(history.isVisible());
   }
 
   void indexFiltersAsYouTypeAndHandsAWordToTheSearch() {
@@ -302,7 +312,11 @@ class TestSideWindows : public QObject {
     QVERIFY(writeFile(w.historyPath(), QByteArray("\"qx010005.qx\"\r\n").repeated(12401)));
     open<frmHist>(SideWindowKind::History, "hist.qx");
     QCOMPARE(fake->messages.asked.at(0).text, QStringLiteral("Too many History entries!"));
-    QCOMPARE(rows(static_cast<frmHist&>(*w.sideWindows().window(SideWindowKind::History)).results()).size(), 12400);
+    frmHist& h = static_cast<frmHist&>(*w.sideWindows().window(SideWindowKind::History));
+    QCOMPARE(rows(h.results()).size(), 12400);
+    // Closed, the window lets its list go: the next opening reads the log afresh anyway.
+    h.hide();
+    QCOMPARE(h.results()->model()->rowCount(), 0);
   }
 
   void historyThatCannotBeReadSaysWhyAndLeavesTheLogAlone() {
