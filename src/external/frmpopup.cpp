@@ -1,6 +1,7 @@
 #include "external/frmpopup.h"
 
 #include "layout/keypreview.h"
+#include "logic/launcher.h"
 #include "logic/popup.h"
 #include "platform/browser.h"
 #include "platform/platform.h"
@@ -9,21 +10,25 @@
 #include <QEvent>
 #include <QFileInfo>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QTimer>
 #include <QUrl>
 
 frmPopup::frmPopup(Platform& platform, std::function<void()> endQX)
-    : QWidget(nullptr, Qt::Dialog | Qt::WindowStaysOnTopHint | Qt::MSWindowsFixedSizeDialogHint),
+    // No caption bar: the window draws its own thin border, so its outer rectangle is the
+    // one placed, with or without a window manager.
+    : QWidget(nullptr, Qt::Dialog | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint),
       platform_(platform),
       endQX_(std::move(endQX)) {
-  setWindowTitle(QString());
+  // A name that no search for the reader's window (by the start of its title) can match.
+  setWindowTitle(QString::fromUtf16(launcher::kPictureTitle));
   setAutoFillBackground(true);
   QPalette white = palette();
   white.setColor(QPalette::Window, Qt::white);
   setPalette(white);
   Web2 = platform_.createBrowser(this);
   Web2->widget()->setObjectName(QStringLiteral("Web2"));
-  Web2->widget()->move(0, 0);
+  Web2->widget()->move(kBorder, kBorder);  // the top-left corner inside the border
   TimerPop = new QTimer(this);
   TimerPop->setObjectName(QStringLiteral("TimerPop"));
   TimerPop->setInterval(50);
@@ -51,14 +56,11 @@ void frmPopup::showPicture(const QString& address, int width, int height) {
   Web2->navigate(address_);
   const QPoint at = platform_.pointer ? platform_.pointer().value_or(Platform::Pointer{}).position : QPoint();
   const QRect outer = popup::geometry(width, height, at, platform_.screenPixels());
-  Web2->widget()->resize(outer.size());
+  Web2->widget()->resize(outer.size() - QSize(2 * kBorder, 2 * kBorder));
   setFixedSize(outer.size());
-  move(outer.topLeft());  // the frame's top-left corner
+  move(outer.topLeft());
   raise();
   show();
-  // The frame the window system added is part of the popup's size.
-  const QSize frame = frameGeometry().size() - geometry().size();
-  if (!frame.isEmpty()) setFixedSize(outer.size() - frame);
   activateWindow();
   TimerPop->start();
 }
@@ -66,6 +68,12 @@ void frmPopup::showPicture(const QString& address, int width, int height) {
 void frmPopup::TimerPop_Timer() {
   const auto pointer = platform_.pointer ? platform_.pointer() : std::nullopt;
   if (pointer && pointer->leftButtonDown) end();
+}
+
+void frmPopup::paintEvent(QPaintEvent*) {
+  QPainter painter(this);
+  painter.setPen(QPen(Qt::black, kBorder));
+  painter.drawRect(QRectF(rect()).adjusted(kBorder / 2.0, kBorder / 2.0, -kBorder / 2.0, -kBorder / 2.0));
 }
 
 void frmPopup::changeEvent(QEvent* event) {

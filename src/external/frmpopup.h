@@ -25,9 +25,11 @@ class frmPopup : public QWidget {
 
  protected:
   void changeEvent(QEvent* event) override;
+  void paintEvent(QPaintEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
+  static constexpr int kBorder = 1;  // the single fixed border, in pixels
   void end();
 
   Platform& platform_;

@@ -58,7 +58,16 @@ void LauncherCopy::startPracticeTest(const launcher::PracticeTest& test) {
 
 void LauncherCopy::handOverExercise(const launcher::Exercise& exercise) {
   exercise_ = exercise;
-  if (launcher::passToSimulator(*host_.platform.blocks, exercise, host_.platform.activateWindow)) return EndQX();
+  switch (launcher::passToSimulator(*host_.platform.blocks, exercise, host_.platform.activateWindow)) {
+    case launcher::Passed::Found: return EndQX();
+    case launcher::Passed::Refused:
+      qCWarning(lcLauncher) << "exercise path too long for the blocks:" << exercise.path;
+      host_.needWindows();
+      host_.platform.messages->ask(
+          {launcher::refusedMessage(exercise), QStringLiteral("Tavrin"), MessageBoxes::Buttons::Ok});
+      return EndQX();
+    case launcher::Passed::Start: break;
+  }
   // The watch runs in the event loop, and its give-up message is a window.
   host_.needWindows();
   if (!host_.platform.startProgram(exercise.program))

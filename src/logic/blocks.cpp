@@ -1,18 +1,17 @@
 #include "logic/blocks.h"
 
-#include "logic/codepage.h"
-
 namespace blocks {
 
-QByteArray encodeName(QStringView path) {
-  QByteArray bytes = cp1252::encode(path.left(kNameBytes), '\0');
+std::optional<QByteArray> encodeName(QStringView path) {
+  QByteArray bytes = path.toUtf8();
+  if (bytes.size() > kNameMaxPathBytes) return std::nullopt;
   bytes.resize(kNameBytes, '\0');
   return bytes;
 }
 
 QString decodeName(QByteArrayView bytes) {
   const qsizetype end = bytes.indexOf('\0');
-  return cp1252::decode(end < 0 ? bytes : bytes.first(end));
+  return QString::fromUtf8(end < 0 ? bytes : bytes.first(end));
 }
 
 bool nameStands(QByteArrayView bytes) { return !bytes.isEmpty() && bytes[0] != '\0'; }
@@ -66,10 +65,13 @@ void shutOffWithfile(SharedBlocks& blocks) {
   blocks.flush(Block::AmpvaleName, kNameBytes);
 }
 
-void writeExercise(SharedBlocks& blocks, QStringView path, std::optional<quint8> kind) {
-  blocks.write(Block::AmpvaleName, encodeName(path));
+bool writeExercise(SharedBlocks& blocks, QStringView path, std::optional<quint8> kind) {
+  const auto name = encodeName(path);
+  if (!name) return false;
+  blocks.write(Block::AmpvaleName, *name);
   blocks.flush(Block::AmpvaleName, kNameBytes);
   if (kind) writeByte(blocks, Block::AmpvalePrev, *kind);
+  return true;
 }
 
 Poll poll(SharedBlocks& blocks) {

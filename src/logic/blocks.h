@@ -24,11 +24,14 @@ inline constexpr quint8 kKindAmpvale = 3;
 inline constexpr quint8 kCourseRunning = 0;
 inline constexpr quint8 kCourseEnded = 1;
 
-// The 255 bytes of "AmpvaleName" for a path: one Windows-1252 byte per character of the
-// first 255, zero after them (so a path of 255 characters or more has no terminator); a
-// character with no Windows-1252 code leaves a 0 byte in its place.
-QByteArray encodeName(QStringView path);
-// The path that stands in "AmpvaleName": the bytes up to the first zero, as Windows-1252.
+// Bytes of a path in "AmpvaleName" at most, so that at least one zero ends it.
+inline constexpr qsizetype kNameMaxPathBytes = kNameBytes - 1;
+// The 255 bytes of "AmpvaleName" for a path: the path in the system's narrow encoding,
+// UTF-8 (ASCII paths are byte for byte the same as before), then zeros. Nothing for a
+// path of more than 254 bytes: a cut path names another file, and a simulator reads the
+// block as a string that ends at a zero.
+std::optional<QByteArray> encodeName(QStringView path);
+// The path that stands in "AmpvaleName": the bytes up to the first zero, as UTF-8.
 QString decodeName(QByteArrayView bytes);
 // An exercise name stands in the block while its first byte is not zero.
 bool nameStands(QByteArrayView bytes);
@@ -54,7 +57,8 @@ void shutOffQX(SharedBlocks& blocks);
 // The return window was clicked: no exercise name stands any longer (all 255 bytes zero).
 void shutOffWithfile(SharedBlocks& blocks);
 // A launcher hands an exercise over: the name first, then the kind when there is one.
-void writeExercise(SharedBlocks& blocks, QStringView path, std::optional<quint8> kind);
+// False, and nothing written, when encodeName refuses the path.
+bool writeExercise(SharedBlocks& blocks, QStringView path, std::optional<quint8> kind);
 
 // What the reader's once-a-second poll finds.
 struct Poll {

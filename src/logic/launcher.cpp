@@ -98,10 +98,16 @@ Action modeOf(QStringView line, const Places& places) {
   return NoMode{};
 }
 
-bool passToSimulator(blocks::SharedBlocks& blocks, const Exercise& exercise,
-                     const std::function<bool(const QString& title)>& activate) {
-  blocks::writeExercise(blocks, exercise.path, exercise.kind);
-  return activate(exercise.windowTitle);
+QString refusedMessage(const Exercise& exercise) {
+  return QStringLiteral("The path of this exercise is longer than %1 bytes, which the simulator cannot take:\n%2")
+      .arg(blocks::kNameMaxPathBytes)
+      .arg(exercise.path);
+}
+
+Passed passToSimulator(blocks::SharedBlocks& blocks, const Exercise& exercise,
+                       const std::function<bool(const QString& title)>& activate) {
+  if (!blocks::writeExercise(blocks, exercise.path, exercise.kind)) return Passed::Refused;
+  return activate(exercise.windowTitle) ? Passed::Found : Passed::Start;
 }
 
 void withdraw(blocks::SharedBlocks& blocks, const Exercise& exercise) {

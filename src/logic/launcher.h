@@ -22,6 +22,9 @@ inline constexpr char16_t kReaderStartCaption[] = u"   Tavrin";
 // A launcher that brings the reader forward first takes this caption and application
 // title, so that its own windows no longer answer to the reader's title.
 inline constexpr char16_t kEndingTitle[] = u"Ending";
+// The picture popup's window name: it must not begin with kReaderTitle, or a copy that
+// brings the reader forward would raise the popup instead.
+inline constexpr char16_t kPictureTitle[] = u"Picture";
 inline constexpr int kWatchTickLimit = 40;
 
 // Where programs and exercises are found: the executable's folder, the program-files
@@ -76,11 +79,14 @@ using Action = std::variant<NoMode, BringForward, Picture, PracticeTest, Exercis
 Action modeOf(QStringView commandLine, const Places& places);
 
 // Steps 1 and 2 of passing an exercise on: the blocks are written (name, then kind), then
-// `activate` looks for the simulator's window by title and brings it forward. True when
-// the window was there and the launcher can end; otherwise the caller starts the program
-// and runs an ExerciseWatch once a second.
-bool passToSimulator(blocks::SharedBlocks& blocks, const Exercise& exercise,
-                     const std::function<bool(const QString& title)>& activate);
+// `activate` looks for the simulator's window by title and brings it forward. Found: the
+// window was there and the launcher can end. Start: the caller starts the program and runs
+// an ExerciseWatch once a second. Refused: the path does not fit "AmpvaleName", nothing
+// was written and nothing looked for; the caller tells refusedMessage and ends.
+enum class Passed { Found, Start, Refused };
+QString refusedMessage(const Exercise& exercise);
+Passed passToSimulator(blocks::SharedBlocks& blocks, const Exercise& exercise,
+                       const std::function<bool(const QString& title)>& activate);
 
 // The watch gave up on the simulator: the exercise's name is taken out of "AmpvaleName",
 // so that no return window stays for a simulator that never came. A name another launcher

@@ -3,16 +3,20 @@
 #include <algorithm>
 
 QRect popup::geometry(int width, int height, QPoint pointer, QSize screen) {
-  const qint64 wide = qint64(width) * kTwipsPerPixel + 700;
-  const qint64 high = qint64(height) * kTwipsPerPixel + 300;
   const qint64 screenWide = qint64(screen.width()) * kTwipsPerPixel;
   const qint64 screenHigh = qint64(screen.height()) * kTwipsPerPixel;
+  // Sizes from a command line can be anything a 32-bit number holds. A window smaller than
+  // that of a size that did not convert, or larger than the screen within its margins,
+  // cannot be seen whole, yet it would stay up until a click: keep it on the screen.
+  const auto within = [](qint64 twips, qint64 least, qint64 screenTwips) {
+    return std::clamp<qint64>(twips, least, std::max(least, screenTwips - 2 * kEdgeTwips));
+  };
+  const qint64 wide = within(qint64(width) * kTwipsPerPixel + 700, 700, screenWide);
+  const qint64 high = within(qint64(height) * kTwipsPerPixel + 300, 300, screenHigh);
   qint64 top = qint64(pointer.y()) * kTwipsPerPixel;
   qint64 left = qint64(pointer.x()) * kTwipsPerPixel;
-  if (screenHigh < top + high) top = screenHigh - high - 200;
-  if (screenWide < left + wide) left = screenWide - wide - 200;
-  // Sizes from a command line can be anything a 32-bit number holds: keep the window's
-  // numbers within what a window system takes.
-  const auto px = [](qint64 twips) { return int(std::clamp<qint64>(twips / kTwipsPerPixel, -1000000, 1000000)); };
+  if (screenHigh < top + high) top = screenHigh - high - kEdgeTwips;
+  if (screenWide < left + wide) left = screenWide - wide - kEdgeTwips;
+  const auto px = [](qint64 twips) { return int(twips / kTwipsPerPixel); };
   return {px(left), px(top), px(wide), px(high)};
 }

@@ -8,12 +8,14 @@
 namespace popup {
 
 inline constexpr int kTwipsPerPixel = 15;
+inline constexpr int kEdgeTwips = 200;  // kept free at the screen's edges
 
 // The popup's outer rectangle in pixels for a picture of `width` x `height` pixels (0 for
 // a size that did not convert), the pointer at `pointer` on a screen of `screen` pixels.
 // Reckoned in twips: the picture plus 700 across and 300 down, its top-left at the
 // pointer, and where that runs past the screen's right or bottom edge, 200 twips short of
-// that edge (so a picture larger than the screen starts off its top or left).
+// that edge. The window is never smaller than for a picture of size 0 nor larger than the
+// screen less 200 twips at each edge, so all of it is on the screen.
 QRect geometry(int width, int height, QPoint pointer, QSize screen);
 
 }  // namespace popup

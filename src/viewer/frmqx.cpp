@@ -329,7 +329,7 @@ void frmQX::Web1_DocumentComplete() {
   const qsizetype qx2 = v.CurrentPage.indexOf(u"qx2/");
   if (qx2 < 0) return finishArrival();
 
-  if (!isVisible()) show();
+  comeBack();
   v.CurrentPage = v.CurrentPage.mid(qx2 + 4);
   applyTitle();
 
@@ -369,8 +369,16 @@ void frmQX::keepLastPage() {
   // The reader never saw the page: it is not recorded, and every command still goes where
   // the last page that did load said. The window comes up, though, in case a side window
   // sent the browser here and hid itself.
-  if (!isVisible()) show();
+  comeBack();
   finishArrival();
+}
+
+void frmQX::comeBack() {
+  if (isVisible()) return;
+  show();
+  // Where the window manager withholds activation, or there is none, the window comes
+  // back without becoming active: the side windows go here, not only on activation.
+  sideWindows_.hideAll();
 }
 
 void frmQX::applyTitle() {

@@ -108,6 +108,8 @@ class frmQX : public CommandWindow, public SideWindowHost {
   // and the media need nothing of it.
   static bool isTriggerPage(const QString& location);
   void keepLastPage();
+  // Shows the window where it is hidden, and hides the side windows then.
+  void comeBack();
   void applyTitle();
   void takeNavigationLinks();
   void recordPage();

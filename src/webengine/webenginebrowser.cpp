@@ -10,6 +10,7 @@
 #include <QWebEnginePage>
 #include <QWebEngineProfile>
 #include <QWebEngineScript>
+#include <QWebEngineScriptCollection>
 #include <QWebEngineView>
 
 namespace {
@@ -28,6 +29,19 @@ WebEngineBrowser::WebEngineBrowser(QWidget* parent)
   // twice before the first page can start. So the page is made ready now, before the
   // window is shown; asking for its history does that without navigating anywhere.
   view_->history()->count();
+  // A picture opened on its own is shown as a page of that time showed it: on white, at
+  // the top-left corner, not centred on the dark ground of Chromium's picture viewer.
+  QWebEngineScript plainPicture;
+  plainPicture.setName(QStringLiteral("plainPicture"));
+  plainPicture.setInjectionPoint(QWebEngineScript::DocumentReady);
+  plainPicture.setWorldId(QWebEngineScript::ApplicationWorld);
+  plainPicture.setSourceCode(
+      QStringLiteral("if (document.contentType.startsWith('image/') && document.images.length == 1) {"
+                     "  document.body.style.background = 'white';"
+                     "  var img = document.images[0];"
+                     "  img.style.margin = '0'; img.style.background = 'white';"
+                     "}"));
+  profile_->scripts()->insert(plainPicture);
   connect(view_, &QWebEngineView::loadFinished, this, &WebEngineBrowser::onLoadFinished);
 }
 

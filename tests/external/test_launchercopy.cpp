@@ -125,6 +125,18 @@ class TestLauncherCopy : public QObject {
     QVERIFY(!timer->isActive());
   }
 
+  // A path the blocks cannot hold whole is told, named, and not handed over at all.
+  void tooLongAPathIsRefusedWithItsName() {
+    const QString file = QString(240, u'l') + QStringLiteral(".ckt");
+    QVERIFY(!startCopy(file, {QStringLiteral("Ampvale")}));
+    QCOMPARE(fake->messages.asked.size(), size_t(1));
+    QVERIFY(fake->messages.asked[0].text.contains(home.path() + QStringLiteral("/appdata/Vendrel/Ampvale/QX_CKTS/") +
+                                                  file));
+    QCOMPARE(*fake->blocks.read(blocks::Block::AmpvaleName), QByteArray(255, '\0'));
+    QVERIFY(fake->calls.isEmpty());  // the simulator was neither looked for nor started
+    QCOMPARE(fake->ended, std::optional<int>(0));
+  }
+
   void popupEndsAtTheFirstLeftPressOrKey_data() {
     QTest::addColumn<bool>("byKey");
     QTest::newRow("left button") << false;

@@ -37,35 +37,39 @@ class TestBlocks : public QObject {
 
   void exerciseName_data() {
     QTest::addColumn<QString>("path");
-    QTest::addColumn<QByteArray>("expected");
-    const QString longPath = QStringLiteral("/home/u/") + QString(292, u'x');  // 300 characters
+    QTest::addColumn<QByteArray>("expected");  // empty: refused
     auto padded = [](QByteArray b) {
       b.resize(255, '\0');
       return b;
     };
     QTest::newRow("short path, zeros after it")
         << QStringLiteral("/data/Vendrel/Ampvale/QX_CKTS/e1.ckt") << padded("/data/Vendrel/Ampvale/QX_CKTS/e1.ckt");
-    QTest::newRow("254 characters keep one terminator") << QString(254, u'p') << padded(QByteArray(254, 'p'));
-    QTest::newRow("255 characters, no terminator") << QString(255, u'p') << QByteArray(255, 'p');
-    QTest::newRow("300 characters cut to 255, no terminator")
-        << longPath << QByteArray("/home/u/") + QByteArray(247, 'x');
-    QTest::newRow("Windows-1252 letters") << QStringLiteral("Résumé €5.ckt")
-                                          << padded(
-                                                 "R\xE9sum\xE9 \x80"
-                                                 "5.ckt");
-    QTest::newRow("no Windows-1252 code leaves 0 in place")
-        << QStringLiteral("a\u4E2Db\u0394c.ckt") << padded(QByteArray("a\0b\0c.ckt", 9));
+    QTest::newRow("254 bytes keep one terminator") << QString(254, u'p') << padded(QByteArray(254, 'p'));
+    QTest::newRow("255 bytes refused") << QString(255, u'p') << QByteArray();
+    QTest::newRow("300 characters refused") << QStringLiteral("/home/u/") + QString(292, u'x') << QByteArray();
+    QTest::newRow("letters beyond ASCII in UTF-8, no zero inside")
+        << QStringLiteral("/home/\u0141ukasz/R\u00E9sum\u00E9 \u4E2D.ckt")
+        << padded("/home/\xC5\x81ukasz/R\xC3\xA9sum\xC3\xA9 \xE4\xB8\xAD.ckt");
+    // 127 two-byte letters are 254 bytes; one more ASCII byte no longer fits.
+    QTest::newRow("254 bytes of two-byte letters")
+        << QString(127, u'\u0141') << padded(QString(127, u'\u0141').toUtf8());
+    QTest::newRow("255 bytes of mixed letters refused") << QString(127, u'\u0141') + u'a' << QByteArray();
   }
   void exerciseName() {
     QFETCH(QString, path);
     QFETCH(QByteArray, expected);
-    const QByteArray bytes = blocks::encodeName(path);
-    QCOMPARE(bytes.size(), 255);
-    QCOMPARE(bytes, expected);
-    QCOMPARE(blocks::nameStands(bytes), true);
-    // What a peer reads back: the characters up to the first zero byte.
-    const qsizetype zero = expected.indexOf('\0');
-    QCOMPARE(blocks::decodeName(bytes), path.left(zero < 0 ? 255 : zero));
+    const auto bytes = blocks::encodeName(path);
+    if (expected.isEmpty()) {
+      QCOMPARE(bytes, std::nullopt);
+      FakeSharedBlocks fake;
+      QVERIFY(!blocks::writeExercise(fake, path, blocks::kKindAmpvale));
+      QVERIFY(fake.log.isEmpty());  // nothing written, not even the kind
+      return;
+    }
+    QVERIFY(bytes);
+    QCOMPARE(*bytes, expected);
+    QCOMPARE(blocks::nameStands(*bytes), true);
+    QCOMPARE(blocks::decodeName(*bytes), path);  // what a peer reads back
   }
 
   void requestText_data() {
@@ -147,10 +151,10 @@ class TestBlocks : public QObject {
     QTest::newRow("exercise: name first, then kind")
         << "writeExercise 3"
         << QStringList{"write AmpvaleName 255", "flush AmpvaleName 255", "write AmpvalePrev 1", "flush AmpvalePrev 1"}
-        << QByteArray(1, 7) << QByteArray(1, 3) << blocks::encodeName(u"/x/qx0000.ckt");
+        << QByteArray(1, 7) << QByteArray(1, 3) << *blocks::encodeName(u"/x/qx0000.ckt");
     QTest::newRow("qx0000: the kind keeps its value")
         << "writeExercise" << QStringList{"write AmpvaleName 255", "flush AmpvaleName 255"} << QByteArray(1, 7)
-        << QByteArray(1, 9) << blocks::encodeName(u"/x/qx0000.ckt");
+        << QByteArray(1, 9) << *blocks::encodeName(u"/x/qx0000.ckt");
   }
   void writesGoWholeAndFlushedInOrder() {
     QFETCH(QString, operation);
@@ -175,7 +179,7 @@ class TestBlocks : public QObject {
   void pollTakesARequestAndClearsOnlyItsFirstByte() {
     FakeSharedBlocks fake;
     const QByteArray request = fake.content[Block::QXwav] = blocks::encodeRequest(u"v0312");
-    fake.content[Block::AmpvaleName] = blocks::encodeName(u"/x/e1.ckt");
+    fake.content[Block::AmpvaleName] = *blocks::encodeName(u"/x/e1.ckt");
     const blocks::Poll found = blocks::poll(fake);
     QCOMPARE(found.request, std::optional<QString>(QStringLiteral("v0312")));
     QVERIFY(found.exerciseOpen);

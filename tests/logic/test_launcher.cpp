@@ -1,5 +1,6 @@
 // The launcher's decision on its command line, the exercise hand-over and its watch.
 #include "logic/launcher.h"
+#include "logic/popup.h"
 #include "support/fakeblocks.h"
 
 #include <QTest>
@@ -135,16 +136,42 @@ class TestLauncher : public QObject {
     QFETCH(bool, windowThere);
     FakeSharedBlocks fake;
     const auto exercise = std::get<Exercise>(launcher::modeOf(u"m03e2.cir", kPlaces));
-    const bool ended = passToSimulator(fake, exercise, [&](const QString& title) {
+    const Passed outcome = passToSimulator(fake, exercise, [&](const QString& title) {
       fake.log << QStringLiteral("activate ") + title;
       return windowThere;
     });
-    QCOMPARE(ended, windowThere);
+    QCOMPARE(outcome, windowThere ? Passed::Found : Passed::Start);
     QCOMPARE(fake.log, QStringList({"write AmpvaleName 255", "flush AmpvaleName 255", "write AmpvalePrev 1",
                                     "flush AmpvalePrev 1", "activate Trivex -"}));
     QCOMPARE(blocks::decodeName(fake.content[blocks::Block::AmpvaleName]),
              QStringLiteral("/data/Vendrel/Trivex/RUV_CIRS/m03e2.cir"));
     QCOMPARE(fake.content[blocks::Block::AmpvalePrev], QByteArray(1, 2));
+  }
+
+  // The picture popup's outer rectangle on a 1920 x 1080 screen (28800 x 16200 twips).
+  void popupStaysOnTheScreen_data() {
+    QTest::addColumn<int>("width");
+    QTest::addColumn<int>("height");
+    QTest::addColumn<QPoint>("pointer");
+    QTest::addColumn<QRect>("expected");
+    QTest::newRow("at the pointer") << 200 << 150 << QPoint(300, 200) << QRect(300, 200, 246, 170);
+    // 3700 x 2550 twips at 28785, 16185: moved to 28800 - 3700 - 200 and 16200 - 2550 - 200.
+    QTest::newRow("bottom-right corner: 200 twips short of the edges")
+        << 200 << 150 << QPoint(1919, 1079) << QRect(1660, 896, 246, 170);
+    QTest::newRow("sizes that did not convert") << 0 << 0 << QPoint(10, 10) << QRect(10, 10, 46, 20);
+    QTest::newRow("larger than the screen: the screen less its margins")
+        << 4000 << 3000 << QPoint(500, 500) << QRect(13, 13, 1893, 1053);
+    QTest::newRow("extreme sizes from a command line")
+        << int(INT32_MIN) << int(INT32_MAX) << QPoint(700, 300) << QRect(700, 13, 46, 1053);
+  }
+  void popupStaysOnTheScreen() {
+    QFETCH(int, width);
+    QFETCH(int, height);
+    QFETCH(QPoint, pointer);
+    QFETCH(QRect, expected);
+    const QRect outer = popup::geometry(width, height, pointer, QSize(1920, 1080));
+    QCOMPARE(outer, expected);
+    QVERIFY(QRect(0, 0, 1920, 1080).contains(outer));
   }
 
   void watchGivesUpOnTheTickAfterTheLimit_data() {
