@@ -162,6 +162,37 @@ void sendKeys(const QString& window, const QStringList& keys) {
   }
 }
 
+void movePointer(QPoint at) {
+  run(QStringLiteral("xdotool"), {QStringLiteral("mousemove"), QString::number(at.x()), QString::number(at.y())});
+}
+
+QString windowName(const QString& window) {
+  return run(QStringLiteral("xdotool"), {QStringLiteral("getwindowname"), window}).trimmed();
+}
+
+QRect outerRect(const QString& window) {
+  // xwininfo gives the client's corner and size, and the frame's widths around it.
+  const QString info = run(QStringLiteral("xwininfo"), {QStringLiteral("-id"), window, QStringLiteral("-frame")});
+  const QString inner = run(QStringLiteral("xwininfo"), {QStringLiteral("-id"), window});
+  const auto number = [](const QString& text, const char* label) {
+    const auto m = QRegularExpression(QString::fromLatin1(label) + QStringLiteral(":\\s+(-?\\d+)")).match(text);
+    return m.hasMatch() ? m.captured(1).toInt() : 0;
+  };
+  // With -frame, the rectangle is that of the window manager's frame around the client.
+  QRect frame(number(info, "Absolute upper-left X"), number(info, "Absolute upper-left Y"), number(info, "Width"),
+              number(info, "Height"));
+  QRect client(number(inner, "Absolute upper-left X"), number(inner, "Absolute upper-left Y"), number(inner, "Width"),
+               number(inner, "Height"));
+  return frame.united(client);
+}
+
+QImage windowImage(const QString& window) {
+  QProcess p;
+  p.start(QStringLiteral("import"), {QStringLiteral("-window"), window, QStringLiteral("png:-")});
+  if (!p.waitForFinished(10000)) return {};
+  return QImage::fromData(p.readAllStandardOutput(), "PNG");
+}
+
 QSize screenSize() {
   const QString info = run(QStringLiteral("xdpyinfo"), {});
   const auto m = QRegularExpression(QStringLiteral("dimensions:\\s+(\\d+)x(\\d+)")).match(info);

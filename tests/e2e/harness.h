@@ -1,8 +1,10 @@
 #pragma once
 // The real program against the sample course: a loopback course server, reader
 // processes with their own folders, and the X windows they show.
+#include <QImage>
 #include <QPoint>
 #include <QProcess>
+#include <QRect>
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
@@ -66,6 +68,13 @@ void click(const QString& window, QPoint at, int times = 1);
 // True once the process has ended, waiting at most `ms` for it (whether or not it had
 // ended before the call).
 bool ended(QProcess& process, int ms);
+// Moves the mouse pointer to `at` on the screen.
+void movePointer(QPoint at);
+// The window's name (WM_NAME) and its outer rectangle on the screen, frame included.
+QString windowName(const QString& window);
+QRect outerRect(const QString& window);
+// What the window shows, as the screen has it.
+QImage windowImage(const QString& window);
 // Types text into whatever has the keyboard.
 void type(const QString& text);
 

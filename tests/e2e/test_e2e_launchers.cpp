@@ -116,13 +116,25 @@ class TestE2ELaunchers : public QObject {
   }
 
   void aPictureCopyEndsAtAClick() {
+    const QSize screen = screenSize();
+    movePointer({screen.width() - 1, screen.height() - 1});
     auto copy = launch({QStringLiteral("/POPJPG=c23/pic2301.jpg"), QStringLiteral("/W:200"), QStringLiteral("/H:150")},
                        {}, true);
     QString popup;
     QTRY_VERIFY_WITH_TIMEOUT(!(popup = windowOf(copy->processId())).isEmpty(), 20000);
     QTRY_VERIFY_WITH_TIMEOUT(server->requests().contains(QStringLiteral("/qx_cbt/qx2/c23/pic2301.jpg")), 10000);
-    QTest::qWait(300);
+    QTest::qWait(1000);
     QCOMPARE(copy->state(), QProcess::Running);
+    // No caption bar and a name no search for the reader matches; the whole window, frame
+    // and all, 200 twips (13 px) short of the screen's edges; the picture on white.
+    QVERIFY2(!windowName(popup).startsWith(QStringLiteral("Tavrin")), qPrintable(windowName(popup)));
+    const QRect outer = outerRect(popup);
+    // On 1280 x 1024: 3700 x 2550 twips at 19200 - 3700 - 200 and 15360 - 2550 - 200.
+    QCOMPARE(screen, QSize(1280, 1024));
+    QCOMPARE(outer, QRect(1020, 840, 246, 170));
+    const QImage shown = windowImage(popup);
+    QVERIFY(!shown.isNull());
+    QCOMPARE(QColor(shown.pixel(shown.width() - 10, shown.height() - 10)), QColor(Qt::white));
     click(popup, {50, 50});
     QTRY_COMPARE_WITH_TIMEOUT(copy->state(), QProcess::NotRunning, 5000);
     QCOMPARE(copy->exitCode(), 0);
