@@ -169,7 +169,11 @@ int main(int argc, char* argv[]) {
   platform.pointer = [windows]() -> std::optional<Platform::Pointer> {
     const auto pointer = windows().pointer();
     if (!pointer) return std::nullopt;
-    return Platform::Pointer{pointer->position, pointer->leftButtonDown};
+    // The server counts device pixels; windows are placed in Qt's logical pixels, which
+    // differ from them at a scale factor (QT_SCALE_FACTOR, a high-density screen).
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    const qreal ratio = screen ? screen->devicePixelRatio() : 1.0;
+    return Platform::Pointer{(QPointF(pointer->position) / ratio).toPoint(), pointer->leftButtonDown};
   };
   platform.startProgram = [](const QString& program) { return QProcess::startDetached(program, {}); };
   platform.setApplicationTitle = [&app](const QString& title) {

@@ -4,13 +4,17 @@
 #include <QMessageBox>
 #include <QScreen>
 #include <QShowEvent>
+#include <QWindow>
 
 #include <memory>
 
 namespace {
 
 // A box that moves itself once it is laid out and before it reaches the screen, so that it
-// never shows where the system would have put it.
+// never shows where the system would have put it. The placement is of its outer rectangle,
+// frame included; the window manager adds the frame only once the box is mapped, so the box
+// is first placed with the owner's frame (the likely one) and placed again, if need be, once
+// its own frame is known.
 class PlacedBox : public QMessageBox {
  public:
   PlacedBox(QWidget* owner, const MessageBoxes::Placement& placement) : QMessageBox(owner), placement_(placement) {}
@@ -19,10 +23,33 @@ class PlacedBox : public QMessageBox {
   void showEvent(QShowEvent* event) override {
     QMessageBox::showEvent(event);  // sizes the box to its text and buttons
     if (event->spontaneous() || !placement_.topLeft) return;
-    move(placement_.topLeft(reference(), frameGeometry().size()));
+    const QWindow* owner = parentWidget() ? parentWidget()->window()->windowHandle() : nullptr;
+    placeWithFrame(owner ? owner->frameMargins() : QMargins());
+    frameToLearn_ = true;
+  }
+
+  bool event(QEvent* event) override {
+    const bool handled = QMessageBox::event(event);
+    // The first of these after mapping comes once the window manager has framed the box.
+    if (frameToLearn_ && (event->type() == QEvent::Move || event->type() == QEvent::Resize ||
+                          event->type() == QEvent::WindowActivate || event->type() == QEvent::Paint)) {
+      const QMargins frame = windowHandle() ? windowHandle()->frameMargins() : QMargins();
+      if (!frame.isNull()) {
+        frameToLearn_ = false;
+        if (frame != placedWith_) placeWithFrame(frame);
+      }
+    }
+    return handled;
   }
 
  private:
+  void placeWithFrame(const QMargins& frame) {
+    placedWith_ = frame;
+    const QPoint outer = placement_.topLeft(reference(), size().grownBy(frame));
+    // The client's own corner: the window manager keeps it where it is asked to be.
+    setGeometry(QRect(outer + QPoint(frame.left(), frame.top()), size()));
+  }
+
   QRect reference() const {
     if (placement_.toDesktop || !parentWidget()) {
       const QScreen* screen = QGuiApplication::primaryScreen();
@@ -32,6 +59,8 @@ class PlacedBox : public QMessageBox {
   }
 
   MessageBoxes::Placement placement_;
+  QMargins placedWith_;
+  bool frameToLearn_ = false;
 };
 
 }  // namespace

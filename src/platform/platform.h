@@ -45,7 +45,7 @@ struct Platform {
   std::function<bool(const QString& program)> startProgram;  // detached, in a window of its own
   std::function<void(const QString& title)> setApplicationTitle;
   struct Pointer {
-    QPoint position;  // on the screen, in pixels
+    QPoint position;  // on the screen, in logical pixels as windows are placed
     bool leftButtonDown = false;
   };
   std::function<std::optional<Pointer>()> pointer;

@@ -2,9 +2,6 @@
 
 #include <QLoggingCategory>
 
-#include <QGuiApplication>
-#include <QScreen>
-
 #include <xcb/xcb.h>
 #include <xcb/xcb_ewmh.h>
 #include <xcb/xcb_icccm.h>
@@ -244,10 +241,5 @@ std::optional<X11Windows::Pointer> X11Windows::pointer() {
   if (!connected()) return std::nullopt;
   Reply<xcb_query_pointer_reply_t> reply{xcb_query_pointer_reply(x_->c, xcb_query_pointer(x_->c, x_->root), nullptr)};
   if (!reply) return std::nullopt;
-  // The server counts device pixels; windows are placed in Qt's logical pixels, which
-  // differ from them at a scale factor (QT_SCALE_FACTOR, a high-density screen).
-  const QScreen* screen = QGuiApplication::primaryScreen();
-  const qreal ratio = screen ? screen->devicePixelRatio() : 1.0;
-  const QPoint position = QPointF(reply->root_x / ratio, reply->root_y / ratio).toPoint();
-  return Pointer{position, (reply->mask & XCB_BUTTON_MASK_1) != 0};
+  return Pointer{QPoint(reply->root_x, reply->root_y), (reply->mask & XCB_BUTTON_MASK_1) != 0};
 }

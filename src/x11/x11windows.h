@@ -44,7 +44,7 @@ class X11Windows {
   bool maximize(WindowId window);
 
   struct Pointer {
-    QPoint position;  // on the screen, in logical pixels as windows are placed
+    QPoint position;  // on the screen, in pixels
     bool leftButtonDown = false;
   };
   // Where the mouse pointer is and whether its left button is down, wherever it is.

@@ -171,19 +171,19 @@ QString windowName(const QString& window) {
 }
 
 QRect outerRect(const QString& window) {
-  // xwininfo gives the client's corner and size, and the frame's widths around it.
-  const QString info = run(QStringLiteral("xwininfo"), {QStringLiteral("-id"), window, QStringLiteral("-frame")});
-  const QString inner = run(QStringLiteral("xwininfo"), {QStringLiteral("-id"), window});
   const auto number = [](const QString& text, const char* label) {
     const auto m = QRegularExpression(QString::fromLatin1(label) + QStringLiteral(":\\s+(-?\\d+)")).match(text);
     return m.hasMatch() ? m.captured(1).toInt() : 0;
   };
-  // With -frame, the rectangle is that of the window manager's frame around the client.
-  QRect frame(number(info, "Absolute upper-left X"), number(info, "Absolute upper-left Y"), number(info, "Width"),
-              number(info, "Height"));
-  QRect client(number(inner, "Absolute upper-left X"), number(inner, "Absolute upper-left Y"), number(inner, "Width"),
-               number(inner, "Height"));
-  return frame.united(client);
+  const QString info = run(QStringLiteral("xwininfo"), {QStringLiteral("-id"), window});
+  const QRect client(number(info, "Absolute upper-left X"), number(info, "Absolute upper-left Y"),
+                     number(info, "Width"), number(info, "Height"));
+  // The window manager says how wide its frame is on each side: left, right, top, bottom.
+  const QString extents =
+      run(QStringLiteral("xprop"), {QStringLiteral("-id"), window, QStringLiteral("_NET_FRAME_EXTENTS")});
+  const auto m = QRegularExpression(QStringLiteral("= (\\d+), (\\d+), (\\d+), (\\d+)")).match(extents);
+  if (!m.hasMatch()) return client;  // no frame
+  return client.adjusted(-m.captured(1).toInt(), -m.captured(3).toInt(), m.captured(2).toInt(), m.captured(4).toInt());
 }
 
 QImage windowImage(const QString& window) {

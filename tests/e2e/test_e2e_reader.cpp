@@ -128,7 +128,10 @@ class TestE2EReader : public QObject {
 
     sendKeys(window, {QStringLiteral("alt+q")});
     QTRY_VERIFY_WITH_TIMEOUT(windowTitles().contains(QStringLiteral("Quit Tavrin?")), 10000);
-    sendKeys(findWindow(QStringLiteral("^Quit Tavrin\\?$")), {QStringLiteral("alt+n")});
+    // The question's outer corner, frame and all, is 100 and 80 pixels from the window's.
+    const QString question = findWindow(QStringLiteral("^Quit Tavrin\\?$"));
+    QTRY_COMPARE_WITH_TIMEOUT(outerRect(question).topLeft() - outerRect(window).topLeft(), QPoint(100, 80), 5000);
+    sendKeys(question, {QStringLiteral("alt+n")});
     QTRY_VERIFY_WITH_TIMEOUT(!windowTitles().contains(QStringLiteral("Quit Tavrin?")), 10000);
     QTest::qWait(500);
     QCOMPARE(reader.process().state(), QProcess::Running);
