@@ -142,6 +142,18 @@ class TestE2ELaunchers : public QObject {
     QVERIFY(!windowTitles().contains(QStringLiteral("Tavrin - Search")));  // the reader was not involved
   }
 
+  // At a scale factor the pointer comes in device pixels: the popup still opens at it.
+  void aPictureOpensAtThePointerAtAScaleFactor() {
+    movePointer({400, 300});
+    auto copy = launch({QStringLiteral("/POPJPG=c23/pic2301.jpg"), QStringLiteral("/W:200"), QStringLiteral("/H:150")},
+                       {QStringLiteral("QT_SCALE_FACTOR=2")});
+    QString popup;
+    QTRY_VERIFY_WITH_TIMEOUT(!(popup = windowOf(copy->processId())).isEmpty(), 20000);
+    QTRY_COMPARE_WITH_TIMEOUT(outerRect(popup).topLeft(), QPoint(400, 300), 5000);
+    click(popup, {50, 50});
+    QTRY_COMPARE_WITH_TIMEOUT(copy->state(), QProcess::NotRunning, 5000);
+  }
+
   // A reader killed while an exercise name stands: the next copy to open the blocks finds
   // them zeroed, so no old exercise comes back.
   void blocksOfACrashedCopyStartZeroed() {

@@ -322,6 +322,24 @@ class TestArrival : public QObject {
     QCOMPARE(returnWindows(), 1);  // made once
   }
 
+  // A page arriving while a side window is up brings the main window back; the side
+  // windows go then, even where it does not become active (no window manager, or one that
+  // prevents focus stealing).
+  void comingBackWithoutActivationHidesTheSideWindows() {
+    QTemporaryDir program;
+    frmQX& w = startReader();
+    fake->platform.programFolder = program.path();  // no data files: an empty search
+    fake->browser->arrive(kBase + "search.qx");
+    QWidget* search = w.sideWindows().window(SideWindowKind::Search);
+    QVERIFY(search->isVisible());
+    w.hide();  // as when the side window sent the browser on
+    w.setAttribute(Qt::WA_ShowWithoutActivating);
+    fake->browser->arrive(kBase + "qxd.qx");
+    QVERIFY(w.isVisible());
+    QVERIFY(!w.isActiveWindow());
+    QVERIFY(!search->isVisible());
+  }
+
   void courseArrivalShowsAHiddenWindowButABlankPageDoesNot() {
     frmQX& w = startReader();
     QVERIFY(w.isVisible());  // the reader's window is up before its first page
