@@ -4,6 +4,7 @@
 // browser and the player are never set going in a copy that brings the reader forward).
 #include "desktop/calculator.h"
 #include "desktop/process.h"
+#include "desktop/qpaplatform.h"
 #include "desktop/qtmessageboxes.h"
 #include "engines.h"
 #include "external/launchercopy.h"
@@ -113,6 +114,7 @@ int main(int argc, char* argv[]) {
   // only ever shows the course's own pages.
   if (::geteuid() == 0 && !qEnvironmentVariableIsSet("QTWEBENGINE_DISABLE_SANDBOX"))
     qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
+  applyQpaPlatformChoice();  // before any application object, in every copy
 
   Platform platform;
   platform.programFolder = programFolder();

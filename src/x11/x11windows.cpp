@@ -104,8 +104,9 @@ QList<X11Windows::WindowId> X11Windows::candidates() {
     return found;
   }
 
-  // No manager: the top-level windows are the root's children; those not viewable (Qt's
-  // helper windows among them) and pop-ups that bypass management are skipped.
+  // No manager, or one that keeps no client list (weston's Xwayland manager among them):
+  // the top-level windows are the root's children; those not viewable (Qt's helper windows
+  // among them) and pop-ups that bypass management are skipped.
   Reply<xcb_query_tree_reply_t> tree{xcb_query_tree_reply(c, xcb_query_tree(c, x_->root), nullptr)};
   if (!tree) {
     qCWarning(lcWindows) << "cannot list the top-level windows";
@@ -117,9 +118,39 @@ QList<X11Windows::WindowId> X11Windows::candidates() {
   for (int i = 0; i < count; ++i) attributes << xcb_get_window_attributes(c, children[i]);
   for (int i = 0; i < count; ++i) {
     Reply<xcb_get_window_attributes_reply_t> a{xcb_get_window_attributes_reply(c, attributes[i], nullptr)};
-    if (a && a->map_state == XCB_MAP_STATE_VIEWABLE && !a->override_redirect) found << children[i];
+    if (a && a->map_state == XCB_MAP_STATE_VIEWABLE && !a->override_redirect) found << clientIn(children[i]);
   }
   return found;
+}
+
+bool X11Windows::hasWmState(WindowId window) {
+  xcb_connection_t* c = x_->c;
+  Reply<xcb_get_property_reply_t> state{
+      xcb_get_property_reply(c, xcb_get_property(c, 0, window, x_->wmState, x_->wmState, 0, 0), nullptr)};
+  return state && state->type == x_->wmState;
+}
+
+X11Windows::WindowId X11Windows::clientIn(WindowId topLevel) {
+  // A manager reparents each client into a frame of its own and marks the client with
+  // WM_STATE; the title is the client's. Unmarked windows (no manager) stand for
+  // themselves. The search goes a few levels down, breadth first, as frames nest shallowly.
+  if (x_->wmState == XCB_NONE || hasWmState(topLevel)) return topLevel;
+  xcb_connection_t* c = x_->c;
+  QList<xcb_window_t> level{topLevel};
+  for (int depth = 0; depth < 3 && !level.isEmpty(); ++depth) {
+    QList<xcb_window_t> next;
+    for (xcb_window_t parent : level) {
+      Reply<xcb_query_tree_reply_t> tree{xcb_query_tree_reply(c, xcb_query_tree(c, parent), nullptr)};
+      if (!tree) continue;
+      const xcb_window_t* children = xcb_query_tree_children(tree.get());
+      for (int i = 0; i < xcb_query_tree_children_length(tree.get()); ++i) {
+        if (hasWmState(children[i])) return children[i];
+        next << children[i];
+      }
+    }
+    level = next;
+  }
+  return topLevel;
 }
 
 QList<X11Windows::Window> X11Windows::topLevelWindows() {

@@ -2,8 +2,10 @@
 // Other programs' windows found by their titles and brought forward, on X11. Under a
 // window manager the managed windows are those of _NET_CLIENT_LIST and activation goes
 // through it (_NET_ACTIVE_WINDOW); without one the viewable top-level windows are walked
-// and the found one is raised and given the keyboard. Windows that are not on screen,
-// such as the hidden helper windows every Qt program owns, never match.
+// and the found one is raised and given the keyboard. A manager that keeps no client list
+// is walked like that too, taking inside each frame the client that carries WM_STATE.
+// Windows that are not on screen, such as the hidden helper windows every Qt program owns,
+// never match.
 #include <QByteArray>
 #include <QList>
 #include <QPoint>
@@ -56,6 +58,9 @@ class X11Windows {
  private:
   QList<WindowId> candidates();
   quint32 serverTime();  // the X server's current time, for requests that must carry one
+  // The client window inside a top-level (frame) window: the one that carries WM_STATE.
+  WindowId clientIn(WindowId topLevel);
+  bool hasWmState(WindowId window);
 
   struct Connection;
   std::unique_ptr<Connection> x_;

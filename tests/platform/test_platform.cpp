@@ -1,5 +1,6 @@
 // The real clock and event processing under the tick wait, and the previous-copy lock.
 #include "desktop/process.h"
+#include "desktop/qpaplatform.h"
 #include "logic/tickwait.h"
 #include "posix/instancelock.h"
 #include "support/files.h"
@@ -64,6 +65,39 @@ class TestPlatform : public QObject {
         QtWarningMsg, QRegularExpression("the instance lock .* is not used: \"it (is a link|belongs to user 65534)"));
     QVERIFY(!lock.anotherCopyRuns());
     ::close(theirs);
+  }
+
+  // The reader runs as an X11 client wherever an X display is there, unless the user chose.
+  void qtPlatformChoice_data() {
+    QTest::addColumn<QString>("platform");
+    QTest::addColumn<QString>("display");
+    QTest::addColumn<QByteArray>("set");
+    QTest::addColumn<bool>("noted");
+    QTest::newRow("wayland session with Xwayland") << ""
+                                                   << ":0" << QByteArray("xcb") << false;
+    QTest::newRow("no X display") << ""
+                                  << "" << QByteArray() << true;
+    QTest::newRow("user chose xcb") << "xcb"
+                                    << ":0" << QByteArray() << false;
+    QTest::newRow("user chose xcb with options") << "xcb:nomitshm"
+                                                 << ":0" << QByteArray() << false;
+    QTest::newRow("user chose wayland") << "wayland"
+                                        << ":0" << QByteArray() << true;
+    QTest::newRow("wayland first in a list") << "wayland;xcb"
+                                             << ":0" << QByteArray() << true;
+    QTest::newRow("offscreen") << "offscreen"
+                               << "" << QByteArray() << true;
+  }
+  void qtPlatformChoice() {
+    QFETCH(QString, platform);
+    QFETCH(QString, display);
+    QFETCH(QByteArray, set);
+    QFETCH(bool, noted);
+    const auto choice = chooseQpaPlatform([&](const char* name) {
+      return qstrcmp(name, "QT_QPA_PLATFORM") == 0 ? platform : qstrcmp(name, "DISPLAY") == 0 ? display : QString();
+    });
+    QCOMPARE(choice.set, set);
+    QCOMPARE(!choice.note.isEmpty(), noted);
   }
 
   void aLockThatCannotBeOpenedLetsTheCopyRunAlone() {
