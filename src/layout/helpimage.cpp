@@ -3,9 +3,17 @@
 #include "layout/commandbar.h"
 #include "layout/design.h"
 
+#include <QGuiApplication>
 #include <QPainter>
 
 #include <vector>
+
+QPixmap pixmapForScreen(QSize size) {
+  const qreal ratio = qGuiApp ? qGuiApp->devicePixelRatio() : 1.0;  // the densest screen's
+  QPixmap pixmap(size * ratio);
+  pixmap.setDevicePixelRatio(ratio);
+  return pixmap;
+}
 
 namespace {
 
@@ -16,19 +24,19 @@ struct Entry {
 
 QPixmap drawHelp(QSize size, const char* heading, const std::vector<Entry>& buttons,
                  const std::vector<Entry>& keyList) {
-  QPixmap image(size);
+  QPixmap image = pixmapForScreen(size);
   image.fill(QColor(0xff, 0xfb, 0xe8));
   QPainter p(&image);
   p.setRenderHint(QPainter::Antialiasing);
   p.setRenderHint(QPainter::TextAntialiasing);
   p.setPen(QPen(QColor(0x80, 0x60, 0x20), 2));
-  p.drawRect(image.rect().adjusted(1, 1, -2, -2));
+  p.drawRect(QRect(QPoint(), size).adjusted(1, 1, -2, -2));
 
   QFont title = commandBarFont();
   title.setPixelSize(22);
   p.setFont(title);
   p.setPen(QColor(0x30, 0x20, 0x08));
-  p.drawText(QRect(0, 18, image.width(), 30), Qt::AlignCenter, QString::fromUtf8(heading));
+  p.drawText(QRect(0, 18, size.width(), 30), Qt::AlignCenter, QString::fromUtf8(heading));
 
   QFont body = commandBarFont();
   body.setBold(false);

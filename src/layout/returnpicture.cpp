@@ -1,5 +1,7 @@
 #include "layout/returnpicture.h"
 
+#include "layout/helpimage.h"
+
 #include <QFont>
 #include <QLinearGradient>
 #include <QPainter>
@@ -7,7 +9,7 @@
 #include <QRadialGradient>
 
 QPixmap returnWindowPicture(QSize size, bool pressed) {
-  QPixmap pixmap(size);
+  QPixmap pixmap = pixmapForScreen(size);
   pixmap.fill(Qt::transparent);
   QPainter p(&pixmap);
   p.setRenderHint(QPainter::Antialiasing);

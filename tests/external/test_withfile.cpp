@@ -159,10 +159,20 @@ class TestWithfile : public QObject {
   }
 
   void picturesAreTheButtonUpAndHeldDown() {
-    const QImage up = withfile::picture(false).toImage();
-    const QImage down = withfile::picture(true).toImage();
-    QCOMPARE(up.size(), QSize(178, 65));
-    QCOMPARE(down.size(), QSize(178, 65));
+    // Drawn with the pixels of the screen's density (sharp under QT_SCALE_FACTOR=2); the
+    // checks below look at it in the window's units.
+    const QPixmap upPicture = withfile::picture(false), downPicture = withfile::picture(true);
+    const qreal ratio = qGuiApp->devicePixelRatio();
+    for (const QPixmap& picture : {upPicture, downPicture}) {
+      QCOMPARE(picture.deviceIndependentSize(), QSizeF(178, 65));
+      QCOMPARE(picture.size(), QSize(178, 65) * ratio);
+    }
+    const auto logical = [](const QImage& image) {
+      return image.scaled((QSizeF(image.size()) / image.devicePixelRatio()).toSize(), Qt::IgnoreAspectRatio,
+                          Qt::SmoothTransformation);
+    };
+    const QImage up = logical(upPicture.toImage());
+    const QImage down = logical(downPicture.toImage());
     const QRect all(QPoint(0, 0), up.size());
     QVERIFY(meanLightness(down, all) < meanLightness(up, all) - 0.1);
     // Bright letters on the blue face, right of the disc.
@@ -172,10 +182,10 @@ class TestWithfile : public QObject {
       for (int x = words.left(); x <= words.right(); ++x) bright += QColor(up.pixel(x, y)).lightnessF() > 0.9;
     QVERIFY2(bright > 300, qPrintable(QString::number(bright)));
     // The window shows the unpressed picture; the pressed one covers it while held down.
-    const QImage shown = window_->grab().toImage();
+    const QImage shown = logical(window_->grab().toImage());
     QCOMPARE(shown.pixel(120, 30), up.pixel(120, 30));
     window_->picRuv29->show();
-    const QImage held = window_->grab().toImage();
+    const QImage held = logical(window_->grab().toImage());
     QVERIFY(meanLightness(held, QRect(0, 5, 178, 60)) < meanLightness(shown, QRect(0, 5, 178, 60)) - 0.1);
   }
 };

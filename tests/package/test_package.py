@@ -4,8 +4,8 @@
 cpack makes the package from the build tree; it is unpacked into a scratch root with
 dpkg-deb -x and installed and removed with dpkg only inside a scratch root, never in the
 system. Checked: the exact file list with modes and contents, the control data (its
-library dependencies worked out from the programs), that the dependencies resolve on an
-empty Debian system, the desktop file and the metainfo, and that the unpacked program,
+library dependencies worked out from the programs), lintian's verdict, the licence, that
+the dependencies resolve on an empty Debian system, the desktop file and the metainfo, and that the unpacked program,
 started through its link on PATH, reads its program folder and shows the sample course.
 
 CTest runs it on a virtual X server with a window manager (tests/e2e/on-x), with
@@ -58,6 +58,8 @@ def expected_files():
         f"usr/share/applications/{APP_ID}.desktop": ("-rw-r--r--", ("same", SOURCE / f"dist/{APP_ID}.desktop")),
         f"usr/share/metainfo/{APP_ID}.metainfo.xml": ("-rw-r--r--", ("text",)),
         f"usr/share/icons/hicolor/scalable/apps/{APP_ID}.svg": ("-rw-r--r--", ("same", SOURCE / f"dist/{APP_ID}.svg")),
+        "usr/share/doc/tavrin/copyright": ("-rw-r--r--", ("same", SOURCE / "dist/debian/copyright")),
+        "usr/share/doc/tavrin/changelog.gz": ("-rw-r--r--", ("gzip", SOURCE / "dist/debian/changelog")),
     }
     for size in ICON_SIZES:
         files[f"usr/share/icons/hicolor/{size}x{size}/apps/{APP_ID}.png"] = ("-rw-r--r--", ("png", size))
@@ -172,6 +174,22 @@ class Package(unittest.TestCase):
         summed = {line.split(None, 1)[1] for line in sums if line.strip()}
         files = {p for p, (mode, _) in self.listing.items() if mode.startswith("-")}
         self.assertEqual(summed, files)
+
+    def test_lintian_finds_no_error_or_warning(self):
+        checked = run(["lintian", "--fail-on", "error,warning", "--no-tag-display-limit", self.deb], timeout=300)
+        tags = [line for line in checked.stdout.splitlines() if re.match(r"[EW]: ", line)]
+        self.assertEqual((checked.returncode, tags), (0, []), checked.stdout + checked.stderr)
+
+    def test_licence_is_the_gpl3_and_the_copyright_says_so(self):
+        licence = (SOURCE / "LICENSE").read_text()
+        self.assertIn("GNU GENERAL PUBLIC LICENSE\n                       Version 3, 29 June 2007", licence)
+        copyright = (self.root / "usr/share/doc/tavrin/copyright").read_text()
+        self.assertRegex(copyright, r"(?m)^Format: https://www\.debian\.org/doc/packaging-manuals/copyright-format/1\.0/$")
+        self.assertRegex(copyright, r"(?m)^License: GPL-3\+$")
+        changelog = gzip.decompress((self.root / "usr/share/doc/tavrin/changelog.gz").read_bytes()).decode()
+        self.assertTrue(changelog.startswith(f"tavrin ({VERSION}) "), changelog[:80])
+        for line in run(["dpkg-deb", "-f", self.deb, "Description"]).stdout.splitlines():
+            self.assertLessEqual(len(line), 80, line)
 
     def test_depends_on_the_package_of_every_library_the_programs_link(self):
         depends = parse_depends(self.control["Depends"])
