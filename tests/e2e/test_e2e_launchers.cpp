@@ -66,8 +66,17 @@ class TestE2ELaunchers : public QObject {
     server.reset();
   }
 
+  // In a Wayland session too, where Qt would otherwise take its Wayland platform.
+  void theReaderIsAnX11Client() {
+    QTRY_VERIFY_WITH_TIMEOUT(!windowOf(reader->process().processId()).isEmpty(), 15000);
+  }
+
   void aSecondCopyBringsTheReaderForward() {
     QProcess other;  // another program's window in front of the reader
+    // The simulators are X11 programs, in a Wayland session too.
+    QProcessEnvironment otherEnv = QProcessEnvironment::systemEnvironment();
+    otherEnv.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+    other.setProcessEnvironment(otherEnv);
     other.start(QStringLiteral(TAVRIN_STANDIN),
                 {QStringLiteral("trivex"), QStringLiteral("--prefix"), blockPrefix() + QStringLiteral("other-")});
     QTRY_VERIFY_WITH_TIMEOUT(!findWindow(QStringLiteral("^Trivex - - exercise$")).isEmpty(), 15000);
