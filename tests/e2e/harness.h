@@ -14,6 +14,8 @@ namespace e2e {
 // Folder of the built program (holds tavrin, files.qx, words.qx and course/).
 QString buildDir();
 
+// The sample course on loopback: served by course/serve.py, or by the Debian nginx with the
+// shipped dist/web/nginx-tavrin.conf when TAVRIN_E2E_SERVER is "nginx".
 class CourseServer {
  public:
   CourseServer();
@@ -23,8 +25,12 @@ class CourseServer {
   QStringList requests();
 
  private:
+  bool startNginx();
+
   QProcess process_;
   QString base_;
+  QTemporaryDir nginxDir_;  // its configuration and logs
+  QString accessLog_;       // where nginx logs the requests
   QStringList requests_;
   QByteArray pendingLog_;
 };
