@@ -3,6 +3,8 @@
 #include "layout/keypreview.h"
 #include "logic/launcher.h"
 #include "logic/popup.h"
+#include "logic/startup.h"
+#include "logic/zoom.h"
 #include "platform/browser.h"
 #include "platform/platform.h"
 
@@ -13,6 +15,9 @@
 #include <QPainter>
 #include <QTimer>
 #include <QUrl>
+
+#include <algorithm>
+#include <cmath>
 
 frmPopup::frmPopup(Platform& platform, std::function<void()> endQX)
     // No caption bar: the window draws its own thin border, so its outer rectangle is the
@@ -53,6 +58,15 @@ frmPopup::~frmPopup() = default;
 void frmPopup::showPicture(const QString& address, int width, int height) {
   address_ = address;
   setAccessibleName(QFileInfo(QUrl(address).path()).fileName());
+  // The picture at the reader's zoom, in a window grown (or shrunk) with it.
+  const double zoom = zoom::load(startup::settingsFile(platform_.environment));
+  if (zoom != zoom::kNormal) {
+    Web2->setZoom(zoom);
+    // Sizes from a command line can be anything an int holds.
+    const auto scaled = [zoom](int size) { return int(std::clamp(std::round(size * zoom), -1e6, 1e6)); };
+    width = scaled(width);
+    height = scaled(height);
+  }
   Web2->navigate(address_);
   const QPoint at = platform_.pointer ? platform_.pointer().value_or(Platform::Pointer{}).position : QPoint();
   const QRect outer = popup::geometry(width, height, at, platform_.screenPixels());

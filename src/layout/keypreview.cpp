@@ -21,6 +21,10 @@ int KeyPreview::keyCode(int qtKey) {
     case Qt::Key_Less: return keys::kComma;  // the key, whatever Shift makes of it
     case Qt::Key_Period:
     case Qt::Key_Greater: return keys::kPeriod;
+    case Qt::Key_Plus:
+    case Qt::Key_Equal: return keys::kPlus;  // the key that holds + and =, or the keypad's +
+    case Qt::Key_Minus:
+    case Qt::Key_Underscore: return keys::kMinus;
     default: return -1;
   }
 }

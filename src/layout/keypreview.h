@@ -11,6 +11,7 @@ class QWidget;
 namespace keys {
 // Key codes and shift bits as the handlers compare them.
 constexpr int kEnter = 13, kEscape = 27, kPageUp = 33, kPageDown = 34, kQ = 81, kR = 82, kComma = 188, kPeriod = 190;
+constexpr int k0 = 48, kF = 70, kPlus = 187, kMinus = 189;  // the zoom keys and find
 constexpr int kShift = 1, kCtrl = 2, kAlt = 4;
 }  // namespace keys
 

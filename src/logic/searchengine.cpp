@@ -234,4 +234,24 @@ bool SearchEngine::search(const Query& query, std::vector<int>& found) {
   return true;
 }
 
+std::vector<QByteArray> SearchEngine::wordsOn(const Query& query, int page) {
+  std::vector<QByteArray> out;
+  if (page < 1 || page > kCapacity || nameOf_[page] == 0) return out;
+  const std::uint16_t name = nameOf_[page];
+  const auto take = [&](const Term& term) {
+    if (!match(term)) return;
+    for (const std::uint16_t* it = first_; it != last_; ++it) {
+      const std::uint16_t* const begin = hits_.get() + hitBegin_[*it];
+      const std::uint16_t* const end = hits_.get() + hitBegin_[*it + 1];
+      if (std::none_of(begin, end, [&](std::uint16_t p) { return nameOf_[p] == name; })) continue;
+      const std::string_view key = keyOf(*it);
+      QByteArray word(key.data(), qsizetype(key.size()));
+      if (std::find(out.begin(), out.end(), word) == out.end()) out.push_back(std::move(word));
+    }
+  };
+  if (query.words >= 1) take(query.first);
+  if (query.words >= 2) take(query.second);
+  return out;
+}
+
 }  // namespace search

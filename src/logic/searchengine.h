@@ -33,6 +33,11 @@ class SearchEngine {
   bool search(QStringView input, std::vector<int>& found);
   bool search(const Query& query, std::vector<int>& found);
 
+  // The words of the word file (trimmed, upper-cased) that `query` matches and that list
+  // page entry `page` or a page of the same file name: what made the search find that page.
+  // Each word once, in the order of the terms and then of the words.
+  std::vector<QByteArray> wordsOn(const Query& query, int page);
+
  private:
   // Finds the entries whose word begins with `term`, for forEachMatchedHit; false when
   // there are none.

@@ -51,4 +51,20 @@ Query parseQuery(QStringView input) {
   return q;
 }
 
+const CaseFold& caseFold() {
+  static const CaseFold fold = [] {
+    CaseFold f;
+    for (int b = 0; b < 256; ++b) {
+      const auto upper = cp1252::upper(static_cast<unsigned char>(b));
+      if (upper == b) continue;
+      const char lower = char(b);
+      const char folded = char(upper);
+      f.from += cp1252::decode(QByteArrayView(&lower, 1));
+      f.to += cp1252::decode(QByteArrayView(&folded, 1));
+    }
+    return f;
+  }();
+  return fold;
+}
+
 }  // namespace search

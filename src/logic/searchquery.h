@@ -17,6 +17,7 @@
 // cut at any count: cutting them would silently drop pages that hold both words.
 #include <QByteArray>
 #include <QByteArrayView>
+#include <QString>
 #include <QStringView>
 
 #include <optional>
@@ -44,5 +45,13 @@ Term toTerm(QStringView text);
 
 // `word` without the spaces at both of its ends.
 QByteArrayView trimSpaces(QByteArrayView word);
+
+// The upper-casing that matching applies, as text: each character of `from` becomes the
+// character at the same place in `to`; every other character stays as it is.
+struct CaseFold {
+  QString from;
+  QString to;
+};
+const CaseFold& caseFold();
 
 }  // namespace search

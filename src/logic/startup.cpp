@@ -48,6 +48,16 @@ QString programFilesFolder(const Environment& env) {
 
 QString userDir(const QString& applicationData) { return applicationData + QStringLiteral("/Vendrel/TavrinLab/"); }
 
+QString settingsFile(const Environment& env) {
+  QString config = env("XDG_CONFIG_HOME");
+  if (!config.startsWith(u'/')) {  // a relative one is not to be used
+    const QString home = env("HOME");
+    if (home.isEmpty()) return {};
+    config = home + QStringLiteral("/.config");
+  }
+  return config + QStringLiteral("/Vendrel/TavrinLab.conf");
+}
+
 std::optional<bool> pathExists(const QString& path) {
   switch (fileState(path)) {
     case FileState::Missing: return false;

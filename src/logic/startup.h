@@ -27,6 +27,9 @@ QString applicationDataFolder(const Environment& env);
 QString programFilesFolder(const Environment& env);
 // The per-user folder; ends with a slash.
 QString userDir(const QString& applicationData);
+// The program's settings file: under XDG_CONFIG_HOME, else $HOME/.config; "" when
+// neither is set, and nothing is kept then.
+QString settingsFile(const Environment& env);
 
 // Folder test of start-up: an empty path gives false, an existing folder or file true.
 // `std::nullopt` when the path cannot be examined at all (the caller offers a retry).

@@ -3,6 +3,7 @@
 // tests put a small fake in its place.
 #include <QObject>
 #include <QString>
+#include <QStringList>
 
 #include <optional>
 
@@ -45,7 +46,22 @@ class Browser : public QObject {
   // finished. The reason when it could not be printed.
   virtual std::optional<QString> print(QPrinter& printer) = 0;
 
+  // ---- Reading aids: zoom, finding text, marking words ----
+  // Draws the pages `factor` times their own size, this one and those that follow.
+  virtual void setZoom(double factor) = 0;
+  // Selects the next match of `text` in the document on show, or the one before when
+  // `backward`, highlighting all of them, and then sends found(). An empty text takes
+  // the highlights away.
+  virtual void find(const QString& text, bool backward) = 0;
+  // Marks every word of the document on show (a run of letters and digits) that is one of
+  // `words` once each of its characters found in `foldFrom` is replaced by the character
+  // at the same place in `foldTo`, and brings the first marked word into view.
+  virtual void markWords(const QStringList& words, const QString& foldFrom, const QString& foldTo) = 0;
+
  signals:
   // One per document that completed loading in the main frame, after its links can be read.
   void documentComplete();
+  // What find() came to: the selected match counted from 1 (0 when there is none) and
+  // how many matches the document holds.
+  void found(int activeMatch, int matches);
 };

@@ -82,15 +82,24 @@ void frmSearch::LoaderUp() {
 void frmSearch::cmdFTS_Click() {
   std::vector<int> found;
   found.reserve(SearchResults.capacity());
-  if (!engine_.search(txtInput->text(), found)) return;  // blank: the list stays as it is
+  search::Query query = search::parseQuery(txtInput->text());
+  if (!engine_.search(query, found)) return;  // blank: the list stays as it is
   model_->replace([&] { SearchResults.swap(found); });
+  resultsQuery_ = std::move(query);
   lblFound->setText(QStringLiteral("Found:  %1 pages").arg(SearchResults.size()));
 }
 
 void frmSearch::lbResults_DblClick() {
   const QModelIndexList selected = lbResults->selectionModel()->selectedIndexes();
   if (selected.isEmpty()) return;
-  openInMainWindow(resultFile(selected.first().row()));
+  const int row = selected.first().row();
+  if (size_t(row) < SearchResults.size()) {
+    QStringList marks;
+    for (const QByteArray& word : engine_.wordsOn(resultsQuery_, SearchResults[size_t(row)]))
+      marks << cp1252::decode(word);
+    host_.markOnArrival(marks);
+  }
+  openInMainWindow(resultFile(row));
 }
 
 void frmSearch::enterPressed(int& key) {

@@ -50,4 +50,5 @@ class frmSearch : public SideWindow {
   search::WordTable words_;
   search::SearchEngine engine_;
   std::vector<int> SearchResults;  // page entry of each list row, in list order
+  search::Query resultsQuery_;     // what found them, for the words marked in a page opened
 };

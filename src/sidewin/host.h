@@ -2,6 +2,7 @@
 // What the side windows need of the main window, and nothing more: they load pages into
 // its browser, hand their window state over to it, and ask its quit question.
 #include <QString>
+#include <QStringList>
 
 class MessageBoxes;
 class QLabel;
@@ -18,6 +19,9 @@ class SideWindowHost {
   virtual QString programFolder() const = 0;    // where the data files are
 
   virtual void navigateWeb1(const QString& url) = 0;
+  // The next page to arrive in the main browser shows these words marked (as the search
+  // spells them, upper-cased); any other arrival first forgets them.
+  virtual void markOnArrival(const QStringList& words) = 0;
   virtual void goBackWeb1() = 0;  // a plain step back, not marked as the Back command
   virtual void AskQuit(QWidget* reference) = 0;
   // Print and Calc of a side window: `help` is its own help picture, the page the main

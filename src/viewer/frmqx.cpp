@@ -12,6 +12,9 @@
 #include "logic/launcher.h"
 #include "logic/logging.h"
 #include "logic/placement.h"
+#include "logic/searchquery.h"
+#include "logic/startup.h"
+#include "logic/zoom.h"
 #include "media/blockpoll.h"
 #include "media/mediaplayback.h"
 #include "platform/browser.h"
@@ -19,10 +22,14 @@
 #include "platform/messageboxes.h"
 #include "search/frmindex.h"
 #include "search/frmsearch.h"
+#include "viewer/findbar.h"
 
+#include <QApplication>
 #include <QCloseEvent>
+#include <QLineEdit>
 #include <QStyle>
 #include <QTimer>
+#include <QWheelEvent>
 
 namespace {
 
@@ -50,6 +57,7 @@ frmQX::frmQX(Platform& platform, CourseSetup setup)
   setUpBlockPoll();
   setUpCommands();
   setUpReloadAfterResize();
+  setUpZoom();
 }
 
 frmQX::~frmQX() = default;
@@ -204,7 +212,7 @@ void frmQX::Form_Resize() {
   if (shape == handledShape_) return;
   handledShape_ = shape;
   rescueIfOffscreen();
-  Web1->widget()->resize(width(), height());
+  fitWeb1();
   ScreenHeight = static_cast<qint16>(height() + captionHeight());
   ScreenWidth = static_cast<qint16>(width());
   const QSize screen = platform_.screenPixels();
@@ -280,6 +288,7 @@ void frmQX::cmdSecn_Click() {
 
 void frmQX::Form_KeyDown(int& key, int& shift) {
   takeSharedKeys(key, shift);
+  if (readingAidKeys(key, shift)) return;
   if (key == keys::kEscape) {
     StopMedia();
   } else if (key == keys::kPageUp) {
@@ -321,6 +330,9 @@ void frmQX::printFrom(QLabel* help, QWidget* window) {
 // ---- Page arrival -------------------------------------------------------------------
 
 void frmQX::Web1_DocumentComplete() {
+  // Words to mark belong to the page the search opened, or to the class page it leads on to.
+  const QStringList marks = std::exchange(marksOnArrival_, {});
+  if (findBar_) findBar_->clearResult();  // the new page has not been searched
   if (!Web1->loadSucceeded() && !isTriggerPage(Web1->locationUrl())) return keepLastPage();
   ViewerState& v = viewer_;
   v.CurrentPage = Web1->locationUrl();
@@ -337,7 +349,10 @@ void frmQX::Web1_DocumentComplete() {
   switch (const Arrival kind = pages::dispatch(v.CurrentPage)) {
     case Arrival::Video:
     case Arrival::Narration: handleMediaTrigger(kind); break;
-    case Arrival::ClassPage: takeNavigationLinks(); break;
+    case Arrival::ClassPage:
+      takeNavigationLinks();
+      showMarks(marks);
+      break;
     case Arrival::SearchTrigger: sideWindows_.openOnArrival(SideWindowKind::Search); break;
     case Arrival::IndexTrigger: sideWindows_.openOnArrival(SideWindowKind::Index); break;
     case Arrival::HistTrigger: sideWindows_.openOnArrival(SideWindowKind::History); break;
@@ -345,9 +360,16 @@ void frmQX::Web1_DocumentComplete() {
     case Arrival::Ordinary:
       takeNavigationLinks();
       recordPage();
+      showMarks(marks);
       break;
-    case Arrival::ContentsPage: handleContentsPage(); break;
-    case Arrival::ModuleTable: RedirectToClass(*pages::moduleTableKey(v.CurrentPage)); break;
+    case Arrival::ContentsPage:
+      handleContentsPage();
+      showMarks(marks);
+      break;
+    case Arrival::ModuleTable:
+      if (!v.BackPressed) marksOnArrival_ = marks;
+      RedirectToClass(*pages::moduleTableKey(v.CurrentPage));
+      break;
   }
   finishArrival();
 }
@@ -404,7 +426,7 @@ void frmQX::recordPage() {
 }
 
 void frmQX::finishArrival() {
-  Web1->widget()->resize(width(), height());
+  fitWeb1();
   viewer_.BackPressed = false;
 }
 
@@ -441,4 +463,95 @@ void frmQX::handleMediaTrigger(pages::Arrival kind) {
     media().PlayVideo(pages::videoAddress(setup_.FileLocn, name));
   else
     media().PlayNarration(pages::narrationAddress(setup_.FileLocn, name).value_or(QString()));
+}
+
+// ---- Reading aids -------------------------------------------------------------------
+
+void frmQX::setUpZoom() {
+  settingsFile_ = startup::settingsFile(platform_.environment);
+  zoom_ = zoom::load(settingsFile_);
+  // The pages' own size needs nothing of the browser: the first page is not held up.
+  if (zoom_ != zoom::kNormal) Web1->setZoom(zoom_);
+  // Ctrl+wheel over the page is seen on its way to the page view's inner widgets.
+  qApp->installEventFilter(this);
+}
+
+void frmQX::zoomBy(int direction) { setZoom(direction == 0 ? zoom::kNormal : zoom::step(zoom_, direction)); }
+
+void frmQX::setZoom(double factor) {
+  if (factor == zoom_) return;
+  zoom_ = factor;
+  Web1->setZoom(zoom_);
+  zoom::save(settingsFile_, zoom_);
+}
+
+bool frmQX::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() != QEvent::Wheel) return CommandWindow::eventFilter(watched, event);
+  auto* wheel = static_cast<QWheelEvent*>(event);
+  auto* widget = qobject_cast<QWidget*>(watched);
+  QWidget* page = Web1->widget();
+  if (!(wheel->modifiers() & Qt::ControlModifier) || !widget || !(widget == page || page->isAncestorOf(widget)))
+    return CommandWindow::eventFilter(watched, event);
+  // A notch of a wheel is 120; a touchpad sends smaller turns that add up to it.
+  wheelTurn_ += wheel->angleDelta().y();
+  for (; wheelTurn_ >= 120; wheelTurn_ -= 120) zoomBy(+1);
+  for (; wheelTurn_ <= -120; wheelTurn_ += 120) zoomBy(-1);
+  return true;
+}
+
+bool frmQX::readingAidKeys(int& key, int shift) {
+  const bool ctrl = shift == keys::kCtrl;
+  const bool ctrlAnyShift = (shift & ~keys::kShift) == keys::kCtrl;
+  const bool inFindBar = findBar_ && findBar_->hasFocusWithin();
+  if (ctrl && key == keys::kF)
+    openFindBar();
+  else if (ctrlAnyShift && key == keys::kPlus)
+    zoomBy(+1);
+  else if (ctrlAnyShift && key == keys::kMinus)
+    zoomBy(-1);
+  else if (ctrl && key == keys::k0)
+    zoomBy(0);
+  else if (inFindBar && key == keys::kEnter && (shift & ~keys::kShift) == 0)
+    Web1->find(findBar_->input()->text(), shift == keys::kShift);
+  else if (inFindBar && key == keys::kEscape && shift == 0)
+    closeFindBar();
+  else
+    return false;
+  key = 0;
+  return true;
+}
+
+void frmQX::openFindBar() {
+  if (!findBar_) {
+    findBar_ = new FindBar(this);
+    findBar_->lower();  // the help picture and the videos' backdrop cover it
+    connect(findBar_, &FindBar::findRequested, Web1, &Browser::find);
+    connect(findBar_, &FindBar::closeRequested, this, &frmQX::closeFindBar);
+    connect(Web1, &Browser::found, findBar_, &FindBar::showResult);
+  }
+  findBar_->open(design::kWeb1.top(), width());
+  fitWeb1();
+}
+
+void frmQX::closeFindBar() {
+  if (!findBar_ || findBar_->isHidden()) return;
+  findBar_->hide();
+  Web1->find(QString(), false);
+  fitWeb1();
+  Web1->widget()->setFocus();
+}
+
+void frmQX::fitWeb1() {
+  // An open find bar takes its height off the top of the page, not off the window.
+  const int bar = findBar_ && !findBar_->isHidden() ? findBar_->height() : 0;
+  if (bar) findBar_->resize(width(), bar);
+  Web1->widget()->setGeometry(0, design::kWeb1.top() + bar, width(), height() - bar);
+}
+
+void frmQX::markOnArrival(const QStringList& words) { marksOnArrival_ = words; }
+
+void frmQX::showMarks(const QStringList& words) {
+  if (words.isEmpty()) return;
+  const search::CaseFold& fold = search::caseFold();
+  Web1->markWords(words, fold.from, fold.to);
 }

@@ -16,6 +16,7 @@
 
 class BlockPoll;
 class Browser;
+class FindBar;
 class MediaPlayback;
 class MediaPlayer;
 class withfile;
@@ -75,6 +76,16 @@ class frmQX : public CommandWindow, public SideWindowHost {
   QSize screenMetrics() const { return {ScreenWidth, ScreenHeight}; }
   QString historyPath() const;
 
+  // ---- Reading aids: zoom, the find bar, the searched words marked in the page ----
+  // One step larger (direction > 0) or smaller (< 0), or back to the pages' own size (0);
+  // kept for the next run.
+  void zoomBy(int direction);
+  double zoomFactor() const { return zoom_; }
+  void openFindBar();
+  void closeFindBar();
+  FindBar* findBar() const { return findBar_; }
+  void markOnArrival(const QStringList& words) override;
+
   // Set by the return window: a close then ends the program without asking.
   void setFromWithfile(bool fromWithfile) { FromWithfile = fromWithfile; }
 
@@ -88,6 +99,7 @@ class frmQX : public CommandWindow, public SideWindowHost {
   void resizeEvent(QResizeEvent* event) override;
   void changeEvent(QEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   void setUpWindow();
@@ -118,6 +130,13 @@ class frmQX : public CommandWindow, public SideWindowHost {
   void handleContentsPage();
   void handleMediaTrigger(pages::Arrival kind);
 
+  // Reading aids.
+  void setUpZoom();
+  bool readingAidKeys(int& key, int shift);
+  void setZoom(double factor);
+  void fitWeb1();
+  void showMarks(const QStringList& words);
+
   Platform& platform_;
   TickWait WaitOneSecond;
   PresenceCheck FileExists;
@@ -143,4 +162,11 @@ class frmQX : public CommandWindow, public SideWindowHost {
   };
   Shape handledShape_;  // the size and state the page was last fitted to
   SideWindows sideWindows_;
+
+  // Reading aids.
+  QString settingsFile_;        // where the zoom is kept; "" keeps nothing
+  double zoom_ = 1.0;           // of the pages in Web1
+  int wheelTurn_ = 0;           // Ctrl+wheel turned short of a whole notch
+  FindBar* findBar_ = nullptr;  // made at the first Ctrl+F
+  QStringList marksOnArrival_;  // words for the page the search is opening
 };

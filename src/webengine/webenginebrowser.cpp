@@ -6,6 +6,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QUrl>
+#include <QWebEngineFindTextResult>
 #include <QWebEngineHistory>
 #include <QWebEnginePage>
 #include <QWebEngineProfile>
@@ -123,4 +124,68 @@ std::optional<QString> WebEngineBrowser::print(QPrinter& printer) {
     return QStringLiteral("The page could not be printed.");
   }
   return std::nullopt;
+}
+
+// ---- Reading aids ----------------------------------------------------------------------
+
+void WebEngineBrowser::setZoom(double factor) { view_->setZoomFactor(factor); }
+
+void WebEngineBrowser::find(const QString& text, bool backward) {
+  const QWebEnginePage::FindFlags flags = backward ? QWebEnginePage::FindBackward : QWebEnginePage::FindFlags();
+  QPointer<WebEngineBrowser> self(this);
+  view_->page()->findText(text, flags, [self](const QWebEngineFindTextResult& result) {
+    if (self) emit self->found(result.activeMatch(), result.numberOfMatches());
+  });
+}
+
+void WebEngineBrowser::markWords(const QStringList& words, const QString& foldFrom, const QString& foldTo) {
+  // Text nodes are split around each word and the word put in a <mark>; scripts, styles and
+  // form fields keep their text as it is. The first mark comes into view only when it is
+  // not in view already, so a page whose first match is near its top does not move.
+  static const QString script = QStringLiteral(R"((function (words, from, to) {
+  var wanted = new Set(words), fold = new Map();
+  for (var i = 0; i < from.length && i < to.length; ++i) fold.set(from[i], to[i]);
+  if (!document.body) return 0;
+  var skip = /^(SCRIPT|STYLE|NOSCRIPT|TEXTAREA|TITLE|MARK)$/;
+  var walker = document.createTreeWalker(document.body, NodeFilter.SHOW_TEXT, {
+    acceptNode: function (n) { return skip.test(n.parentNode.nodeName) ? NodeFilter.FILTER_REJECT : NodeFilter.FILTER_ACCEPT; }
+  });
+  var nodes = [];
+  for (var n = walker.nextNode(); n; n = walker.nextNode()) nodes.push(n);
+  var word = /[\p{L}\p{N}]+/gu, first = null, count = 0;
+  nodes.forEach(function (node) {
+    var hits = [], m;
+    word.lastIndex = 0;
+    while ((m = word.exec(node.data)) !== null) {
+      var folded = '';
+      for (var c of m[0]) folded += fold.get(c) || c;
+      if (wanted.has(folded)) hits.push([m.index, m[0].length]);
+    }
+    for (var j = hits.length - 1; j >= 0; --j) {
+      var hit = node.splitText(hits[j][0]);
+      hit.splitText(hits[j][1]);
+      var mark = document.createElement('mark');
+      mark.setAttribute('data-tavrin-term', '');
+      mark.style.cssText = 'background:#fde047;color:#000;border-radius:2px;padding:0;margin:0';
+      hit.parentNode.replaceChild(mark, hit);
+      mark.appendChild(hit);
+      if (j === 0 && !first) first = mark;
+      ++count;
+    }
+  });
+  if (first) {
+    var r = first.getBoundingClientRect();
+    if (r.top < 0 || r.bottom > window.innerHeight || r.left < 0 || r.right > window.innerWidth)
+      first.scrollIntoView({block: 'center', inline: 'nearest'});
+  }
+  return count;
+}))");
+  // The lists travel as JSON, which quotes them safely for the script.
+  const QByteArray args =
+      QJsonDocument(QJsonArray{QJsonArray::fromStringList(words), foldFrom, foldTo}).toJson(QJsonDocument::Compact);
+  const QString call = script + QStringLiteral(".apply(null, ") + QString::fromUtf8(args) + u')';
+  const QString location = location_;
+  view_->page()->runJavaScript(call, QWebEngineScript::ApplicationWorld, [location](const QVariant& marked) {
+    qCDebug(lcBrowser).noquote() << "marked" << marked.toInt() << "words in" << location;
+  });
 }

@@ -26,6 +26,9 @@ class WebEngineBrowser : public Browser {
   void goBack() override;
   PrintStatus printStatus() const override;
   std::optional<QString> print(QPrinter& printer) override;
+  void setZoom(double factor) override;
+  void find(const QString& text, bool backward) override;
+  void markWords(const QStringList& words, const QString& foldFrom, const QString& foldTo) override;
 
   QWebEngineView* view() const { return view_; }
 

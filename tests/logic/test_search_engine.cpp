@@ -122,6 +122,49 @@ class TestSearchEngine : public QObject {
     QCOMPARE(byEngine, pages);
   }
 
+  // The words a page opened from the results shows marked: those of the query's terms that
+  // list that page, or a page of the same name.
+  void wordsOnAPage_data() {
+    QTest::addColumn<QString>("input");
+    QTest::addColumn<int>("page");
+    QTest::addColumn<QStringList>("words");
+    QTest::newRow("prefix; trimmed; listed by a page of the same name")
+        << "res" << 1 << QStringList{"RESIST", "RESISTOR", "RESONANCE"};
+    QTest::newRow("another page of the same words") << "re" << 8 << QStringList{"RE", "RESONANCE"};
+    QTest::newRow("both terms, in their order") << "law ohm" << 2 << QStringList{"LAW", "OHM"};
+    QTest::newRow("a word once") << "ohm ohm" << 2 << QStringList{"OHM"};
+    QTest::newRow("Windows-1252 letters")
+        << QString::fromUtf8("Widerstä") << 4 << QStringList{QString::fromUtf8("WIDERSTÄNDE")};
+    QTest::newRow("last piece of a list without its TAB") << "garb" << 2 << QStringList{"GARBAGE"};
+    QTest::newRow("page the words do not list") << "ohm" << 8 << QStringList{};
+    QTest::newRow("page without a name") << "meter" << 6 << QStringList{};
+    QTest::newRow("page out of range") << "res" << kCapacity + 1 << QStringList{};
+    QTest::newRow("blank query") << "  " << 1 << QStringList{};
+  }
+  void wordsOnAPage() {
+    QFETCH(QString, input);
+    QFETCH(int, page);
+    QFETCH(QStringList, words);
+    Searches s(kFiles, kWords);
+    QStringList got;
+    for (const QByteArray& w : s.engine.wordsOn(search::parseQuery(input), page)) got << cp1252::decode(w);
+    QCOMPARE(got, words);
+    // Asking leaves the engine's searches as they were.
+    Pages found;
+    s.engine.search(u"res", found);
+    QCOMPARE(found, (Pages{7, 1, 2, 4, 8}));
+  }
+
+  // The case folding marks are matched with is the one the search applies to its words.
+  void caseFoldIsTheSearchUpperCasing() {
+    const search::CaseFold& fold = search::caseFold();
+    QCOMPARE(fold.from.size(), fold.to.size());
+    QVERIFY(fold.from.contains(u'a') && fold.from.contains(QChar(0xE9)) && fold.from.contains(QChar(0x0161)));
+    QVERIFY(!fold.from.contains(QChar(0xDF)) && !fold.from.contains(QChar(0xB5)));  // ß and µ stay
+    for (qsizetype i = 0; i < fold.from.size(); ++i)
+      QCOMPARE(cp1252::decode(*search::toTerm(fold.from.mid(i, 1))), fold.to.mid(i, 1));
+  }
+
   void missingWordFileFindsNothing() {
     Searches s(kFiles, QByteArray());
     Pages found{99};

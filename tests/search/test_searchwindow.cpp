@@ -174,6 +174,20 @@ class TestSearchWindow : public QObject {
     // The text, the list and the count stay for the next visit.
     QCOMPARE(s.input()->text(), QStringLiteral("resist"));
     QCOMPARE(s.found()->text(), QStringLiteral("Found:  3 pages"));
+
+    // The page shows marked the words of the search that found it, and only that page.
+    fake->browser->calls.clear();
+    fake->browser->arrive(kBase + "qx020003.qx");
+    QCOMPARE(fake->browser->calls, QStringList{"mark RESISTANCE"});
+    fake->browser->arrive(kBase + "qx020004.qx");
+    QCOMPARE(fake->browser->calls, QStringList{"mark RESISTANCE"});
+    // The list's own search counts, not a text typed since.
+    s.input()->setText(QStringLiteral("widerst"));
+    s.results()->setCurrentIndex(s.results()->model()->index(0, 0));
+    s.lbResults_DblClick();
+    fake->browser->calls.clear();
+    fake->browser->arrive(kBase + "qx020002.qx");
+    QCOMPARE(fake->browser->calls, QStringList{"mark RESISTANCE RESISTOR"});
   }
 
   void keys() {

@@ -42,6 +42,14 @@ class FakeBrowser : public Browser {
     calls << QStringLiteral("print");
     return std::nullopt;
   }
+  void setZoom(double factor) override { zoom = factor; }
+  void find(const QString& text, bool backward) override {
+    calls << QStringLiteral("find ") + text + (backward ? QStringLiteral(" backward") : QString());
+  }
+  void markWords(const QStringList& words, const QString& foldFrom, const QString& foldTo) override {
+    calls << QStringLiteral("mark ") + words.join(u' ');
+    fold = {foldFrom, foldTo};
+  }
 
   // A document completes: `url` is the top-level location, `pageLinks` its link hrefs.
   void arrive(const QString& url, const QStringList& pageLinks = {}) {
@@ -63,7 +71,9 @@ class FakeBrowser : public Browser {
   QStringList links;
   bool succeeded = true;
   bool backwards = true;  // there is a page to go back to
-  QStringList calls;      // "navigate <url>" and "back", in order
+  double zoom = 1.0;
+  QStringList fold;   // the last marks' foldFrom and foldTo
+  QStringList calls;  // "navigate <url>", "back", "find <text>[ backward]", "mark <words>", in order
 };
 
 // Where the tests' course "is served": nothing listens there, the fake browser never asks.

@@ -1,14 +1,20 @@
 // The main window's commands, keys, quitting and resizing, on fakes.
 #include "layout/keypreview.h"
+#include "logic/searchquery.h"
 #include "search/frmsearch.h"
 #include "support/fakeplatform.h"
+#include "viewer/findbar.h"
 #include "viewer/frmqx.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QFile>
+#include <QLabel>
+#include <QLineEdit>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <QWheelEvent>
 
 namespace {
 const QString& kBase = kCourseBase;
@@ -22,8 +28,9 @@ class TestMainWindow : public QObject {
   std::unique_ptr<frmQX> form;
 
   // A maximised reader on a 1280 x 1024 screen (class 4), showing an ordinary page.
-  frmQX& startReader() {
+  frmQX& startReader(const QString& configHome = {}) {
     fake = std::make_unique<FakePlatform>(home.path());
+    if (!configHome.isEmpty()) fake->env[QStringLiteral("XDG_CONFIG_HOME")] = configHome;
     form = std::make_unique<frmQX>(fake->platform, courseSetup(*fake));
     form->setWindowState(Qt::WindowMaximized);
     form->Form_Load();
@@ -32,6 +39,10 @@ class TestMainWindow : public QObject {
     return *form;
   }
   QStringList calls() const { return fake->browser->calls; }
+  static int press(frmQX& w, int key, int shift) {
+    w.Form_KeyDown(key, shift);
+    return key;
+  }
 
  private slots:
   void cleanup() {
@@ -80,6 +91,122 @@ class TestMainWindow : public QObject {
     QCOMPARE(fake->messages.asked.size(), size_t(asksToQuit ? 1 : 0));
     QCOMPARE(w.avi()->isVisibleTo(&w), key != keys::kEscape);  // Escape stops media
     QVERIFY(!fake->ended);
+  }
+
+  // Ctrl+F opens the find bar above the page; typing finds, Enter and Shift+Enter step,
+  // Escape closes it and takes the highlights away. The pages' keys keep their work.
+  void findBar() {
+    using namespace keys;
+    frmQX& w = startReader();
+    QCOMPARE(w.findBar(), nullptr);  // nothing made before it is first wanted
+    QCOMPARE(press(w, kF, kCtrl), 0);
+    FindBar* bar = w.findBar();
+    QVERIFY(bar && bar->isVisible() && bar->hasFocusWithin());
+    QCOMPARE(bar->y(), 24);  // below the command bar, where the page began
+    QCOMPARE(w.web1()->widget()->geometry(),
+             QRect(0, bar->geometry().bottom() + 1, w.width(), w.height() - bar->height()));
+
+    QTest::keyClicks(bar->input(), "ohm");
+    QCOMPARE(calls(), (QStringList{"find o", "find oh", "find ohm"}));
+    fake->browser->calls.clear();
+    QCOMPARE(press(w, kEnter, 0), 0);
+    QCOMPARE(press(w, kEnter, kShift), 0);
+    QCOMPARE(calls(), (QStringList{"find ohm", "find ohm backward"}));
+    emit fake->browser->found(3, 12);
+    QCOMPARE(bar->matches()->text(), QStringLiteral("3 of 12"));
+    emit fake->browser->found(0, 0);
+    QCOMPARE(bar->matches()->text(), QStringLiteral("No matches"));
+    fake->browser->calls.clear();
+    QCOMPARE(press(w, kPageDown, 0), 0);  // still the next page, from the find bar too
+    QCOMPARE(calls(), QStringList{"navigate " + kBase + "next"});
+    fake->browser->arrive(kBase + "next", {});
+    QCOMPARE(bar->matches()->text(), QString());  // the new page is not searched yet
+
+    fake->browser->calls.clear();
+    QCOMPARE(press(w, kEscape, 0), 0);
+    QVERIFY(bar->isHidden());
+    QCOMPARE(calls(), QStringList{"find "});
+    QCOMPARE(w.web1()->widget()->geometry(), QRect(0, 24, w.width(), w.height()));
+    // Closed, Escape is the media's and the help's again, and Enter nobody's.
+    QCOMPARE(press(w, kEscape, 0), kEscape);
+    QCOMPARE(press(w, kEnter, 0), kEnter);
+
+    // Open, but with the keyboard in the page: Escape is not the bar's.
+    press(w, kF, kCtrl);
+    QCOMPARE(bar->input()->selectedText(), QStringLiteral("ohm"));
+    w.web1()->widget()->setFocus();
+    QCOMPARE(press(w, kEscape, 0), kEscape);
+    QVERIFY(bar->isVisible());
+  }
+
+  void zoomKeysAndWheelStepAndTheChoiceIsKept() {
+    using namespace keys;
+    const QString config = home.path() + QStringLiteral("/config");
+    frmQX* w = &startReader(config);
+    const int screenClass = w->screenClass();
+    const struct {
+      int key, shift;
+      double zoom;
+    } steps[] = {{kPlus, kCtrl, 1.1}, {kPlus, kCtrl | kShift, 1.25}, {kMinus, kCtrl, 1.1},
+                 {k0, kCtrl, 1.0},    {kMinus, kCtrl, 0.9},          {k0, kCtrl, 1.0},
+                 {kPlus, 0, 1.0},     {kPlus, kAlt | kCtrl, 1.0}};
+    for (const auto& step : steps) {
+      const int left = press(*w, step.key, step.shift);
+      QCOMPARE(left, step.shift & kCtrl && !(step.shift & kAlt) ? 0 : step.key);
+      QCOMPARE(fake->browser->zoom, step.zoom);
+    }
+    // A wheel's notch is a step; a touchpad's smaller turns add up to one. Without Ctrl the
+    // page scrolls as ever.
+    const auto wheel = [&](int delta, Qt::KeyboardModifiers modifiers) {
+      QWidget* page = w->web1()->widget();
+      QWheelEvent event(QPointF(10, 10), page->mapToGlobal(QPointF(10, 10)), {}, {0, delta}, Qt::NoButton, modifiers,
+                        Qt::NoScrollPhase, false);
+      return QApplication::sendEvent(page, &event) && event.isAccepted();
+    };
+    wheel(120, Qt::ControlModifier);
+    QCOMPARE(fake->browser->zoom, 1.1);
+    wheel(60, Qt::ControlModifier);
+    QCOMPARE(fake->browser->zoom, 1.1);
+    wheel(60, Qt::ControlModifier);
+    QCOMPARE(fake->browser->zoom, 1.25);
+    wheel(-120, Qt::NoModifier);
+    QCOMPARE(fake->browser->zoom, 1.25);
+    for (int i = 0; i < 20; ++i) wheel(120, Qt::ControlModifier);
+    QCOMPARE(w->zoomFactor(), 3.0);
+    QCOMPARE(w->screenClass(), screenClass);  // the page is larger, the screen is not
+    QCOMPARE(calls(), QStringList{});         // and nothing was loaded again
+
+    // The next run starts at the zoom left.
+    cleanup();
+    w = &startReader(config);
+    QCOMPARE(fake->browser->zoom, 3.0);
+    QVERIFY(QFile::exists(config + QStringLiteral("/Vendrel/TavrinLab.conf")));
+  }
+
+  // The words the search found are marked on the page it opens (on the class page an entry
+  // page leads on to), and on no page after it.
+  void searchedWordsAreMarkedOnTheOpenedPageOnly() {
+    frmQX& w = startReader();
+    const QStringList links{kBase + "s", kBase + "p", kBase + "n"};
+    w.markOnArrival({"OHM", "LAW"});
+    fake->browser->arrive(kBase + "qx020003.qx", links);
+    QCOMPARE(calls(), QStringList{"mark OHM LAW"});
+    QCOMPARE(fake->browser->fold, (QStringList{search::caseFold().from, search::caseFold().to}));
+    fake->browser->calls.clear();
+    fake->browser->arrive(kBase + "qx020004.qx", links);
+    QCOMPARE(calls(), QStringList{});
+
+    w.markOnArrival({"OHM"});
+    fake->browser->arrive(kBase + "qx010001.qx", links);
+    QCOMPARE(calls(), QStringList{"navigate " + kBase + "mod01d.qx"});
+    fake->browser->arrive(kBase + "mod01d.qx", links);
+    QCOMPARE(calls(), (QStringList{"navigate " + kBase + "mod01d.qx", "mark OHM"}));
+
+    fake->browser->calls.clear();
+    w.markOnArrival({"OHM"});
+    fake->browser->fail(kBase + "qx020005.qx");
+    fake->browser->arrive(kBase + "qx020004.qx", links);
+    QCOMPARE(calls(), QStringList{});
   }
 
   void keysReachTheWindowBeforeThePageView() {
