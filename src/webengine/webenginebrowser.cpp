@@ -133,8 +133,11 @@ void WebEngineBrowser::setZoom(double factor) { view_->setZoomFactor(factor); }
 void WebEngineBrowser::find(const QString& text, bool backward) {
   const QWebEnginePage::FindFlags flags = backward ? QWebEnginePage::FindBackward : QWebEnginePage::FindFlags();
   QPointer<WebEngineBrowser> self(this);
-  view_->page()->findText(text, flags, [self](const QWebEngineFindTextResult& result) {
-    if (self) emit self->found(result.activeMatch(), result.numberOfMatches());
+  view_->page()->findText(text, flags, [self, text](const QWebEngineFindTextResult& result) {
+    if (!self) return;
+    qCDebug(lcBrowser).noquote()
+        << QStringLiteral("found \"%1\": %2 of %3").arg(text).arg(result.activeMatch()).arg(result.numberOfMatches());
+    emit self->found(result.activeMatch(), result.numberOfMatches());
   });
 }
 

@@ -31,6 +31,14 @@ QString run(const QString& program, const QStringList& args) {
   }
   return QString::fromUtf8(p.readAllStandardOutput());
 }
+
+// What ImageMagick's import takes with `args`, as an image.
+QImage importImage(QStringList args) {
+  QProcess p;
+  p.start(QStringLiteral("import"), args << QStringLiteral("png:-"));
+  if (!p.waitForFinished(10000)) return {};
+  return QImage::fromData(p.readAllStandardOutput(), "PNG");
+}
 }  // namespace
 
 QString buildDir() { return QString::fromLocal8Bit(TAVRIN_BUILD_DIR); }
@@ -152,6 +160,8 @@ Reader::Reader(const QString& courseBase) : env_(QProcessEnvironment::systemEnvi
   QFile::setPermissions(home_.path() + QStringLiteral("/run"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
   env_.insert(QStringLiteral("XDG_RUNTIME_DIR"), home_.path() + QStringLiteral("/run"));
   env_.insert(QStringLiteral("HOME"), home_.path());
+  // Settings of its own too, never those of the person running the tests.
+  env_.insert(QStringLiteral("XDG_CONFIG_HOME"), configDir());
   if (!env_.contains(QStringLiteral("QTWEBENGINE_CHROMIUM_FLAGS")))
     env_.insert(QStringLiteral("QTWEBENGINE_CHROMIUM_FLAGS"), QStringLiteral("--disable-gpu"));
   env_.remove(QStringLiteral("QT_QPA_PLATFORM"));  // real X11 windows
@@ -178,6 +188,13 @@ void Reader::start(const QStringList& arguments) {
   process_.setProcessChannelMode(QProcess::MergedChannels);
   process_.start(buildDir() + QStringLiteral("/tavrin"), arguments);
   process_.waitForStarted(5000);
+}
+
+QString Reader::configDir() const { return home_.path() + QStringLiteral("/config"); }
+
+QByteArray Reader::output() {
+  output_ += process_.readAll();
+  return output_;
 }
 
 QString Reader::userDir() const { return home_.path() + QStringLiteral("/appdata/Vendrel/TavrinLab/"); }
@@ -243,11 +260,14 @@ QRect outerRect(const QString& window) {
   return client.adjusted(-m.captured(1).toInt(), -m.captured(3).toInt(), m.captured(2).toInt(), m.captured(4).toInt());
 }
 
-QImage windowImage(const QString& window) {
-  QProcess p;
-  p.start(QStringLiteral("import"), {QStringLiteral("-window"), window, QStringLiteral("png:-")});
-  if (!p.waitForFinished(10000)) return {};
-  return QImage::fromData(p.readAllStandardOutput(), "PNG");
+QImage windowImage(const QString& window) { return importImage({QStringLiteral("-window"), window}); }
+
+QImage screenshot(const QRect& area) {
+  QStringList args{QStringLiteral("-window"), QStringLiteral("root")};
+  if (!area.isNull())
+    args << QStringLiteral("-crop")
+         << QStringLiteral("%1x%2+%3+%4").arg(area.width()).arg(area.height()).arg(area.x()).arg(area.y());
+  return importImage(args);
 }
 
 QSize screenSize() {

@@ -44,8 +44,13 @@ class Reader {
   void start(const QStringList& arguments = {});
   QProcess& process() { return process_; }
   QString userDir() const;
+  QString configDir() const;   // XDG_CONFIG_HOME of its copies
   QByteArray history() const;  // the bytes of history.qx ("" when there is none)
   QProcessEnvironment environment() const { return env_; }
+  // For copies started afterwards.
+  void setEnvironment(const QString& name, const QString& value) { env_.insert(name, value); }
+  // What the running copy has written to stdout and stderr so far.
+  QByteArray output();
 
  private:
   QTemporaryDir home_;
@@ -83,5 +88,7 @@ QRect outerRect(const QString& window);
 QImage windowImage(const QString& window);
 // Types text into whatever has the keyboard.
 void type(const QString& text);
+// The screen, or the part of it in `area`; a null image when it could not be taken.
+QImage screenshot(const QRect& area = {});
 
 }  // namespace e2e

@@ -10,11 +10,7 @@ using namespace e2e;
 namespace {
 // The colour of one pixel of the screen.
 QColor pixel(QPoint at) {
-  QProcess grab;
-  grab.start(QStringLiteral("import"), {QStringLiteral("-window"), QStringLiteral("root"), QStringLiteral("-crop"),
-                                        QStringLiteral("1x1+%1+%2").arg(at.x()).arg(at.y()), QStringLiteral("png:-")});
-  grab.waitForFinished(10000);
-  const QImage image = QImage::fromData(grab.readAllStandardOutput(), "PNG");
+  const QImage image = screenshot({at, QSize(1, 1)});
   return image.isNull() ? QColor() : image.pixelColor(0, 0);
 }
 
