@@ -7,6 +7,7 @@
 #include "logic/pagenames.h"
 #include "logic/searchengine.h"
 
+#include <QDir>
 #include <QFile>
 #include <QRegularExpression>
 #include <QSet>
@@ -112,6 +113,37 @@ class TestE2EReading : public QObject {
     QTRY_VERIFY_WITH_TIMEOUT(difference(page(), ownSize) < 0.002, 10000);
     QTest::qWait(500);
     QCOMPARE(reader.history(), start + start);
+  }
+
+  // A picture copy shows its picture at the zoom the reader keeps, in a window grown with it.
+  void thePicturePopupFollowsTheZoomKept() {
+    Reader reader(server->base());
+    QVERIFY(QDir().mkpath(reader.configDir() + QStringLiteral("/Vendrel")));
+    QFile settings(reader.configDir() + QStringLiteral("/Vendrel/TavrinLab.conf"));
+    QVERIFY(settings.open(QIODevice::WriteOnly));
+    settings.write("[view]\nzoom=2\n");
+    settings.close();
+    reader.start();
+    QTRY_VERIFY_WITH_TIMEOUT(!reader.history().isEmpty(), 30000);
+
+    QProcess copy;
+    copy.setProcessEnvironment(reader.environment());
+    copy.start(buildDir() + QStringLiteral("/tavrin"),
+               {QStringLiteral("/POPJPG=c23/pic2301.jpg"), QStringLiteral("/W:200"), QStringLiteral("/H:150")});
+    QString popup;
+    QTRY_VERIFY_WITH_TIMEOUT(!(popup = windowOf(copy.processId())).isEmpty(), 20000);
+    QTest::qWait(1000);
+    QProcess geometry;
+    geometry.start(QStringLiteral("xdotool"), {QStringLiteral("getwindowgeometry"), popup});
+    QVERIFY(geometry.waitForFinished(10000));
+    const auto size = QRegularExpression(QStringLiteral("Geometry: (\\d+)x(\\d+)"))
+                          .match(QString::fromUtf8(geometry.readAllStandardOutput()));
+    QVERIFY(size.hasMatch());
+    // The 200 x 150 picture drawn twice as large, and the popup's margin around it.
+    QVERIFY2(size.captured(1).toInt() >= 400 && size.captured(1).toInt() < 460, qPrintable(size.captured()));
+    QVERIFY2(size.captured(2).toInt() >= 300 && size.captured(2).toInt() < 330, qPrintable(size.captured()));
+    copy.kill();
+    copy.waitForFinished(5000);
   }
 
   // On the class page of module 1: Ctrl+F, a word typed, the count of its matches; Enter
