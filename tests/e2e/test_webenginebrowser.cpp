@@ -2,6 +2,7 @@
 // complete with its links readable, a link's target can be changed in the live page,
 // and every load, step back and failed load is reported once.
 #include "e2e/harness.h"
+#include "logic/searchquery.h"
 #include "webengine/webenginebrowser.h"
 
 #include <QRegularExpression>
@@ -9,6 +10,7 @@
 #include <QTcpServer>
 #include <QTest>
 #include <QWebEnginePage>
+#include <QWebEngineScript>
 #include <QWebEngineView>
 #include <QWidget>
 
@@ -66,6 +68,28 @@ class TestWebEngineBrowser : public QObject {
     loadAndWait([&] { browser->navigate(base + "qx010002.qx"); });
     loadAndWait([&] { browser->goBack(); });
     QCOMPARE(browser->locationUrl(), base + "qxd.qx");
+  }
+
+  // Whole words only, folded as the search folds them (case, not accents), in the text of
+  // the page but not in its scripts, and not across the elements a word is split over.
+  void markedWordsAreTheSearchedWordsOfThePage() {
+    loadAndWait([&] {
+      browser->view()->setHtml(QString::fromUtf8(
+          "<body><p>Widerst\u00e4nde, WIDERST\u00c4NDE; Widerstande widerst\u00e4ndes <b>wider</b>st\u00e4nde</p>"
+          "<script>var s = 'widerst\u00e4nde';</script><p>\u00e9t\u00e9 \u00c9T\u00c9 ete</p></body>"));
+    });
+    const search::CaseFold& fold = search::caseFold();
+    browser->markWords({QString::fromUtf8("WIDERST\u00c4NDE"), QString::fromUtf8("\u00c9T\u00c9")}, fold.from, fold.to);
+    QStringList marked;
+    bool done = false;
+    browser->view()->page()->runJavaScript(
+        QStringLiteral("Array.from(document.querySelectorAll('mark'), function (m) { return m.textContent; })"),
+        QWebEngineScript::ApplicationWorld, [&](const QVariant& v) {
+          marked = v.toStringList();
+          done = true;
+        });
+    QTRY_VERIFY_WITH_TIMEOUT(done, 10000);
+    QCOMPARE(marked, QString::fromUtf8("Widerst\u00e4nde WIDERST\u00c4NDE \u00e9t\u00e9 \u00c9T\u00c9").split(u' '));
   }
 
   void aMissingPageOrServerIsReportedAsFailed() {
