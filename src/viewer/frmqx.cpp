@@ -24,6 +24,8 @@
 #include "search/frmsearch.h"
 #include "viewer/findbar.h"
 
+#include <algorithm>
+
 #include <QApplication>
 #include <QCloseEvent>
 #include <QLineEdit>
@@ -542,10 +544,13 @@ void frmQX::closeFindBar() {
 }
 
 void frmQX::fitWeb1() {
-  // An open find bar takes its height off the top of the page, not off the window.
+  // The page keeps its place below the command bar and ends at the window's bottom edge, so
+  // that the end of a page and its horizontal scroll bar can be seen. An open find bar
+  // takes its height off the top of the page.
   const int bar = findBar_ && !findBar_->isHidden() ? findBar_->height() : 0;
   if (bar) findBar_->resize(width(), bar);
-  Web1->widget()->setGeometry(0, design::kWeb1.top() + bar, width(), height() - bar);
+  const int top = design::kWeb1.top() + bar;
+  Web1->widget()->setGeometry(0, top, width(), std::max(0, height() - top));
 }
 
 void frmQX::markOnArrival(const QStringList& words) { marksOnArrival_ = words; }
