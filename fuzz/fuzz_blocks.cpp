@@ -59,8 +59,6 @@ QString expectedNameText(QByteArrayView bytes) {
   const qsizetype end = bytes.indexOf('\0');
   return QString::fromUtf8(end < 0 ? bytes : bytes.first(end));
 }
-return text;
-}
 
 bool firstByteSet(QByteArrayView bytes) { return !bytes.isEmpty() && bytes[0] != '\0'; }
 

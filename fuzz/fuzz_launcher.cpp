@@ -78,7 +78,9 @@ Action expected(const std::u16string& line, const Places& places) {
     const std::u16string name = trimBlanks(line.substr(6));
     PracticeTest test{QString::fromStdU16String(name), {}};
     const bool leaves = name.find_first_of(u"/\\") != std::u16string::npos || name.find(u"..") != std::u16string::npos;
-    if (!leaves) test.program = places.programFolder + QStringLiteral("/ch") + test.name + QStringLiteral("test");
+    // A test needs a name, and one that stays in the program's folder.
+    if (!leaves && !name.empty())
+      test.program = places.programFolder + QStringLiteral("/ch") + test.name + QStringLiteral("test");
     return test;
   }
   const QString whole = QString::fromStdU16String(line);
@@ -129,8 +131,9 @@ void check(QStringView line, const Action& action, const Places& places) {
       fuzzing::fail("PopFile is not the text from the ninth character to two before /W", picture->PopFile);
   } else if (const auto* test = std::get_if<PracticeTest>(&action)) {
     const bool leaves = test->name.contains(u'/') || test->name.contains(u'\\') || test->name.contains(u"..");
-    if (leaves != test->program.isEmpty()) fuzzing::fail("practice test leaving the folder", test->program);
-    if (!leaves && !test->program.startsWith(places.programFolder + QStringLiteral("/ch")))
+    if ((leaves || test->name.isEmpty()) != test->program.isEmpty())
+      fuzzing::fail("practice test without a name or leaving the folder", test->program);
+    if (!test->program.isEmpty() && !test->program.startsWith(places.programFolder + QStringLiteral("/ch")))
       fuzzing::fail("practice test outside the program's folder", test->program);
   } else if (const auto* exercise = std::get_if<Exercise>(&action)) {
     if (!exercise->path.startsWith(places.applicationData + u'/') || !exercise->path.endsWith(line))
@@ -147,11 +150,12 @@ void checkPopup(int width, int height, QPoint pointer, QSize screen) {
   for (const long long v : {got.left(), got.top(), got.width(), got.height()})
     if (v < -limit || v > limit) fuzzing::fail("popup outside the clamp", got);
 
-  // Along one axis, in twips: the window at the pointer, or 200 twips short of the screen's
-  // far edge where it would run past it.
+  // Along one axis, in twips: the window no smaller than for a picture of size 0 and no
+  // larger than the screen less 200 at each edge, at the pointer, or 200 twips short of the
+  // screen's far edge where it would run past it.
   const auto axis = [&](const char* what, long long picture, long long extra, long long pointerAt,
                         long long screenLength, long long gotStart, long long gotLength) {
-    const long long length = picture * 15 + extra;
+    const long long length = std::clamp(picture * 15 + extra, extra, std::max(extra, screenLength * 15 - 400));
     const long long start =
         pointerAt * 15 + length <= screenLength * 15 ? pointerAt * 15 : screenLength * 15 - length - 200;
     // Twips to pixels truncate toward zero, then the clamp.

@@ -17,6 +17,8 @@ QRect popup::geometry(int width, int height, QPoint pointer, QSize screen) {
   qint64 left = qint64(pointer.x()) * kTwipsPerPixel;
   if (screenHigh < top + high) top = screenHigh - high - kEdgeTwips;
   if (screenWide < left + wide) left = screenWide - wide - kEdgeTwips;
-  const auto px = [](qint64 twips) { return int(twips / kTwipsPerPixel); };
+  // A pointer or screen from the window system can be anything a 32-bit number holds: keep
+  // the window's numbers within what a window system takes.
+  const auto px = [](qint64 twips) { return int(std::clamp<qint64>(twips / kTwipsPerPixel, -1000000, 1000000)); };
   return {px(left), px(top), px(wide), px(high)};
 }

@@ -53,6 +53,11 @@ void MediaPlayback::PlayVideo(const std::optional<QString>& address) {
   enable(TimerPREavi);
 }
 
+MediaPlayback::Watch MediaPlayback::watch() const {
+  if (TimerAVI->isActive()) return Watch::Watching;
+  return TimerPREavi->isActive() ? Watch::Grace : Watch::None;
+}
+
 void MediaPlayback::TimerPREavi_Timer() {
   TimerPREavi->stop();
   enable(TimerAVI);

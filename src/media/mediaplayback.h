@@ -38,22 +38,29 @@ class MediaPlayback : public QObject {
   void PlayNarration(const QString& address);
   void StopMedia();
 
+  // The two steps of watching a video, run by its timers: the end of the grace period, and
+  // each look at the player after it.
   void TimerPREavi_Timer();
   void TimerAVI_Timer();
   void picAVI_MouseDown() { StopMedia(); }
 
+  // Where the watch of a video stands: nothing on, the grace period after its start, or
+  // looking at the player every kWatchMs.
+  enum class Watch { None, Grace, Watching };
+  Watch watch() const;
+
   // Where the picture of a video goes for the screen metrics: 60 % of the width and 70 %
   // of the height, centred across, 50 pixels from the top.
   static QRect videoRect(QSize screen);
-
-  QTimer* const TimerPREavi;  // one grace period after a video starts
-  QTimer* const TimerAVI;     // watches the video until it stops playing
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   void hideVideo();
+
+  QTimer* const TimerPREavi;  // one grace period after a video starts
+  QTimer* const TimerAVI;     // watches the video until it stops playing
 
   MediaPlayer& player_;
   QWidget* const picAVI;

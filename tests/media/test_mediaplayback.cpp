@@ -28,6 +28,8 @@ class TestMediaPlayback : public QObject {
   QString video() const { return QStringLiteral("http://127.0.0.1/qx_cbt/qx2/c03/fig0312.avi"); }
   QString narration() const { return QStringLiteral("http://127.0.0.1/qx_cbt/qx2/c03/v0312.wav"); }
 
+  // The watch's timers, by name, where a test sets their pace.
+  QTimer* timer(const char* name) const { return playback_->findChild<QTimer*>(name); }
   void startVideo() { playback_->PlayVideo(video()); }
   // Brings a video to a phase as the timers would.
   void videoIn(Phase phase) {
@@ -38,8 +40,7 @@ class TestMediaPlayback : public QObject {
     QVERIFY(picAVI_->isHidden());
     QVERIFY(!player_.pictureShown());
     QVERIFY(!player_.playing);
-    QVERIFY(!playback_->TimerPREavi->isActive());
-    QVERIFY(!playback_->TimerAVI->isActive());
+    QCOMPARE(playback_->watch(), MediaPlayback::Watch::None);
   }
 
  private slots:
@@ -70,8 +71,8 @@ class TestMediaPlayback : public QObject {
   void playerStartsHiddenWithNothingToShow() {
     QVERIFY(!player_.visible);
     QCOMPARE(player_.mode, MediaPlayer::Mode::Invisible);
-    QCOMPARE(playback_->TimerPREavi->interval(), 5000);
-    QCOMPARE(playback_->TimerAVI->interval(), 500);
+    QCOMPARE(timer("TimerPREavi")->interval(), 5000);
+    QCOMPARE(timer("TimerAVI")->interval(), 500);
     verifyIdle();
   }
 
@@ -91,7 +92,7 @@ class TestMediaPlayback : public QObject {
 
   void videoCoversThePageAndShowsThePictureInFront() {
     bool graceDuringTheWait = true;
-    duringWait_ = [&] { graceDuringTheWait = playback_->TimerPREavi->isActive(); };
+    duringWait_ = [&] { graceDuringTheWait = playback_->watch() == MediaPlayback::Watch::Grace; };
     startVideo();
     QVERIFY(!graceDuringTheWait);
     QCOMPARE(picAVI_->geometry(), QRect(QPoint(0, 0), screen_));
@@ -102,8 +103,7 @@ class TestMediaPlayback : public QObject {
     QCOMPARE(player_.address, video());
     // Started before the tick wait; the grace period begins after it.
     QCOMPARE(player_.calls, (QStringList{"address " + video(), "play", "wait"}));
-    QVERIFY(playback_->TimerPREavi->isActive());
-    QVERIFY(!playback_->TimerAVI->isActive());
+    QCOMPARE(playback_->watch(), MediaPlayback::Watch::Grace);
   }
 
   void videoWithoutAddressPlaysTheOneBefore() {
@@ -116,12 +116,11 @@ class TestMediaPlayback : public QObject {
   void graceThenWatch() {
     startVideo();
     playback_->TimerPREavi_Timer();
-    QVERIFY(!playback_->TimerPREavi->isActive());
-    QVERIFY(playback_->TimerAVI->isActive());
+    QCOMPARE(playback_->watch(), MediaPlayback::Watch::Watching);
     for (int tick = 0; tick < 3; ++tick) playback_->TimerAVI_Timer();  // while it plays, nothing
     QVERIFY(picAVI_->isVisible());
     QVERIFY(player_.pictureShown());
-    QVERIFY(playback_->TimerAVI->isActive());
+    QCOMPARE(playback_->watch(), MediaPlayback::Watch::Watching);
     QVERIFY(!player_.calls.contains("stop"));
   }
 
@@ -148,11 +147,10 @@ class TestMediaPlayback : public QObject {
   }
 
   void theTimersRunTheWatchOnTheirOwn() {
-    playback_->TimerPREavi->setInterval(40);
-    playback_->TimerAVI->setInterval(20);
+    timer("TimerPREavi")->setInterval(40);
+    timer("TimerAVI")->setInterval(20);
     startVideo();
-    QTRY_VERIFY(playback_->TimerAVI->isActive());
-    QVERIFY(!playback_->TimerPREavi->isActive());
+    QTRY_COMPARE(playback_->watch(), MediaPlayback::Watch::Watching);
     QTest::qWait(100);
     QVERIFY(picAVI_->isVisible());
     player_.playing = false;
@@ -161,11 +159,11 @@ class TestMediaPlayback : public QObject {
   }
 
   void secondVideoInTheGracePeriodKeepsItsCount() {
-    playback_->TimerPREavi->setTimerType(Qt::PreciseTimer);  // a coarse one may be late by 5 %
+    timer("TimerPREavi")->setTimerType(Qt::PreciseTimer);  // a coarse one may be late by 5 %
     startVideo();
     QTest::qWait(200);
     playback_->PlayVideo(video());
-    const int remaining = playback_->TimerPREavi->remainingTime();
+    const int remaining = timer("TimerPREavi")->remainingTime();
     QVERIFY2(remaining >= 0 && remaining <= 4900, qPrintable(QString::number(remaining)));
   }
 
@@ -175,8 +173,7 @@ class TestMediaPlayback : public QObject {
     QVERIFY(player_.playing);
     QVERIFY(!player_.pictureShown());
     QVERIFY(picAVI_->isHidden());
-    QVERIFY(!playback_->TimerPREavi->isActive());
-    QVERIFY(!playback_->TimerAVI->isActive());
+    QCOMPARE(playback_->watch(), MediaPlayback::Watch::None);
   }
 
   void narrationReplacesAWatchedVideo() {
@@ -187,7 +184,7 @@ class TestMediaPlayback : public QObject {
     QVERIFY(picAVI_->isVisible());  // the backdrop stays
     playback_->TimerAVI_Timer();
     QVERIFY(picAVI_->isVisible());
-    QVERIFY(playback_->TimerAVI->isActive());
+    QCOMPARE(playback_->watch(), MediaPlayback::Watch::Watching);
     player_.playing = false;  // the narration has ended
     playback_->TimerAVI_Timer();
     verifyIdle();
@@ -226,7 +223,7 @@ class TestMediaPlayback : public QObject {
     duringWait_ = [this] { playback_->StopMedia(); };
     startVideo();
     QVERIFY(picAVI_->isHidden());
-    QVERIFY(playback_->TimerPREavi->isActive());
+    QCOMPARE(playback_->watch(), MediaPlayback::Watch::Grace);
     playback_->TimerPREavi_Timer();
     playback_->TimerAVI_Timer();  // nothing plays: the watch ends at once
     verifyIdle();

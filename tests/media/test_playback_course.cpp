@@ -71,7 +71,7 @@ class TestPlaybackCourse : public QObject {
     QVERIFY(picAVI->isVisible());
     QVERIFY(player.videoWidget()->isVisible());
     QCOMPARE(player.videoWidget()->geometry(), MediaPlayback::videoRect({1024, 768}));
-    QVERIFY(playback.TimerPREavi->isActive());
+    QCOMPARE(playback.watch(), MediaPlayback::Watch::Grace);
     QTRY_VERIFY_WITH_TIMEOUT(frames > 0, 10000);
     QVERIFY(player.isPlaying());
     // The title video lasts three seconds; the first watch after the grace period finds
@@ -79,8 +79,7 @@ class TestPlaybackCourse : public QObject {
     QTRY_VERIFY_WITH_TIMEOUT(picAVI->isHidden(), 20000);
     QVERIFY2(furthest >= 2500, qPrintable(QString::number(furthest)));
     QVERIFY(player.videoWidget()->isHidden());
-    QVERIFY(!playback.TimerAVI->isActive());
-    QVERIFY(!playback.TimerPREavi->isActive());
+    QCOMPARE(playback.watch(), MediaPlayback::Watch::None);
     QVERIFY(frames >= 8);  // eight frames a second
   }
 };
