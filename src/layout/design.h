@@ -1,12 +1,13 @@
 #pragma once
 // The design layout shared by the four full-size windows, in pixels (15 twips each).
+#include "logic/twips.h"
+
 #include <QColor>
 #include <QRect>
 
 namespace design {
 
-constexpr int kTwipsPerPixel = 15;
-constexpr int px(int twips) { return twips / kTwipsPerPixel; }
+constexpr int px(int length) { return twips::toPixels(length); }
 
 constexpr QSize kClientSize{968, 741};  // 14520 x 11115 twips
 constexpr QPoint kWindowPos{px(1560), px(1950)};

@@ -7,7 +7,6 @@
 
 namespace popup {
 
-inline constexpr int kTwipsPerPixel = 15;
 inline constexpr int kEdgeTwips = 200;  // kept free at the screen's edges
 
 // The popup's outer rectangle in pixels for a picture of `width` x `height` pixels (0 for
