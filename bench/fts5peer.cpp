@@ -1,6 +1,7 @@
 #include "fts5peer.h"
 
 #include "logic/searchquery.h"
+#include "logic/textrules.h"
 
 #include <sqlite3.h>
 
@@ -71,7 +72,7 @@ Fts5Peer::Fts5Peer(const search::PageTable& pages, const search::WordTable& word
   keys.assign(search::kCapacity + 1, {});
   std::vector<int> lastWord(search::kCapacity + 1, 0);
   for (int k = 1; k <= search::kCapacity; ++k) {
-    const QByteArrayView word = search::trimSpaces(words.word(k));
+    const QByteArrayView word = textrules::trimSpaces(words.word(k));
     if (word.isEmpty()) continue;
     QByteArrayView list = words.pages(k);
     for (std::int64_t place = 0; !list.isEmpty(); ++place) {

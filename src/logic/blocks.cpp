@@ -1,5 +1,7 @@
 #include "logic/blocks.h"
 
+#include "logic/textrules.h"
+
 namespace blocks {
 
 std::optional<QByteArray> encodeName(QStringView path) {
@@ -25,10 +27,7 @@ QString decodeRequest(QByteArrayView bytes) {
     if (c == 0) break;
     text.append(QChar(c));
   }
-  qsizetype first = 0, last = text.size();
-  while (first < last && text[first] == u' ') ++first;
-  while (last > first && text[last - 1] == u' ') --last;
-  return text.sliced(first, last - first);
+  return textrules::trimSpaces(text).toString();
 }
 
 bool isMediaRequest(QStringView text) {

@@ -32,4 +32,14 @@ inline constexpr std::array<unsigned char, 256> kUpper = makeUpper();
 // ASCII letters, the accented Latin-1 letters, and š œ ž ÿ; ß, µ and ÷ stay.
 constexpr unsigned char upper(unsigned char c) { return detail::kUpper[c]; }
 
+// The upper case of `from`, byte by byte, written to `to` (room for from.size() bytes; it
+// may be from's own bytes).
+inline void upper(QByteArrayView from, char* to) {
+  for (qsizetype i = 0; i < from.size(); ++i) to[i] = static_cast<char>(upper(static_cast<unsigned char>(from[i])));
+}
+inline void upperInPlace(QByteArray& bytes) {
+  char* data = bytes.data();  // detaches first: the view below must see the bytes written to
+  upper(QByteArrayView(data, bytes.size()), data);
+}
+
 }  // namespace cp1252

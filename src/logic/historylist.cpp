@@ -2,7 +2,7 @@
 
 #include "logic/codepage.h"
 #include "logic/logging.h"
-#include "logic/searchquery.h"
+#include "logic/textrules.h"
 
 #include <algorithm>
 #include <array>
@@ -66,7 +66,7 @@ NameMatcher::NameMatcher(const search::PageTable& catalogue) {
   std::vector<QByteArrayView> names(1);
   qsizetype bytes = 0;
   for (int j = 1; j <= kCapacity; ++j) {
-    const QByteArrayView name = search::trimSpaces(catalogue.file(j));
+    const QByteArrayView name = textrules::trimSpaces(catalogue.file(j));
     if (name.isEmpty()) break;
     names.push_back(name);
     bytes += name.size();
@@ -234,7 +234,7 @@ void HistoryList::lookUpTitles(std::optional<QByteArray> catalogue) {
   items_.clear();
   std::vector<int> entries;
   for (size_t r = 0; r < records_.size(); ++r) {
-    const QByteArrayView text = search::trimSpaces(record(int(r)));
+    const QByteArrayView text = textrules::trimSpaces(record(int(r)));
     // A name counts from the record's second character on: its opening quotation mark.
     if (text.size() < 2) continue;
     entries.clear();
@@ -260,10 +260,10 @@ QByteArrayView HistoryList::histPage(int i) const {
 QString HistoryList::pageToOpen(int i) const {
   if (!valid(i)) return {};
   const Item& item = items_[size_t(i)];
-  if (item.entry != 0) return cp1252::decode(search::trimSpaces(catalogue_.file(item.entry)));
+  if (item.entry != 0) return cp1252::decode(textrules::trimSpaces(catalogue_.file(item.entry)));
   QByteArray page = record(item.record).toByteArray();
   page.replace("\"", "");
-  return cp1252::decode(search::trimSpaces(page));
+  return cp1252::decode(textrules::trimSpaces(page));
 }
 
 }  // namespace history

@@ -1,5 +1,7 @@
 #include "logic/launcher.h"
 
+#include "logic/textrules.h"
+
 #include <limits>
 
 namespace launcher {
@@ -10,12 +12,6 @@ constexpr char16_t kPicturePrefix[] = u"/POPJPG=";
 constexpr char16_t kPracticePrefix[] = u"/PRAC=";
 constexpr char16_t kAmpvaleAlone[] = u"qx0000";
 
-QStringView trimBlanks(QStringView text) {
-  while (!text.isEmpty() && text.front() == u' ') text = text.sliced(1);
-  while (!text.isEmpty() && text.back() == u' ') text.chop(1);
-  return text;
-}
-
 // `length` characters from the 1-based `start`, or nothing for a negative length: the
 // step that would take them is skipped and its target keeps its value.
 std::optional<QStringView> mid(QStringView text, qsizetype start, qsizetype length) {
@@ -24,23 +20,12 @@ std::optional<QStringView> mid(QStringView text, qsizetype start, qsizetype leng
   return text.sliced(start - 1).left(length);
 }
 
-// A whole number: blanks, an optional sign, decimal digits, blanks. Anything else, or a
-// value beyond 32 bits, does not convert. (QString::toInt would also pass over tabs and
-// line ends around the number.)
+// A whole number (textrules::wholeNumber) that fits 32 bits; 0 for anything else.
+// (QString::toInt would also pass over tabs and line ends around the number.)
 qint32 toInt32(std::optional<QStringView> text) {
-  if (!text) return 0;
-  QStringView digits = trimBlanks(*text);
-  const bool negative = digits.startsWith(u'-');
-  if (negative || digits.startsWith(u'+')) digits = digits.sliced(1);
-  if (digits.isEmpty()) return 0;
-  qint64 value = 0;
-  for (const QChar c : digits) {
-    if (c < u'0' || c > u'9') return 0;
-    value = value * 10 + (c.unicode() - u'0');
-    if (value > qint64(1) << 31) return 0;
-  }
-  if (negative) value = -value;
-  return value > std::numeric_limits<qint32>::max() ? 0 : qint32(value);
+  const auto value = text ? textrules::wholeNumber(*text) : std::nullopt;
+  if (!value || *value < std::numeric_limits<qint32>::min() || *value > std::numeric_limits<qint32>::max()) return 0;
+  return qint32(*value);
 }
 
 std::optional<Picture> parsePicture(QStringView line) {
@@ -59,7 +44,7 @@ std::optional<Picture> parsePicture(QStringView line) {
 
 PracticeTest practiceTest(QStringView line, const Places& places) {
   PracticeTest test;
-  test.name = trimBlanks(line.sliced(QStringView(kPracticePrefix).size())).toString();
+  test.name = textrules::trimSpaces(line.sliced(QStringView(kPracticePrefix).size())).toString();
   const bool leavesFolder = test.name.contains(u'/') || test.name.contains(u'\\') || test.name.contains(u"..");
   if (!leavesFolder && !test.name.isEmpty())
     test.program = places.programFolder + QStringLiteral("/ch") + test.name + QStringLiteral("test");

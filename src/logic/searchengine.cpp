@@ -1,6 +1,7 @@
 #include "logic/searchengine.h"
 
 #include "logic/codepage.h"
+#include "logic/textrules.h"
 
 #include <algorithm>
 #include <bit>
@@ -11,8 +12,6 @@
 namespace search {
 
 namespace {
-
-constexpr int kBitmapWords = (kCapacity + 1 + 63) / 64;
 
 // The first eight bytes of a word as one number, zeros after a shorter word: comparing
 // heads compares the words' beginnings in the code page's order.
@@ -28,12 +27,7 @@ std::string_view asStringView(QByteArrayView v) { return {v.data(), size_t(v.siz
 }  // namespace
 
 SearchEngine::SearchEngine()
-    : nameOf_(kCapacity + 1, 0),
-      hitBegin_(kCapacity + 2, 0),
-      keyBegin_(kCapacity + 2, 0),
-      matched_(kBitmapWords, 0),
-      mark_(1, 0),
-      out_(1, 0) {}
+    : nameOf_(kCapacity + 1, 0), hitBegin_(kCapacity + 2, 0), keyBegin_(kCapacity + 2, 0), mark_(1, 0), out_(1, 0) {}
 
 SearchEngine::SearchEngine(const PageTable& pages, const WordTable& words) : SearchEngine() {
   // Name ids from an open-addressing table of page numbers: no allocation per name.
@@ -42,9 +36,7 @@ SearchEngine::SearchEngine(const PageTable& pages, const WordTable& words) : Sea
   for (int p = 1; p <= kCapacity; ++p) {
     const QByteArrayView name = pages.file(p);
     if (name.isEmpty()) continue;
-    std::uint32_t h = 2166136261u;  // FNV-1a
-    for (char c : name) h = (h ^ static_cast<unsigned char>(c)) * 16777619u;
-    for (std::uint32_t i = h & (kSlots - 1);; i = (i + 1) & (kSlots - 1)) {
+    for (std::uint32_t i = textrules::hash(name) & (kSlots - 1);; i = (i + 1) & (kSlots - 1)) {
       if (byHash[i] == 0) {
         byHash[i] = std::uint16_t(p);
         nameOf_[p] = std::uint16_t(p);
@@ -86,10 +78,10 @@ SearchEngine::SearchEngine(const PageTable& pages, const WordTable& words) : Sea
   for (int k = 1; k <= kCapacity; ++k) {
     hitBegin_[k] = std::uint32_t(hit - hits_.get());
     keyBegin_[k] = std::uint32_t(key - keys_.data());
-    const QByteArrayView word = trimSpaces(words.word(k));
+    const QByteArrayView word = textrules::trimSpaces(words.word(k));
     // A word that is empty after trimming never matches, so its pages can never be listed.
     if (word.isEmpty()) continue;
-    for (qsizetype i = 0; i < word.size(); ++i) key[i] = char(cp1252::upper(static_cast<unsigned char>(word[i])));
+    cp1252::upper(word, key);
     order.push_back({headOf(std::string_view(key, size_t(word.size()))), std::uint16_t(k)});
     key += word.size();
 
@@ -150,13 +142,7 @@ bool SearchEngine::match(const Term& term) {
   first_ = sorted_.data() + (lo - sorted_.begin());
   last_ = sorted_.data() + (hi - sorted_.begin());
   if (first_ >= last_) return false;
-  // The word file is alphabetical as a rule, and then the run is already in the file's
-  // order; otherwise the run's entries are put in order through a bitmap.
-  inOrder_ = alphabetical_ || std::is_sorted(first_, last_);
-  if (!inOrder_) {
-    std::fill(matched_.begin(), matched_.end(), 0);
-    for (const std::uint16_t* it = first_; it != last_; ++it) matched_[*it >> 6] |= std::uint64_t(1) << (*it & 63);
-  }
+  inOrder_ = alphabetical_ || !reordered_.take(std::span<const std::uint16_t>(first_, last_));
   return true;
 }
 
@@ -171,8 +157,7 @@ void SearchEngine::forEachMatchedHit(Visit visit) const {
     for (const std::uint16_t* it = first_; it != last_; ++it) visitEntry(*it);
     return;
   }
-  for (int w = 0; w < kBitmapWords; ++w)
-    for (std::uint64_t bits = matched_[w]; bits; bits &= bits - 1) visitEntry(w * 64 + std::countr_zero(bits));
+  reordered_.forEach(visitEntry);
 }
 
 std::uint32_t SearchEngine::nextStamp() {

@@ -10,6 +10,7 @@
 // The results are the same, page for page and in the same order, as ReferenceSearch's.
 // Besides its two terms a query allocates nothing once the caller's result vector is warm.
 #include "logic/datafiles.h"
+#include "logic/fileorder.h"
 #include "logic/searchquery.h"
 
 #include <QStringView>
@@ -69,9 +70,9 @@ class SearchEngine {
   // Scratch of one query, kept to save allocations.
   const std::uint16_t* first_ = nullptr;  // the run of sorted_ that matched
   const std::uint16_t* last_ = nullptr;
-  bool inOrder_ = true;                 // the run lists its entries in the file's order
-  std::vector<std::uint64_t> matched_;  // else one bit per word entry of the run
-  std::vector<std::uint32_t> mark_;     // per name id: a stamp of the query that last saw it
+  bool inOrder_ = true;              // the run lists its entries in the file's order
+  FileOrder reordered_;              // else the run's entries, put back in that order
+  std::vector<std::uint32_t> mark_;  // per name id: a stamp of the query that last saw it
   std::uint32_t stamp_ = 0;
   std::vector<int> out_;  // the pages found, before they are handed out
 };

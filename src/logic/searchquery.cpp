@@ -1,35 +1,18 @@
 #include "logic/searchquery.h"
 
 #include "logic/codepage.h"
+#include "logic/textrules.h"
 
 namespace search {
 
-namespace {
-
-QStringView trimSpaces(QStringView s) {
-  qsizetype b = 0;
-  qsizetype e = s.size();
-  while (b < e && s[b] == u' ') ++b;
-  while (e > b && s[e - 1] == u' ') --e;
-  return s.sliced(b, e - b);
-}
-
-}  // namespace
+using textrules::trimSpaces;
 
 Term toTerm(QStringView text) {
   bool ok = true;
   QByteArray bytes = cp1252::encode(text, '?', &ok);
   if (!ok) return std::nullopt;
-  for (char& c : bytes) c = char(cp1252::upper(static_cast<unsigned char>(c)));
+  cp1252::upperInPlace(bytes);
   return bytes;
-}
-
-QByteArrayView trimSpaces(QByteArrayView w) {
-  qsizetype b = 0;
-  qsizetype e = w.size();
-  while (b < e && w[b] == ' ') ++b;
-  while (e > b && w[e - 1] == ' ') --e;
-  return w.sliced(b, e - b);
 }
 
 Query parseQuery(QStringView input) {

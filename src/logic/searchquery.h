@@ -43,9 +43,6 @@ Query parseQuery(QStringView input);
 // `text` as a term, as it is, spaces included.
 Term toTerm(QStringView text);
 
-// `word` without the spaces at both of its ends.
-QByteArrayView trimSpaces(QByteArrayView word);
-
 // The upper-casing that matching applies, as text: each character of `from` becomes the
 // character at the same place in `to`; every other character stays as it is.
 struct CaseFold {

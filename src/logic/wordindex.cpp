@@ -2,19 +2,14 @@
 
 #include "logic/codepage.h"
 #include "logic/searchquery.h"
+#include "logic/textrules.h"
 
 #include <algorithm>
 #include <bit>
 
 namespace search {
 
-namespace {
-
-constexpr int kBitmapWords = (kCapacity + 1 + 63) / 64;
-
-}  // namespace
-
-WordIndex::WordIndex() : begin_(kCapacity + 2, 0), matched_(kBitmapWords, 0) { rows_.reserve(kCapacity); }
+WordIndex::WordIndex() : begin_(kCapacity + 2, 0) { rows_.reserve(kCapacity); }
 
 WordIndex::WordIndex(const WordTable& words) : WordIndex() {
   qsizetype bytes = 0;
@@ -29,7 +24,7 @@ WordIndex::WordIndex(const WordTable& words) : WordIndex() {
   }
   begin_[kCapacity + 1] = std::uint32_t(words_.size());
   keys_ = words_;
-  for (char& c : keys_) c = char(cp1252::upper(static_cast<unsigned char>(c)));
+  cp1252::upperInPlace(keys_);
 
   sorted_ = nonEmpty_;
   const auto less = [this](int a, int b) { return key(a) < key(b); };
@@ -45,7 +40,7 @@ QByteArrayView WordIndex::key(int k) const {
 std::span<const int> WordIndex::filter(QStringView text) {
   const Term term = toTerm(text);
   if (!term) return {};
-  const QByteArrayView t = trimSpaces(*term);
+  const QByteArrayView t = textrules::trimSpaces(*term);
   if (t.isEmpty()) return nonEmpty_;
 
   // The keys that begin with t follow each other in sorted order, starting where t would go.
@@ -54,15 +49,9 @@ std::span<const int> WordIndex::filter(QStringView text) {
       std::lower_bound(sorted_.begin(), sorted_.end(), t, [this](int k, QByteArrayView v) { return key(k) < v; });
   const auto hi = std::partition_point(lo, sorted_.end(), [this, t](int k) { return key(k).startsWith(t); });
   const std::span<const int> run(lo, hi);
-  if (alphabetical_ || std::is_sorted(run.begin(), run.end())) return run;
-
-  // Out of order: put the run back into the file's order through a bitmap.
-  std::fill(matched_.begin(), matched_.end(), 0);
-  for (int k : run) matched_[size_t(k) >> 6] |= std::uint64_t(1) << (k & 63);
+  if (alphabetical_ || !reordered_.take(run)) return run;
   rows_.clear();
-  for (int w = 0; w < kBitmapWords; ++w)
-    for (std::uint64_t bits = matched_[size_t(w)]; bits; bits &= bits - 1)
-      rows_.push_back(w * 64 + std::countr_zero(bits));
+  reordered_.forEach([this](int k) { rows_.push_back(k); });
   return rows_;
 }
 

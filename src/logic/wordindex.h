@@ -13,6 +13,7 @@
 // show the result directly: rowCount is its size, and row(k) makes the text of one visible
 // row.
 #include "logic/datafiles.h"
+#include "logic/fileorder.h"
 
 #include <QByteArray>
 #include <QString>
@@ -58,8 +59,8 @@ class WordIndex {
   bool alphabetical_ = true;   // sorted_ == nonEmpty_
 
   // Scratch of one filter, sized once.
-  std::vector<std::uint64_t> matched_;  // a bit per entry of a run that is not in file order
-  std::vector<int> rows_;
+  FileOrder reordered_;
+  std::vector<int> rows_;  // a run put back in file order
 };
 
 }  // namespace search

@@ -6,6 +6,7 @@
 #include "logic/codepage.h"
 #include "logic/datafiles.h"
 #include "logic/searchengine.h"
+#include "logic/textrules.h"
 #include "support/lines.h"
 #include "support/referencesearch.h"
 
@@ -243,7 +244,7 @@ class TestSearchEngine : public QObject {
     QRandomGenerator rnd{quint32(seed)};
     std::vector<QString> words;
     for (int k = 1; k <= kCapacity; ++k) {
-      const QString w = cp1252::decode(search::trimSpaces(s.words.word(k)));
+      const QString w = cp1252::decode(textrules::trimSpaces(s.words.word(k)));
       if (!w.isEmpty() && !w.contains(u' ')) words.push_back(w);
     }
     QVERIFY(words.size() > 1000);

@@ -5,6 +5,7 @@
 
 #include "logic/datafiles.h"
 #include "logic/searchquery.h"
+#include "logic/textrules.h"
 #include "logic/wordindex.h"
 #include "support/lines.h"
 #include "support/straightindex.h"
@@ -158,7 +159,7 @@ class TestWordIndex : public QObject {
     search::WordIndex index(words);
     QStringList filters = {"", " ", "zz", "re ", " A", "resistor", "RESISTORS", "2n3", QString::fromUtf8("ü")};
     for (int k = 1; k <= kCapacity; k += 97) {
-      const QString word = cp1252::decode(search::trimSpaces(words.word(k)));
+      const QString word = cp1252::decode(textrules::trimSpaces(words.word(k)));
       filters << word.left(1) << word.left(2) << word.left(4).toUpper();
     }
     for (const QString& f : filters) {

@@ -1,6 +1,7 @@
 #include "support/referencesearch.h"
 
 #include "logic/codepage.h"
+#include "logic/textrules.h"
 
 #include <algorithm>
 
@@ -8,7 +9,7 @@ namespace search {
 
 bool ReferenceSearch::matches(int k, const Term& term) const {
   if (!term) return false;
-  const QByteArrayView word = trimSpaces(words_.word(k));
+  const QByteArrayView word = textrules::trimSpaces(words_.word(k));
   if (word.isEmpty() || word.size() < term->size()) return false;
   for (qsizetype i = 0; i < term->size(); ++i)
     if (cp1252::upper(static_cast<unsigned char>(word[i])) != static_cast<unsigned char>((*term)[i])) return false;

@@ -2,7 +2,7 @@
 
 #include "logic/codepage.h"
 #include "logic/datafiles.h"
-#include "logic/searchquery.h"
+#include "logic/textrules.h"
 
 namespace history {
 
@@ -46,14 +46,14 @@ StraightList straightLoad(const QByteArray& log, const std::optional<QByteArray>
   // The names are upper-cased once; every comparison is still made.
   std::vector<QByteArray> names(1);
   for (int j = 1; j <= search::kCapacity; ++j) {
-    const QByteArrayView name = search::trimSpaces(pages.file(j));
+    const QByteArrayView name = textrules::trimSpaces(pages.file(j));
     if (name.isEmpty()) break;
     names.push_back(upper(name));
   }
   list.items.clear();
   list.titled = true;
   for (const QByteArray& entry : entries) {
-    const QByteArray e = upper(search::trimSpaces(entry));
+    const QByteArray e = upper(textrules::trimSpaces(entry));
     if (e.isEmpty()) continue;
     for (size_t j = 1; j < names.size(); ++j)
       if (e.indexOf(names[j], 1) >= 0)

@@ -5,6 +5,7 @@
 #include "logic/codepage.h"
 #include "logic/datafiles.h"
 #include "logic/searchquery.h"
+#include "logic/textrules.h"
 
 #include <QStringView>
 
@@ -16,7 +17,7 @@ inline std::vector<int> straightFilter(const WordTable& words, QStringView text)
   std::vector<int> rows;
   const Term term = toTerm(text);
   if (!term) return rows;
-  const QByteArrayView t = trimSpaces(*term);
+  const QByteArrayView t = textrules::trimSpaces(*term);
   for (int k = 1; k <= kCapacity; ++k) {
     const QByteArrayView word = words.word(k);
     if (word.isEmpty()) continue;
