@@ -3,6 +3,7 @@
 #include "layout/design.h"
 #include "layout/rowsmodel.h"
 #include "logic/codepage.h"
+#include "logic/datafiles.h"
 #include "logic/filestate.h"
 #include "logic/historylog.h"
 #include "logic/logging.h"
@@ -36,8 +37,7 @@ void frmHist::LoadHist() {
   history::HistoryList list;
   list.setLog(readLog().value_or(QByteArray()));
   if (list.tooManyRecords()) tell(QStringLiteral("Too many History entries!"));
-  list.lookUpTitles(
-      readProgramFile(QStringLiteral("files.qx"), lcHistory, "the history lists its records without titles"));
+  list.lookUpTitles(readProgramFile(search::kPagesFile, lcHistory, "the history lists its records without titles"));
   if (list.catalogueStatus() && list.catalogueStatus()->tooMany) tell(QStringLiteral("Too many files!"));
   model_->replace([&] { list_ = std::move(list); });
   lbResults->clearSelection();

@@ -2,6 +2,7 @@
 
 #include "logic/filestate.h"
 #include "logic/logging.h"
+#include "logic/textrules.h"
 
 #include <QFile>
 
@@ -25,39 +26,16 @@ QByteArrayView LineSplitter::next() {
   return line;
 }
 
-namespace {
-
-// The value of a whole number, or nothing. Saturates at a million, far beyond every range
-// asked for, so that a long run of digits cannot overflow into range.
-std::optional<int> parseWhole(QByteArrayView f) {
-  qsizetype i = 0;
-  qsizetype n = f.size();
-  while (i < n && f[i] == ' ') ++i;
-  while (n > i && f[n - 1] == ' ') --n;
-  bool negative = false;
-  if (i < n && (f[i] == '+' || f[i] == '-')) negative = f[i++] == '-';
-  if (i == n) return std::nullopt;
-  int value = 0;
-  for (; i < n; ++i) {
-    const unsigned digit = static_cast<unsigned char>(f[i]) - unsigned('0');
-    if (digit > 9) return std::nullopt;
-    if (value < 1000000) value = value * 10 + int(digit);
-  }
-  return negative ? -value : value;
-}
-
-}  // namespace
-
 std::optional<qint16> toInt16(QByteArrayView field) {
-  const auto v = parseWhole(field);
+  const auto v = textrules::wholeNumber(field);
   if (!v || *v < -32768 || *v > 32767) return std::nullopt;
   return qint16(*v);
 }
 
 std::optional<int> toPageNumber(QByteArrayView field) {
-  const auto v = parseWhole(field);
+  const auto v = textrules::wholeNumber(field);
   if (!v || *v < 1 || *v > kCapacity) return std::nullopt;
-  return *v;
+  return int(*v);
 }
 
 namespace detail {
@@ -102,11 +80,11 @@ PageTable PageTable::read(QByteArray bytes) {
   PageTable t;
   t.fields_ = detail::FieldPairs(std::move(bytes));
   t.status_ = readLines(t.fields_.text(), [&t](int k, QByteArrayView line) {
-    qsizetype tab = line.indexOf('\t');
+    qsizetype tab = line.indexOf(kFieldSeparator);
     if (tab < 0) return true;
     if (!toInt16(line.first(tab))) return false;
     line = line.sliced(tab + 1);
-    tab = line.indexOf('\t');
+    tab = line.indexOf(kFieldSeparator);
     if (tab >= 0) t.fields_.set(k, line.first(tab), line.sliced(tab + 1));
     return true;
   });
@@ -117,11 +95,42 @@ WordTable WordTable::read(QByteArray bytes) {
   WordTable t;
   t.fields_ = detail::FieldPairs(std::move(bytes));
   t.status_ = readLines(t.fields_.text(), [&t](int k, QByteArrayView line) {
-    const qsizetype tab = line.indexOf('\t');
+    const qsizetype tab = line.indexOf(kFieldSeparator);
     if (tab >= 0) t.fields_.set(k, line.first(tab), line.sliced(tab + 1));
     return true;
   });
   return t;
+}
+
+bool fitsNameField(QStringView name) {
+  return !name.contains(QChar(kFieldSeparator)) && !name.contains(u'\r') && !name.contains(u'\n');
+}
+
+void appendPageLine(QByteArray& out, int number, QByteArrayView file, QByteArrayView title) {
+  out += QByteArray::number(number);
+  out += kFieldSeparator;
+  out += file;
+  out += kFieldSeparator;
+  out += title;
+  out += kLineEnd;
+}
+
+void appendWordLine(QByteArray& out, QByteArrayView word, std::span<const std::uint16_t> pages) {
+  out += word;
+  out += kFieldSeparator;
+  char number[8];
+  for (const std::uint16_t p : pages) {
+    char* const end = number + sizeof number;
+    char* d = end;
+    *--d = kFieldSeparator;
+    unsigned v = p;
+    do {
+      *--d = char('0' + v % 10);
+      v /= 10;
+    } while (v);
+    out.append(d, end - d);
+  }
+  out += kLineEnd;
 }
 
 std::optional<QByteArray> readWholeFile(const QString& path, QString* why) {

@@ -9,18 +9,29 @@
 //
 // The tables keep the file's bytes and hand out views into them; decode for display with
 // cp1252::decode. Nothing here shows a window: the caller reports tooMany() as
-// "Too many files!" / "Too many words!".
+// "Too many files!" / "Too many words!". The writers below make the lines the readers read.
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QString>
+#include <QStringView>
 
+#include <cstdint>
 #include <optional>
+#include <span>
 #include <vector>
 
 namespace search {
 
 // Entries a table can hold; entry numbers run from 1 to kCapacity.
 inline constexpr int kCapacity = 12400;
+
+// The files' names; the reader finds them in its program folder.
+inline const QString kPagesFile = QStringLiteral("files.qx");
+inline const QString kWordsFile = QStringLiteral("words.qx");
+
+inline constexpr char kFieldSeparator = '\t';
+// What the writers end each line with; the readers also take a lone CR (LineSplitter).
+inline constexpr char kLineEnd[] = "\r\n";
 
 // Splits text into lines. A line ends at a CR; a CR followed by LF ends it with both. A
 // lone CR still ends the line, and the character after it starts the next one. A lone LF
@@ -38,9 +49,7 @@ class LineSplitter {
   QByteArrayView rest_;
 };
 
-// A whole number as the data files write them: optional spaces around it, an optional
-// sign, then one or more ASCII digits. No hex, fractions, exponents or digit grouping:
-// the files hold plain numbers, and guessing at anything else would hide a broken file.
+// A whole number as the data files write them (textrules::wholeNumber) that fits 16 bits.
 std::optional<qint16> toInt16(QByteArrayView field);
 // A page number of a word's page list: the same shape as above, from 1 to kCapacity.
 std::optional<int> toPageNumber(QByteArrayView field);
@@ -113,6 +122,15 @@ class WordTable {
   detail::FieldPairs fields_;
   ReadStatus status_;
 };
+
+// A file name the page catalogue can hold: no TAB, which would end its field, and no line
+// break, CR or LF, which would end (or, for other readers, break) its line.
+bool fitsNameField(QStringView name);
+// Appends the "files.qx" line of entry `number`: number TAB file name TAB title.
+void appendPageLine(QByteArray& out, int number, QByteArrayView file, QByteArrayView title);
+// Appends the "words.qx" line of `word`: the word, a TAB, and each page number followed by
+// a TAB, in the order given.
+void appendWordLine(QByteArray& out, QByteArrayView word, std::span<const std::uint16_t> pages);
 
 // The whole content of a regular file, or nothing when it is not one or cannot be read;
 // `why` (when given) then says why.

@@ -2,6 +2,9 @@
 
 #include <QtGlobal>
 
+#include <algorithm>
+#include <iterator>
+
 namespace pages {
 
 namespace {
@@ -102,24 +105,37 @@ std::optional<QString> moduleTableKey(QStringView name) {
   const auto module = twoDigits(name.mid(2, 2));
   if (!module || *module < 1 || *module > kModules) return std::nullopt;
   const QString mm = name.mid(2, 2).toString();
-  if (name == entryPage(*module)) return QStringLiteral("mod") + mm;
-  if (name == objectivesPage(*module)) return QStringLiteral("obj") + mm;
-  if (name == reviewPage(*module)) return QStringLiteral("rev") + mm;
+  const QString tablePages[] = {entryPage(*module), objectivesPage(*module), reviewPage(*module)};
+  for (size_t i = 0; i < std::size(tablePages); ++i)
+    if (name == tablePages[i]) return QLatin1String(kModuleClassPages[i]) + mm;
   return std::nullopt;
+}
+
+bool isModuleClassPage(QStringView name) {
+  return std::any_of(kModuleClassPages.begin(), kModuleClassPages.end(),
+                     [name](const char* prefix) { return name.startsWith(QLatin1String(prefix)); });
+}
+
+bool isCourseClassPage(QStringView name) {
+  return std::any_of(kCourseClassPages.begin(), kCourseClassPages.end(), [name](const char* prefix) {
+    const QLatin1String p(prefix);
+    return name.size() == p.size() + 4 && name.startsWith(p) && name[p.size()] >= u'a' && name[p.size()] <= u'g' &&
+           name.endsWith(u".qx");
+  });
 }
 
 std::optional<int> moduleOf(QStringView name) {
   if (name.startsWith(u"qx")) {
     if (auto m = twoDigits(name.mid(2, 2))) return m;
   }
-  if (name.startsWith(u"mod") || name.startsWith(u"obj") || name.startsWith(u"rev")) return twoDigits(name.mid(3, 2));
+  if (isModuleClassPage(name)) return twoDigits(name.mid(3, 2));
   return std::nullopt;
 }
 
 Arrival dispatch(QStringView name) {
   if (name.startsWith(u"fig") || name == u"title.qx" || name.startsWith(u"ttv")) return Arrival::Video;
   if (name.startsWith(u"v")) return Arrival::Narration;
-  if (name.startsWith(u"mod") || name.startsWith(u"obj") || name.startsWith(u"rev")) return Arrival::ClassPage;
+  if (isModuleClassPage(name)) return Arrival::ClassPage;
   if (name == u"search.qx") return Arrival::SearchTrigger;
   if (name == u"index.qx") return Arrival::IndexTrigger;
   if (name == u"hist.qx") return Arrival::HistTrigger;

@@ -5,6 +5,7 @@
 #include <QString>
 #include <QStringView>
 
+#include <array>
 #include <optional>
 
 namespace pages {
@@ -23,6 +24,16 @@ QString startPage(int screenSize);     // "qxa.qx" .. "qxg.qx"
 QString contentsPage(int screenSize);  // "qxcra.qx" .. "qxcrg.qx"
 bool isStartPage(QStringView name);    // any of the seven, whatever the current class
 bool isContentsPage(QStringView name);
+
+// The class pages come in one variant per screen class, named with its letter: a module's
+// are one of these, its two-digit number, the letter and ".qx" ("mod07c.qx")...
+inline constexpr std::array<const char*, 3> kModuleClassPages = {"mod", "obj", "rev"};
+// ...and the course's own are one of these, the letter and ".qx" ("qxpracc.qx").
+inline constexpr std::array<const char*, 4> kCourseClassPages = {"qxprac", "qxsumm", "qxtech", "qxtvid"};
+// A name that begins as a module's class page does (the viewer goes no further).
+bool isModuleClassPage(QStringView name);
+// A course class page of any class, "qxpraca.qx" to "qxtvidg.qx".
+bool isCourseClassPage(QStringView name);
 
 // The key of a page of the module table ("mod07" for qx070001.qx, "obj07" for its
 // objectives page, "rev07" for its review page); nothing for any other name.

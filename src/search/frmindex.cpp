@@ -52,8 +52,8 @@ void frmIndex::openOnArrival(bool firstTime) {
 void frmIndex::LoadWords() {
   // A file that is not there leaves the list empty: every filter finds no word.
   const search::WordTable words = search::WordTable::read(
-      readProgramFile(QStringLiteral("words.qx"), lcSearch, "the index lists no word").value_or(QByteArray()));
-  search::logReadStatus(host_.programFolder() + QStringLiteral("/words.qx"), words.status());
+      readProgramFile(search::kWordsFile, lcSearch, "the index lists no word").value_or(QByteArray()));
+  search::logReadStatus(host_.programFolder() + u'/' + search::kWordsFile, words.status());
   if (words.status().tooMany) tell(QStringLiteral("Too many words!"));
   model_->replace([&] {
     WordText = search::WordIndex(words);

@@ -66,12 +66,12 @@ void frmSearch::openOnArrival(bool firstTime) {
 
 void frmSearch::LoaderUp() {
   pages_ = search::PageTable::read(
-      readProgramFile(QStringLiteral("files.qx"), lcSearch, "the search finds nothing").value_or(QByteArray()));
-  search::logReadStatus(host_.programFolder() + QStringLiteral("/files.qx"), pages_.status());
+      readProgramFile(search::kPagesFile, lcSearch, "the search finds nothing").value_or(QByteArray()));
+  search::logReadStatus(host_.programFolder() + u'/' + search::kPagesFile, pages_.status());
   if (pages_.status().tooMany) tell(QStringLiteral("Too many files!"));
   words_ = search::WordTable::read(
-      readProgramFile(QStringLiteral("words.qx"), lcSearch, "the search finds nothing").value_or(QByteArray()));
-  search::logReadStatus(host_.programFolder() + QStringLiteral("/words.qx"), words_.status());
+      readProgramFile(search::kWordsFile, lcSearch, "the search finds nothing").value_or(QByteArray()));
+  search::logReadStatus(host_.programFolder() + u'/' + search::kWordsFile, words_.status());
   if (words_.status().tooMany) tell(QStringLiteral("Too many words!"));
   engine_ = search::SearchEngine(pages_, words_);
   windows_.show(*this);

@@ -242,6 +242,46 @@ class TestSearchDataFiles : public QObject {
     QTest::ignoreMessage(QtWarningMsg, QRegularExpression("words.qx.*more than 12400 lines"));
     search::logReadStatus(QStringLiteral("words.qx"), full);
   }
+
+  // What the writers make, the readers read back field for field.
+  void writtenLinesReadBack() {
+    QByteArray files, words;
+    search::appendPageLine(files, 1, "qxa.qx", "Start");
+    search::appendPageLine(files, 2, "b.qx", "Title\twith a TAB");
+    search::appendPageLine(files, 3, "c.qx", "");
+    const std::uint16_t many[] = {1, 9, 10, 99, 100, 12400};
+    search::appendWordLine(words, "OHM", many);
+    search::appendWordLine(words, "NONE", {});
+    QCOMPARE(files, crlf({"1\tqxa.qx\tStart", "2\tb.qx\tTitle\twith a TAB", "3\tc.qx\t"}));
+    QCOMPARE(words, crlf({"OHM\t1\t9\t10\t99\t100\t12400\t", "NONE\t"}));
+
+    const auto pages = search::PageTable::read(files);
+    QCOMPARE(filledPages(pages), (QList<QByteArray>{"1|qxa.qx|Start", "2|b.qx|Title\twith a TAB", "3|c.qx|"}));
+    QCOMPARE(pages.status().lines, 3);
+    const auto table = search::WordTable::read(words);
+    QCOMPARE(table.word(1), "OHM");
+    QList<int> read;
+    for (const QByteArray& piece : table.pages(1).toByteArray().split('\t'))
+      if (const auto page = search::toPageNumber(piece)) read << *page;
+    QCOMPARE(read, (QList<int>{1, 9, 10, 99, 100, 12400}));
+    QCOMPARE(table.word(2), "NONE");
+    QCOMPARE(table.pages(2), "");
+  }
+
+  void nameField_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<bool>("fits");
+    QTest::newRow("plain") << "qx010001.qx" << true;
+    QTest::newRow("blank and accent") << u"Übung 1.qx"_qs << true;
+    QTest::newRow("TAB") << "a\tb.qx" << false;
+    QTest::newRow("CR") << "a\rb.qx" << false;
+    QTest::newRow("LF") << "a\nb.qx" << false;
+  }
+  void nameField() {
+    QFETCH(QString, name);
+    QFETCH(bool, fits);
+    QCOMPARE(search::fitsNameField(name), fits);
+  }
 };
 
 QTEST_APPLESS_MAIN(TestSearchDataFiles)

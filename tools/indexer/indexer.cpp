@@ -3,6 +3,7 @@
 #include "logic/codepage.h"
 #include "logic/datafiles.h"
 #include "logic/pagenames.h"
+#include "logic/textrules.h"
 
 #include <QDir>
 #include <QFile>
@@ -20,18 +21,6 @@ using search::kCapacity;
 namespace {
 
 // ---- pages ----
-
-// The further class pages ("qxprac" + letter + ".qx" and the like): layout variants of one
-// page, as the class pages are.
-bool isFurtherClassPage(QStringView name) {
-  for (const char16_t* key : {u"qxprac", u"qxsumm", u"qxtech", u"qxtvid"}) {
-    const QStringView k(key);
-    if (name.size() == k.size() + 4 && name.startsWith(k) && name[k.size()] >= u'a' && name[k.size()] <= u'g' &&
-        name.endsWith(u".qx"))
-      return true;
-  }
-  return false;
-}
 
 bool isModulePage(QStringView name) { return name.startsWith(u"qx") && pages::moduleOf(name).has_value(); }
 
@@ -258,13 +247,13 @@ void forEachWord(QStringView text, QByteArray& key, Take take) {
     if (ascii) {
       key.resize(word.size());
       char* k = key.data();
-      for (qsizetype j = 0; j < word.size(); ++j)
-        k[j] = char(cp1252::upper(static_cast<unsigned char>(s[begin + j].unicode())));
+      for (qsizetype j = 0; j < word.size(); ++j) k[j] = char(s[begin + j].unicode());
+      cp1252::upperInPlace(key);
     } else {
       bool ok = true;
       key = cp1252::encode(word, '?', &ok);
       if (!ok) continue;
-      for (char& b : key) b = char(cp1252::upper(static_cast<unsigned char>(b)));
+      cp1252::upperInPlace(key);
     }
     take(key);
   }
@@ -286,7 +275,7 @@ constexpr const char* kStopWords[] = {
 
 QByteArray upperStopWord(const char* w) {
   QByteArray u(w);
-  for (char& b : u) b = char(cp1252::upper(static_cast<unsigned char>(b)));
+  cp1252::upperInPlace(u);
   return u;
 }
 
@@ -304,12 +293,6 @@ const std::vector<QByteArray>& upperStopWords() {
 // Slots of the word table: a power of two, over twice the words and stop words it can hold.
 constexpr std::uint32_t kSlots = 32768;
 static_assert(kSlots > 2 * (kCapacity + std::size(kStopWords)));
-
-std::uint32_t hashOf(const QByteArray& word) {
-  std::uint32_t h = 2166136261u;
-  for (char c : word) h = (h ^ static_cast<unsigned char>(c)) * 16777619u;
-  return h;
-}
 
 // The first character of `text` that Windows-1252 cannot write, as "“Ω” (U+03A9)".
 std::optional<QString> firstUnwritable(QStringView text) {
@@ -337,7 +320,7 @@ std::optional<QString> firstUnwritable(QStringView text) {
 // ---- pages ----
 
 Role roleOf(QStringView name) {
-  if (name.size() <= 3 || !name.endsWith(u".qx") || isFurtherClassPage(name)) return Role::Skipped;
+  if (name.size() <= 3 || !name.endsWith(u".qx") || pages::isCourseClassPage(name)) return Role::Skipped;
   switch (pages::dispatch(name)) {
     case pages::Arrival::Video:
     case pages::Arrival::Narration:
@@ -563,7 +546,7 @@ Builder::Builder() : slots_(kSlots, 0) {
 }
 
 int Builder::entryOf(const QByteArray& word, bool room) {
-  for (std::uint32_t i = hashOf(word) & (kSlots - 1);; i = (i + 1) & (kSlots - 1)) {
+  for (std::uint32_t i = textrules::hash(word) & (kSlots - 1);; i = (i + 1) & (kSlots - 1)) {
     if (slots_[i] == 0) {
       if (!room) return -1;
       entries_.push_back({word, false, {}});
@@ -579,19 +562,14 @@ std::optional<QString> Builder::addPage(const QString& name, const PageContent& 
     return QStringLiteral("%1: more than %2 pages to list, but files.qx holds at most %2").arg(name).arg(kCapacity);
   if (const auto bad = firstUnwritable(name))
     return QStringLiteral("%1: the page name holds %2, which Windows-1252 cannot write").arg(name, *bad);
-  if (name.contains(u'\t') || name.contains(u'\r') || name.contains(u'\n'))
+  if (!search::fitsNameField(name))
     return QStringLiteral("%1: the page name holds a TAB or a line break, which files.qx cannot hold").arg(name);
   const QString& title = content.title.isEmpty() ? name : content.title;
   if (const auto bad = firstUnwritable(title))
     return QStringLiteral("%1: the title holds %2, which Windows-1252 cannot write").arg(name, *bad);
 
   ++pages_;
-  files_ += QByteArray::number(pages_);
-  files_ += '\t';
-  files_ += cp1252::encode(name);
-  files_ += '\t';
-  files_ += cp1252::encode(title);
-  files_ += "\r\n";
+  search::appendPageLine(files_, pages_, cp1252::encode(name), cp1252::encode(title));
   if (!indexed) return std::nullopt;
   return addWords(name, content.text);
 }
@@ -631,23 +609,7 @@ Output Builder::finish() const {
   qsizetype size = 0;
   for (const Entry* e : order) size += e->word.size() + 3 + qsizetype(e->pages.size()) * 6;
   out.wordsQx.reserve(size);
-  char number[8];
-  for (const Entry* e : order) {
-    out.wordsQx += e->word;
-    out.wordsQx += '\t';
-    for (std::uint16_t p : e->pages) {
-      char* end = number + sizeof number;
-      char* d = end;
-      *--d = '\t';
-      unsigned v = p;
-      do {
-        *--d = char('0' + v % 10);
-        v /= 10;
-      } while (v);
-      out.wordsQx.append(d, end - d);
-    }
-    out.wordsQx += "\r\n";
-  }
+  for (const Entry* e : order) search::appendWordLine(out.wordsQx, e->word, e->pages);
   return out;
 }
 
@@ -681,8 +643,8 @@ Outcome indexFolder(const QString& folder, const Progress& progress) {
 std::optional<QString> writeOutput(const Output& output, const QString& folder) {
   if (!QDir().mkpath(folder)) return QStringLiteral("%1: cannot make the folder").arg(folder);
   const QDir dir(folder);
-  QSaveFile files(dir.filePath(QStringLiteral("files.qx")));
-  QSaveFile words(dir.filePath(QStringLiteral("words.qx")));
+  QSaveFile files(dir.filePath(search::kPagesFile));
+  QSaveFile words(dir.filePath(search::kWordsFile));
   for (auto [file, bytes] : {std::pair{&files, &output.filesQx}, std::pair{&words, &output.wordsQx}}) {
     if (!file->open(QIODevice::WriteOnly) || file->write(*bytes) != bytes->size())
       return QStringLiteral("%1: cannot write it: %2").arg(file->fileName(), file->errorString());
