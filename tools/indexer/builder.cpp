@@ -1,0 +1,117 @@
+#include "builder.h"
+
+#include "logic/codepage.h"
+#include "logic/datafiles.h"
+#include "logic/textrules.h"
+#include "words.h"
+
+#include <algorithm>
+#include <string_view>
+
+namespace indexer {
+
+using search::kCapacity;
+
+namespace {
+
+// Slots of the word table: a power of two, over twice the words and stop words it can hold.
+constexpr std::uint32_t kSlots = 32768;
+static_assert(kSlots > 2 * (kCapacity + std::size(kStopWords)));
+
+// The first character of `text` that Windows-1252 cannot write, as "“Ω” (U+03A9)".
+std::optional<QString> firstUnwritable(QStringView text) {
+  for (qsizetype i = 0; i < text.size(); ++i) {
+    qsizetype len = 1;
+    char32_t code = text[i].unicode();
+    if (text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
+      code = QChar::surrogateToUcs4(text[i], text[i + 1]);
+      len = 2;
+    }
+    bool ok = true;
+    cp1252::encode(text.sliced(i, len), '?', &ok);
+    if (!ok) {
+      return QStringLiteral("\"%1\" (U+%2)")
+          .arg(text.sliced(i, len).toString())
+          .arg(QString::number(quint32(code), 16).toUpper().rightJustified(4, u'0'));
+    }
+    i += len - 1;
+  }
+  return std::nullopt;
+}
+
+}  // namespace
+
+Builder::Builder() : slots_(kSlots, 0) {
+  for (const QByteArray& w : upperStopWords()) entries_[size_t(entryOf(w, true))].stop = true;
+  stopWords_ = int(entries_.size());
+}
+
+int Builder::entryOf(const QByteArray& word, bool room) {
+  for (std::uint32_t i = textrules::hash(word) & (kSlots - 1);; i = (i + 1) & (kSlots - 1)) {
+    if (slots_[i] == 0) {
+      if (!room) return -1;
+      entries_.push_back({word, false, {}});
+      slots_[i] = std::uint16_t(entries_.size());
+      return int(entries_.size()) - 1;
+    }
+    if (entries_[slots_[i] - 1u].word == word) return slots_[i] - 1;
+  }
+}
+
+std::optional<QString> Builder::addPage(const QString& name, const PageContent& content, bool indexed) {
+  if (pages_ == kCapacity)
+    return QStringLiteral("%1: more than %2 pages to list, but files.qx holds at most %2").arg(name).arg(kCapacity);
+  if (const auto bad = firstUnwritable(name))
+    return QStringLiteral("%1: the page name holds %2, which Windows-1252 cannot write").arg(name, *bad);
+  if (!search::fitsNameField(name))
+    return QStringLiteral("%1: the page name holds a TAB or a line break, which files.qx cannot hold").arg(name);
+  const QString& title = content.title.isEmpty() ? name : content.title;
+  if (const auto bad = firstUnwritable(title))
+    return QStringLiteral("%1: the title holds %2, which Windows-1252 cannot write").arg(name, *bad);
+
+  ++pages_;
+  search::appendPageLine(files_, pages_, cp1252::encode(name), cp1252::encode(title));
+  if (!indexed) return std::nullopt;
+  return addWords(name, content.text);
+}
+
+std::optional<QString> Builder::addWords(const QString& name, QStringView text) {
+  std::optional<QString> refusal;
+  forEachWord(text, key_, [&](const QByteArray& word) {
+    if (refusal) return;
+    const bool room = int(entries_.size()) - stopWords_ < kCapacity;
+    const int k = entryOf(word, room);
+    if (k < 0) {
+      refusal = QStringLiteral("%1: the word \"%2\" is one more than the %3 different words that words.qx holds")
+                    .arg(name, cp1252::decode(word))
+                    .arg(kCapacity);
+      return;
+    }
+    Entry& entry = entries_[size_t(k)];
+    if (entry.stop) return;
+    if (entry.pages.empty() || entry.pages.back() != pages_) entry.pages.push_back(std::uint16_t(pages_));
+  });
+  return refusal;
+}
+
+Output Builder::finish() const {
+  std::vector<const Entry*> order;
+  order.reserve(entries_.size());
+  for (const Entry& e : entries_)
+    if (!e.stop) order.push_back(&e);
+  // Compared as unsigned bytes, as the reader's search compares them.
+  const auto view = [](const Entry* e) { return std::string_view(e->word.constData(), size_t(e->word.size())); };
+  std::sort(order.begin(), order.end(), [&view](const Entry* a, const Entry* b) { return view(a) < view(b); });
+
+  Output out;
+  out.filesQx = files_;
+  out.pages = pages_;
+  out.words = int(order.size());
+  qsizetype size = 0;
+  for (const Entry* e : order) size += e->word.size() + 3 + qsizetype(e->pages.size()) * 6;
+  out.wordsQx.reserve(size);
+  for (const Entry* e : order) search::appendWordLine(out.wordsQx, e->word, e->pages);
+  return out;
+}
+
+}  // namespace indexer
