@@ -57,7 +57,7 @@ void openListFromDisk(benchmark::State& state) {
   int items = 0;
   for (auto _ : state) {
     const history::HistoryList list = history::HistoryList::load(search::readWholeFile(fx->logPath).value_or(""),
-                                                                 search::readWholeFile(fx->filesPath));
+                                                                 search::readWholeFile(fx->filesPath).take());
     items = list.size();
     benchmark::DoNotOptimize(list);
   }

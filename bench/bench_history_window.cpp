@@ -74,8 +74,8 @@ void openWindow(benchmark::State& state) {
 
 // The straight history into `list`: both files read, the plain look-up, one item per row.
 void openStraight(QListWidget& list) {
-  const history::StraightList straight =
-      history::straightLoad(search::readWholeFile(fx->logPath).value_or(""), search::readWholeFile(fx->filesPath));
+  const history::StraightList straight = history::straightLoad(search::readWholeFile(fx->logPath).value_or(""),
+                                                               search::readWholeFile(fx->filesPath).take());
   list.clear();
   for (const history::StraightItem& item : straight.items) list.addItem(cp1252::decode(item.text));
   settle(&list);
@@ -99,7 +99,7 @@ bool sameItems() {
   const QStringList rows = rowsOf(fx->window->results());
   QStringList titles;
   const history::StraightList straight =
-      history::straightLoad(*search::readWholeFile(fx->logPath), search::readWholeFile(fx->filesPath));
+      history::straightLoad(*search::readWholeFile(fx->logPath), search::readWholeFile(fx->filesPath).take());
   for (const history::StraightItem& item : straight.items) titles << cp1252::decode(item.text);
   std::fprintf(stderr, "history.qx %lld bytes; %lld items listed\n", static_cast<long long>(QFile(fx->logPath).size()),
                static_cast<long long>(rows.size()));

@@ -116,25 +116,24 @@ void makeCourse() {
 
 // The index must give exactly the data's words, each with the data's pages.
 void checkOutput() {
-  const indexer::Outcome outcome = indexer::indexFolder(fx->pages);
-  if (!outcome.output) fail(outcome.refusal);
-  const auto got = search::WordTable::read(outcome.output->wordsQx);
+  const Result<indexer::Output> outcome = indexer::indexFolder(fx->pages);
+  if (!outcome) fail(outcome.error());
+  const auto got = search::WordTable::read(outcome->wordsQx);
   std::map<QByteArray, QByteArray> found;
   for (int k = 1; k <= got.status().lines; ++k) found[got.word(k).toByteArray()] = got.pages(k).toByteArray();
-  if (outcome.output->pages != search::kCapacity) fail(QStringLiteral("%1 pages numbered").arg(outcome.output->pages));
+  if (outcome->pages != search::kCapacity) fail(QStringLiteral("%1 pages numbered").arg(outcome->pages));
   if (found != fx->expected) fail("the words or their pages differ from the data");
   std::printf(
       "%d pages to number (%.1f MB, %lld bytes a page on average) and 504 class pages; "
       "%d words, %zu page entries\n",
-      fx->pageCount, double(fx->pageBytes) / 1e6, fx->pageBytes / fx->pageCount, outcome.output->words,
-      size_t(std::count(outcome.output->wordsQx.begin(), outcome.output->wordsQx.end(), '\t')) -
-          size_t(outcome.output->words));
+      fx->pageCount, double(fx->pageBytes) / 1e6, fx->pageBytes / fx->pageCount, outcome->words,
+      size_t(std::count(outcome->wordsQx.begin(), outcome->wordsQx.end(), '\t')) - size_t(outcome->words));
 }
 
 void indexInProcess(benchmark::State& state) {
   for (auto _ : state) {
-    const indexer::Outcome outcome = indexer::indexFolder(fx->pages);
-    if (!outcome.output || indexer::writeOutput(*outcome.output, fx->out)) state.SkipWithError("indexing failed");
+    const Result<indexer::Output> outcome = indexer::indexFolder(fx->pages);
+    if (!outcome || indexer::writeOutput(*outcome, fx->out)) state.SkipWithError("indexing failed");
   }
 }
 

@@ -66,8 +66,8 @@ void loadEngine(benchmark::State& state) {
 
 void loadEngineFromDisk(benchmark::State& state) {
   for (auto _ : state) {
-    auto pages = search::PageTable::read(search::readWholeFile(fx->filesPath).value());
-    auto words = search::WordTable::read(search::readWholeFile(fx->wordsPath).value());
+    auto pages = search::PageTable::read(*search::readWholeFile(fx->filesPath));
+    auto words = search::WordTable::read(*search::readWholeFile(fx->wordsPath));
     search::SearchEngine engine(pages, words);
     benchmark::DoNotOptimize(engine);
   }

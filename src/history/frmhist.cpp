@@ -51,13 +51,12 @@ std::optional<QByteArray> frmHist::readLog() {
     // No log is an empty history; a folder where the log should be is worth saying.
     if (fileState(path) != FileState::Folder) return std::nullopt;
   }
-  QString why;
-  std::optional<QByteArray> log = search::readWholeFile(path, &why);
+  Result<QByteArray> log = search::readWholeFile(path);
   if (!log) {
-    qCWarning(lcHistory) << "cannot read" << path << ":" << why;
-    tell(QStringLiteral("Your reading history cannot be read:\n%1\n\n%2.").arg(path, why));
+    qCWarning(lcHistory) << "cannot read" << path << ":" << log.error();
+    tell(QStringLiteral("Your reading history cannot be read:\n%1\n\n%2.").arg(path, log.error()));
   }
-  return log;
+  return std::move(log).take();
 }
 
 void frmHist::hideEvent(QHideEvent* event) {

@@ -133,18 +133,16 @@ void appendWordLine(QByteArray& out, QByteArrayView word, std::span<const std::u
   out += kLineEnd;
 }
 
-std::optional<QByteArray> readWholeFile(const QString& path, QString* why) {
-  const auto fail = [why](QString reason) {
-    if (why) *why = std::move(reason);
-    return std::nullopt;
-  };
+Result<QByteArray> readWholeFile(const QString& path) {
+  const auto fail = [](QString reason) { return Result<QByteArray>::failed(std::move(reason)); };
+  QString why;
   // Only a regular file: reading a FIFO or a device whole could wait for ever.
-  switch (fileState(path, why)) {
+  switch (fileState(path, &why)) {
     case FileState::File: break;
     case FileState::Missing: return fail(QStringLiteral("there is no such file"));
     case FileState::Folder: return fail(QStringLiteral("it is a folder"));
     case FileState::Other: return fail(QStringLiteral("it is not a regular file"));
-    case FileState::Unreadable: return std::nullopt;
+    case FileState::Unreadable: return fail(why);
   }
   QFile file(path);
   if (!file.open(QIODevice::ReadOnly)) return fail(file.errorString());

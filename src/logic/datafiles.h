@@ -10,6 +10,8 @@
 // The tables keep the file's bytes and hand out views into them; decode for display with
 // cp1252::decode. Nothing here shows a window: the caller reports tooMany() as
 // "Too many files!" / "Too many words!". The writers below make the lines the readers read.
+#include "logic/result.h"
+
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QString>
@@ -132,9 +134,8 @@ void appendPageLine(QByteArray& out, int number, QByteArrayView file, QByteArray
 // a TAB, in the order given.
 void appendWordLine(QByteArray& out, QByteArrayView word, std::span<const std::uint16_t> pages);
 
-// The whole content of a regular file, or nothing when it is not one or cannot be read;
-// `why` (when given) then says why.
-std::optional<QByteArray> readWholeFile(const QString& path, QString* why = nullptr);
+// The whole content of a regular file, or why not: it is not one, or cannot be read.
+Result<QByteArray> readWholeFile(const QString& path);
 
 // Logs why reading the file at `path` ended early, if it did.
 void logReadStatus(const QString& path, const ReadStatus& status);

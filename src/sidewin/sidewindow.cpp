@@ -94,10 +94,9 @@ std::optional<QByteArray> SideWindow::readProgramFile(const QString& name, const
     qCWarning(category) << "no" << path << ":" << without;
     return std::nullopt;
   }
-  QString why;
-  std::optional<QByteArray> bytes = search::readWholeFile(path, &why);
-  if (!bytes) qCWarning(category) << "cannot read" << path << ":" << why << "-" << without;
-  return bytes;
+  Result<QByteArray> bytes = search::readWholeFile(path);
+  if (!bytes) qCWarning(category) << "cannot read" << path << ":" << bytes.error() << "-" << without;
+  return std::move(bytes).take();
 }
 
 void SideWindow::tell(const QString& text) {

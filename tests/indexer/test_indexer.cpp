@@ -17,17 +17,13 @@ namespace {
 // A page as a table row holds it: name, HTML, and "indexed" or "listed".
 using PageRow = QStringList;
 
-struct Built {
-  indexer::Output output;
-  QString refusal;
-};
-
-Built build(const QList<PageRow>& pages) {
+Result<indexer::Output> build(const QList<PageRow>& pages) {
   indexer::Builder builder;
   for (const PageRow& p : pages) {
-    if (auto refusal = builder.addPage(p[0], QStringView(p[1]), p[2] == u"indexed")) return {{}, *refusal};
+    if (auto refusal = builder.addPage(p[0], QStringView(p[1]), p[2] == u"indexed"))
+      return Result<indexer::Output>::failed(*refusal);
   }
-  return {builder.finish(), {}};
+  return builder.finish();
 }
 
 QString html(const QString& title, const QString& body) {
@@ -216,12 +212,12 @@ class TestIndexer : public QObject {
     QFETCH(QList<PageRow>, pages);
     QFETCH(QByteArray, filesQx);
     QFETCH(QByteArray, wordsQx);
-    const Built built = build(pages);
-    QCOMPARE(built.refusal, QString());
-    QCOMPARE(built.output.filesQx, filesQx);
-    QCOMPARE(built.output.wordsQx, wordsQx);
-    QCOMPARE(built.output.pages, int(pages.size()));
-    QCOMPARE(built.output.words, int(wordsQx.count("\r\n")));
+    const auto built = build(pages);
+    QVERIFY2(built, qPrintable(built.error()));
+    QCOMPARE(built->filesQx, filesQx);
+    QCOMPARE(built->wordsQx, wordsQx);
+    QCOMPARE(built->pages, int(pages.size()));
+    QCOMPARE(built->words, int(wordsQx.count("\r\n")));
   }
 
   void refusals_data() {
@@ -242,7 +238,7 @@ class TestIndexer : public QObject {
   void refusals() {
     QFETCH(QList<PageRow>, pages);
     QFETCH(QStringList, message);
-    const QString refusal = build(pages).refusal;
+    const QString refusal = build(pages).error();
     for (const QString& part : message) QVERIFY2(refusal.contains(part), qPrintable(refusal));
   }
 
@@ -296,13 +292,13 @@ class TestIndexer : public QObject {
   void readBySearch() {
     QFETCH(QString, input);
     QFETCH(QStringList, found);
-    const Built built = build({{"qxa.qx", html("Start", "The resistor"), "indexed"},
-                               {"qxb.qx", html("Start (b)", "The resistor in layout b"), "listed"},
-                               {"qx010001.qx", html("Ohm", "Ohm: resistor, resistance"), "indexed"},
-                               {"qx010002.qx", html("Glossar", u"Resistance: Widerstände"_qs), "indexed"}});
-    QCOMPARE(built.refusal, QString());
-    const auto pages = search::PageTable::read(built.output.filesQx);
-    const auto words = search::WordTable::read(built.output.wordsQx);
+    const auto built = build({{"qxa.qx", html("Start", "The resistor"), "indexed"},
+                              {"qxb.qx", html("Start (b)", "The resistor in layout b"), "listed"},
+                              {"qx010001.qx", html("Ohm", "Ohm: resistor, resistance"), "indexed"},
+                              {"qx010002.qx", html("Glossar", u"Resistance: Widerstände"_qs), "indexed"}});
+    QVERIFY2(built, qPrintable(built.error()));
+    const auto pages = search::PageTable::read(built->filesQx);
+    const auto words = search::WordTable::read(built->wordsQx);
     QCOMPARE(pages.status().lines, 4);
     QCOMPARE(pages.status().stoppedAtLine, 0);
     search::SearchEngine engine(pages, words);
@@ -316,8 +312,8 @@ class TestIndexer : public QObject {
   void folder() {
     QTemporaryDir empty;
     QVERIFY(empty.isValid());
-    QVERIFY(indexer::indexFolder(empty.path()).refusal.contains("no course pages"));
-    QVERIFY(indexer::indexFolder(empty.filePath("missing")).refusal.contains("no such folder"));
+    QVERIFY(indexer::indexFolder(empty.path()).error().contains("no course pages"));
+    QVERIFY(indexer::indexFolder(empty.filePath("missing")).error().contains("no such folder"));
 
     const QString fixture = QFINDTESTDATA("../fixtures/indexer/pages");
     QVERIFY(!fixture.isEmpty());
@@ -326,7 +322,7 @@ class TestIndexer : public QObject {
       QCOMPARE(total, 7);
       reports << done;
     });
-    QVERIFY2(outcome.output, qPrintable(outcome.refusal));
+    QVERIFY2(outcome, qPrintable(outcome.error()));
     QCOMPARE(reports, (QList<int>{1, 2, 3, 4, 5, 6, 7}));
   }
 };

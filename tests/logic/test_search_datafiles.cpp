@@ -222,15 +222,18 @@ class TestSearchDataFiles : public QObject {
     QVERIFY(f.open(QIODevice::WriteOnly));
     f.write("1\tqxa.qx\tStart\r\n");
     f.close();
-    QCOMPARE(search::readWholeFile(file), std::optional<QByteArray>("1\tqxa.qx\tStart\r\n"));
-    QString why;
-    QCOMPARE(search::readWholeFile(dir.filePath("missing.qx"), &why), std::nullopt);
-    QCOMPARE(why, QStringLiteral("there is no such file"));
+    const auto read = search::readWholeFile(file);
+    QVERIFY(read);
+    QCOMPARE(*read, QByteArray("1\tqxa.qx\tStart\r\n"));
+    QCOMPARE(read.error(), QString());
     QVERIFY(::mkfifo(QFile::encodeName(fifo).constData(), 0600) == 0);
-    QCOMPARE(search::readWholeFile(fifo, &why), std::nullopt);
-    QCOMPARE(why, QStringLiteral("it is not a regular file"));
-    QCOMPARE(search::readWholeFile(dir.path(), &why), std::nullopt);
-    QCOMPARE(why, QStringLiteral("it is a folder"));
+    for (const auto& [path, why] :
+         {std::pair{dir.filePath("missing.qx"), "there is no such file"}, std::pair{fifo, "it is not a regular file"},
+          std::pair{dir.path(), "it is a folder"}}) {
+      const auto refused = search::readWholeFile(path);
+      QVERIFY(!refused);
+      QCOMPARE(refused.error(), QString::fromLatin1(why));
+    }
   }
 
   void readingThatEndsEarlySaysWhereAndWhy() {

@@ -12,31 +12,32 @@ namespace indexer {
 
 using search::kCapacity;
 
-Outcome indexFolder(const QString& folder, const Progress& progress) {
+Result<Output> indexFolder(const QString& folder, const Progress& progress) {
   const QDir dir(folder);
-  if (!dir.exists()) return {std::nullopt, QStringLiteral("%1: no such folder").arg(folder)};
+  if (!dir.exists()) return Result<Output>::failed(QStringLiteral("%1: no such folder").arg(folder));
   const std::vector<CataloguedPage> pages = catalogue(dir.entryList(QDir::Files, QDir::NoSort));
-  if (pages.empty()) return {std::nullopt, QStringLiteral("%1 holds no course pages (files named *.qx)").arg(folder)};
+  if (pages.empty())
+    return Result<Output>::failed(QStringLiteral("%1 holds no course pages (files named *.qx)").arg(folder));
   if (pages.size() > size_t(kCapacity))
-    return {std::nullopt, QStringLiteral("%1 holds %2 pages to list, but files.qx holds at most %3")
-                              .arg(folder)
-                              .arg(pages.size())
-                              .arg(kCapacity)};
+    return Result<Output>::failed(QStringLiteral("%1 holds %2 pages to list, but files.qx holds at most %3")
+                                      .arg(folder)
+                                      .arg(pages.size())
+                                      .arg(kCapacity));
   Builder builder;
   const int total = int(pages.size());
   for (int i = 0; i < total; ++i) {
     const CataloguedPage& page = pages[size_t(i)];
     QFile file(dir.filePath(page.name));
     if (!file.open(QIODevice::ReadOnly))
-      return {std::nullopt, QStringLiteral("%1: cannot read it: %2").arg(page.name, file.errorString())};
+      return Result<Output>::failed(QStringLiteral("%1: cannot read it: %2").arg(page.name, file.errorString()));
     const QByteArray bytes = file.readAll();
     if (file.error() != QFileDevice::NoError)
-      return {std::nullopt, QStringLiteral("%1: cannot read it: %2").arg(page.name, file.errorString())};
+      return Result<Output>::failed(QStringLiteral("%1: cannot read it: %2").arg(page.name, file.errorString()));
     if (auto refusal = builder.addPage(page.name, QStringView(decodePage(bytes)), page.indexed))
-      return {std::nullopt, *refusal};
+      return Result<Output>::failed(*refusal);
     if (progress) progress(i + 1, total);
   }
-  return {builder.finish(), QString()};
+  return builder.finish();
 }
 
 std::optional<QString> writeOutput(const Output& output, const QString& folder) {

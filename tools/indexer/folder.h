@@ -1,6 +1,7 @@
 #pragma once
 // A course folder read and its two files written: the program's only file I/O.
 #include "builder.h"
+#include "logic/result.h"
 
 #include <QString>
 
@@ -9,14 +10,10 @@
 
 namespace indexer {
 
-struct Outcome {
-  std::optional<Output> output;
-  QString refusal;  // why not, when there is no output
-};
 using Progress = std::function<void(int done, int total)>;
 // Reads the pages of `folder` (its own files, not its sub-folders) and makes both files.
 // `progress` hears of every page read.
-Outcome indexFolder(const QString& folder, const Progress& progress = {});
+Result<Output> indexFolder(const QString& folder, const Progress& progress = {});
 
 // Writes "files.qx" and "words.qx" into `folder`, each whole or not at all. The error, or
 // nothing.

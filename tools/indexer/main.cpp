@@ -86,19 +86,19 @@ int main(int argc, char** argv) {
   ProgressLine progress;
   indexer::Progress report;
   if (isatty(STDERR_FILENO)) report = [&progress](int done, int total) { progress.show(done, total); };
-  const indexer::Outcome outcome = indexer::indexFolder(pages, report);
+  const Result<indexer::Output> outcome = indexer::indexFolder(pages, report);
   progress.clear();
-  if (!outcome.output) {
-    printLine(stderr, QStringLiteral("tavrin-index: %1").arg(outcome.refusal));
+  if (!outcome) {
+    printLine(stderr, QStringLiteral("tavrin-index: %1").arg(outcome.error()));
     return 1;
   }
-  if (const auto error = indexer::writeOutput(*outcome.output, target)) {
+  if (const auto error = indexer::writeOutput(*outcome, target)) {
     printLine(stderr, QStringLiteral("tavrin-index: %1").arg(*error));
     return 1;
   }
   printLine(stdout, QStringLiteral("tavrin-index: %1 pages in files.qx, %2 words in words.qx, in %3")
-                        .arg(outcome.output->pages)
-                        .arg(outcome.output->words)
+                        .arg(outcome->pages)
+                        .arg(outcome->words)
                         .arg(QDir::toNativeSeparators(target)));
   return 0;
 }
