@@ -189,6 +189,126 @@ qsizetype rawTextEnd(QStringView html, qsizetype i, QStringView endTag) {
   return at < 0 ? html.size() : at;
 }
 
+// Reads a page from start to end: the text outside <head>, tags and comments as blanks, the
+// spans of it that lie within <main>, and the first title.
+class PageReader {
+ public:
+  explicit PageReader(QStringView html) : html_(html) { text_.reserve(html.size()); }
+
+  PageContent read() {
+    for (qsizetype i = 0; i < html_.size();) {
+      if (html_[i] == u'&') {
+        i = inHead_ ? i + 1 : appendReference(html_, i, text_);
+      } else if (html_[i] == u'<') {
+        i = markup(i);
+      } else {
+        qsizetype end = i + 1;
+        while (end < html_.size() && html_[end] != u'<' && html_[end] != u'&') ++end;
+        if (!inHead_) text_ += html_.sliced(i, end - i);
+        i = end;
+      }
+    }
+    if (mainDepth_ > 0) mainSpans_.emplace_back(mainBegin_, text_.size());
+
+    PageContent page;
+    page.title = std::move(title_);
+    if (!sawMain_) {
+      page.text = std::move(text_);
+      return page;
+    }
+    for (const auto& [begin, end] : mainSpans_) {
+      page.text += QStringView(text_).sliced(begin, end - begin);
+      page.text += u' ';
+    }
+    return page;
+  }
+
+ private:
+  static bool is(QStringView name, QStringView tag) {
+    return name.size() == tag.size() && name.compare(tag, Qt::CaseInsensitive) == 0;
+  }
+
+  // At a '<': a comment, a declaration or processing instruction, a tag, or a '<' that is
+  // text. Returns where reading goes on.
+  qsizetype markup(qsizetype i) {
+    const qsizetype n = html_.size();
+    if (i + 1 == n) {
+      if (!inHead_) text_ += u'<';
+      return n;
+    }
+    const QChar next = html_[i + 1];
+    if (html_.sliced(i).startsWith(u"<!--")) {
+      const qsizetype end = html_.indexOf(u"-->", i + 4);
+      text_ += u' ';
+      return end < 0 ? n : end + 3;
+    }
+    if (next == u'!' || next == u'?') {
+      const qsizetype end = html_.indexOf(u'>', i + 2);
+      text_ += u' ';
+      return end < 0 ? n : end + 1;
+    }
+    const bool endTag = next == u'/';
+    const qsizetype nameBegin = i + (endTag ? 2 : 1);
+    if (nameBegin >= n || !isAsciiLetter(html_[nameBegin])) {
+      if (!inHead_) text_ += u'<';  // a '<' that starts no tag is text
+      return i + 1;
+    }
+    qsizetype nameEnd = nameBegin;
+    while (nameEnd < n && (isAsciiAlnum(html_[nameEnd]) || html_[nameEnd] == u'-' || html_[nameEnd] == u':')) ++nameEnd;
+    const QStringView name = html_.sliced(nameBegin, nameEnd - nameBegin);
+    const qsizetype after = tagEnd(html_, nameEnd);
+    text_ += u' ';
+    if (endTag) {
+      closed(name);
+      return after;
+    }
+    return opened(name, after);
+  }
+
+  void closed(QStringView name) {
+    if (is(name, u"head")) {
+      inHead_ = false;
+    } else if (is(name, u"main") && mainDepth_ > 0 && --mainDepth_ == 0) {
+      mainSpans_.emplace_back(mainBegin_, text_.size());
+    }
+  }
+
+  // The start tag `name` ends before `i`; returns where reading goes on.
+  qsizetype opened(QStringView name, qsizetype i) {
+    if (is(name, u"script") || is(name, u"style"))
+      return rawTextEnd(html_, i, is(name, u"script") ? QStringView(u"</script") : QStringView(u"</style"));
+    if (is(name, u"title")) {
+      const qsizetype end = rawTextEnd(html_, i, u"</title");
+      if (!titleSeen_) title_ = collapseSpaces(decodeReferences(html_.sliced(i, end - i)));
+      titleSeen_ = true;
+      return end;
+    }
+    if (is(name, u"head")) {
+      inHead_ = true;
+    } else if (is(name, u"main")) {
+      if (mainDepth_++ == 0) mainBegin_ = text_.size();
+      sawMain_ = true;
+      inHead_ = false;
+    } else if (!is(name, u"meta") && !is(name, u"link") && !is(name, u"base") && !is(name, u"noscript") &&
+               !is(name, u"template")) {
+      // <body>, or any element that cannot stand in <head>, ends it, as in a browser.
+      inHead_ = false;
+    }
+    return i;
+  }
+
+  const QStringView html_;
+  QString text_;
+  QString title_;
+  bool titleSeen_ = false;
+  bool inHead_ = false;
+  // The text of the <main> elements, as spans of text_.
+  std::vector<std::pair<qsizetype, qsizetype>> mainSpans_;
+  int mainDepth_ = 0;
+  bool sawMain_ = false;
+  qsizetype mainBegin_ = 0;
+};
+
 }  // namespace
 
 QString decodePage(QByteArrayView bytes) {
@@ -198,106 +318,6 @@ QString decodePage(QByteArrayView bytes) {
   return cp1252::decode(bytes);
 }
 
-PageContent parsePage(QStringView html) {
-  PageContent page;
-  bool titleSeen = false;
-  QString text;
-  text.reserve(html.size());
-  bool inHead = false;
-  // The text of the <main> elements, as spans of `text`.
-  std::vector<std::pair<qsizetype, qsizetype>> mainSpans;
-  int mainDepth = 0;
-  bool sawMain = false;
-  qsizetype mainBegin = 0;
-
-  const qsizetype n = html.size();
-  qsizetype i = 0;
-  while (i < n) {
-    const QChar c = html[i];
-    if (c == u'&') {
-      if (inHead) {
-        ++i;
-      } else {
-        i = appendReference(html, i, text);
-      }
-      continue;
-    }
-    if (c != u'<') {
-      qsizetype end = i + 1;
-      while (end < n && html[end] != u'<' && html[end] != u'&') ++end;
-      if (!inHead) text += html.sliced(i, end - i);
-      i = end;
-      continue;
-    }
-    if (i + 1 == n) {
-      if (!inHead) text += c;
-      break;
-    }
-    const QChar next = html[i + 1];
-    if (html.sliced(i).startsWith(u"<!--")) {
-      const qsizetype end = html.indexOf(u"-->", i + 4);
-      i = end < 0 ? n : end + 3;
-      text += u' ';
-      continue;
-    }
-    if (next == u'!' || next == u'?') {
-      const qsizetype end = html.indexOf(u'>', i + 2);
-      i = end < 0 ? n : end + 1;
-      text += u' ';
-      continue;
-    }
-    const bool endTag = next == u'/';
-    const qsizetype nameBegin = i + (endTag ? 2 : 1);
-    if (nameBegin >= n || !isAsciiLetter(html[nameBegin])) {
-      if (!inHead) text += c;  // a '<' that starts no tag is text
-      ++i;
-      continue;
-    }
-    qsizetype nameEnd = nameBegin;
-    while (nameEnd < n && (isAsciiAlnum(html[nameEnd]) || html[nameEnd] == u'-' || html[nameEnd] == u':')) ++nameEnd;
-    const QStringView name = html.sliced(nameBegin, nameEnd - nameBegin);
-    const auto is = [name](QStringView tag) {
-      return name.size() == tag.size() && name.compare(tag, Qt::CaseInsensitive) == 0;
-    };
-    i = tagEnd(html, nameEnd);
-    text += u' ';
-    if (endTag) {
-      if (is(u"head")) {
-        inHead = false;
-      } else if (is(u"main") && mainDepth > 0 && --mainDepth == 0) {
-        mainSpans.emplace_back(mainBegin, text.size());
-      }
-      continue;
-    }
-    if (is(u"script") || is(u"style")) {
-      i = rawTextEnd(html, i, is(u"script") ? QStringView(u"</script") : QStringView(u"</style"));
-    } else if (is(u"title")) {
-      const qsizetype end = rawTextEnd(html, i, u"</title");
-      if (!titleSeen) page.title = collapseSpaces(decodeReferences(html.sliced(i, end - i)));
-      titleSeen = true;
-      i = end;
-    } else if (is(u"head")) {
-      inHead = true;
-    } else if (is(u"main")) {
-      if (mainDepth++ == 0) mainBegin = text.size();
-      sawMain = true;
-      inHead = false;
-    } else if (!is(u"meta") && !is(u"link") && !is(u"base") && !is(u"noscript") && !is(u"template")) {
-      // <body>, or any element that cannot stand in <head>, ends it, as in a browser.
-      inHead = false;
-    }
-  }
-  if (mainDepth > 0) mainSpans.emplace_back(mainBegin, text.size());
-
-  if (!sawMain) {
-    page.text = std::move(text);
-    return page;
-  }
-  for (const auto& [begin, end] : mainSpans) {
-    page.text += QStringView(text).sliced(begin, end - begin);
-    page.text += u' ';
-  }
-  return page;
-}
+PageContent parsePage(QStringView html) { return PageReader(html).read(); }
 
 }  // namespace indexer
