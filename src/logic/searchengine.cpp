@@ -24,12 +24,38 @@ std::uint64_t headOf(std::string_view w) {
 
 std::string_view asStringView(QByteArrayView v) { return {v.data(), size_t(v.size())}; }
 
+// Writes the pages of a word's page list that `nameOf` gives a name to from `hit` on, and
+// returns the end of what it wrote.
+std::uint16_t* appendHits(QByteArrayView list, const std::vector<std::uint16_t>& nameOf, std::uint16_t* hit) {
+  const char* s = list.data();
+  const char* const end = s + list.size();
+  while (s < end) {
+    // Plain digits up to a TAB are read here; any other piece takes the general rule.
+    const char* const begin = s;
+    unsigned value = 0;
+    for (unsigned digit; s < end && (digit = static_cast<unsigned char>(*s) - unsigned('0')) <= 9; ++s)
+      value = value * 10 + digit;
+    if ((s != end && *s != '\t') || s - begin > 5) {
+      while (s < end && *s != '\t') ++s;
+      value = unsigned(toPageNumber(QByteArrayView(begin, s - begin)).value_or(0));
+    }
+    if (s < end) ++s;
+    if (value >= 1 && value <= unsigned(kCapacity) && nameOf[value] != 0) *hit++ = std::uint16_t(value);
+  }
+  return hit;
+}
+
 }  // namespace
 
 SearchEngine::SearchEngine()
     : nameOf_(kCapacity + 1, 0), hitBegin_(kCapacity + 2, 0), keyBegin_(kCapacity + 2, 0), mark_(1, 0), out_(1, 0) {}
 
 SearchEngine::SearchEngine(const PageTable& pages, const WordTable& words) : SearchEngine() {
+  assignNameIds(pages);
+  sortWords(readWords(words));
+}
+
+void SearchEngine::assignNameIds(const PageTable& pages) {
   // Name ids from an open-addressing table of page numbers: no allocation per name.
   constexpr std::uint32_t kSlots = 32768;  // a power of two, over twice the capacity
   std::vector<std::uint16_t> byHash(kSlots, 0);
@@ -53,7 +79,9 @@ SearchEngine::SearchEngine(const PageTable& pages, const WordTable& words) : Sea
   mark_.assign(kCapacity + 1, 0);
   // Room for every name, and for the hit written past the last one that counts.
   out_.assign(nameCount_ + 1, 0);
+}
 
+auto SearchEngine::readWords(const WordTable& words) -> std::vector<SortKey> {
   // A page costs at least one digit, and a TAB unless it ends its list: a list of n bytes
   // holds at most (n + 1) / 2 pages.
   qsizetype mostHits = 0;
@@ -67,11 +95,6 @@ SearchEngine::SearchEngine(const PageTable& pages, const WordTable& words) : Sea
   keys_.resize(wordBytes);
   std::uint16_t* hit = hits_.get();
   char* key = keys_.data();
-  // Sorting compares heads and only ties in full.
-  struct SortKey {
-    std::uint64_t head;
-    std::uint16_t k;
-  };
   std::vector<SortKey> order;
   order.reserve(kCapacity);
 
@@ -84,28 +107,15 @@ SearchEngine::SearchEngine(const PageTable& pages, const WordTable& words) : Sea
     cp1252::upper(word, key);
     order.push_back({headOf(std::string_view(key, size_t(word.size()))), std::uint16_t(k)});
     key += word.size();
-
-    const QByteArrayView list = words.pages(k);
-    const char* s = list.data();
-    const char* const end = s + list.size();
-    while (s < end) {
-      // Plain digits up to a TAB are read here; any other piece takes the general rule.
-      const char* const begin = s;
-      unsigned value = 0;
-      for (unsigned digit; s < end && (digit = static_cast<unsigned char>(*s) - unsigned('0')) <= 9; ++s)
-        value = value * 10 + digit;
-      if ((s != end && *s != '\t') || s - begin > 5) {
-        while (s < end && *s != '\t') ++s;
-        value = unsigned(toPageNumber(QByteArrayView(begin, s - begin)).value_or(0));
-      }
-      if (s < end) ++s;
-      if (value >= 1 && value <= unsigned(kCapacity) && nameOf_[value] != 0) *hit++ = std::uint16_t(value);
-    }
+    hit = appendHits(words.pages(k), nameOf_, hit);
   }
   hitBegin_[kCapacity + 1] = std::uint32_t(hit - hits_.get());
   keyBegin_[kCapacity + 1] = std::uint32_t(key - keys_.data());
   keys_.truncate(key - keys_.data());
+  return order;
+}
 
+void SearchEngine::sortWords(std::vector<SortKey> order) {
   // string_view compares bytes as unsigned char, as the heads do: the code page's order.
   const auto less = [this](const SortKey& a, const SortKey& b) {
     if (a.head != b.head) return a.head < b.head;

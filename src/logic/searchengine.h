@@ -46,6 +46,15 @@ class SearchEngine {
   template <typename Visit>
   void forEachMatchedHit(Visit visit) const;
   std::uint32_t nextStamp();
+  // The steps of loading: an id per page file name, the words' keys and usable pages, and
+  // the words sorted.
+  void assignNameIds(const PageTable& pages);
+  struct SortKey {  // sorting compares heads and only ties in full
+    std::uint64_t head;
+    std::uint16_t k;
+  };
+  std::vector<SortKey> readWords(const WordTable& words);
+  void sortWords(std::vector<SortKey> order);
   std::string_view keyOf(int k) const {
     return {keys_.constData() + keyBegin_[k], size_t(keyBegin_[k + 1] - keyBegin_[k])};
   }
