@@ -38,7 +38,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (title[i] != u' ') fuzzing::same("no other white space", isHtmlSpace(title[i]), false, title);
   }
 
-  const QList<QByteArray> stop = indexer::stopWords();
+  static const QList<QByteArray> stop = indexer::stopWords();
   for (const QByteArray& word : indexer::wordsOf(page.text)) {
     QByteArray upper = word;
     cp1252::upperInPlace(upper);
