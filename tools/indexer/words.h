@@ -79,8 +79,9 @@ void forEachWord(QStringView text, QByteArray& key, Take take) {
     if (ascii) {
       key.resize(word.size());
       char* k = key.data();
-      for (qsizetype j = 0; j < word.size(); ++j) k[j] = char(s[begin + j].unicode());
-      cp1252::upperInPlace(key);
+      // ASCII: each character is its own byte, upper-cased on the way in (one pass).
+      for (qsizetype j = 0; j < word.size(); ++j)
+        k[j] = char(cp1252::upper(static_cast<unsigned char>(s[begin + j].unicode())));
     } else {
       bool ok = true;
       key = cp1252::encode(word, '?', &ok);
