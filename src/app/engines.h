@@ -5,6 +5,7 @@
 // there) never loads it, and starts as fast as a program that links neither.
 #include <QString>
 
+#include <chrono>
 #include <optional>
 
 class Browser;
@@ -24,11 +25,12 @@ class Engines {
   // does nothing. The reason when it cannot be loaded.
   std::optional<QString> load();
 
-  Browser* createBrowser(QWidget* parent);
+  // `pageTimeLimit`: how long a page may take to arrive before it counts as failed.
+  Browser* createBrowser(QWidget* parent, std::chrono::milliseconds pageTimeLimit);
   MediaPlayer* createPlayer(QWidget* window);
 
  private:
-  using BrowserFactory = Browser* (*)(QWidget*);
+  using BrowserFactory = Browser* (*)(QWidget*, int);
   using PlayerFactory = MediaPlayer* (*)(QWidget*);
 
   QString path_;

@@ -9,6 +9,7 @@
 #include "engines.h"
 #include "external/launchercopy.h"
 #include "logic/launcher.h"
+#include "logic/pagerecovery.h"
 #include "platform/platform.h"
 #include "posix/instancelock.h"
 #include "posix/posixblocks.h"
@@ -136,7 +137,11 @@ int main(int argc, char* argv[]) {
     platform.endProcess(1);
     return made;
   };
-  platform.createBrowser = [&](QWidget* parent) { return withEngines(engines.createBrowser(parent)); };
+  // Tests of the real program shorten the time a page may take to arrive; nobody else needs to.
+  std::chrono::milliseconds pageTimeLimit = pagerecovery::kPageTimeLimit;
+  if (const int seconds = qEnvironmentVariableIntValue("TAVRIN_PAGE_TIME_LIMIT"); seconds > 0)
+    pageTimeLimit = std::chrono::seconds(seconds);
+  platform.createBrowser = [&](QWidget* parent) { return withEngines(engines.createBrowser(parent, pageTimeLimit)); };
   platform.createPlayer = [&](QWidget* window) { return withEngines(engines.createPlayer(window)); };
   platform.startCalculator = [] { return calculator::start(); };
   platform.messages = &messages;

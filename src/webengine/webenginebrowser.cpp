@@ -8,17 +8,62 @@
 #include <QUrl>
 #include <QWebEngineFindTextResult>
 #include <QWebEngineHistory>
+#include <QWebEngineLoadingInfo>
+#include <QWebEngineNavigationRequest>
 #include <QWebEnginePage>
 #include <QWebEngineProfile>
 #include <QWebEngineScript>
 #include <QWebEngineScriptCollection>
+#include <QWebEngineUrlRequestInterceptor>
 #include <QWebEngineView>
+
+#include <utility>
 
 namespace {
 Q_LOGGING_CATEGORY(lcBrowser, "tavrin.browser", QtInfoMsg)
+
+// Puts `href` as the target of link i of the live document. The address travels as a JSON
+// array, which quotes it safely for the script.
+void writeLink(QWebEnginePage* page, int i, const QString& href) {
+  const QByteArray arg = QJsonDocument(QJsonArray{href}).toJson(QJsonDocument::Compact);
+  const QString script = QStringLiteral("(function (h) { var a = document.links[%1]; if (a) a.href = h[0]; })(%2)")
+                             .arg(i)
+                             .arg(QString::fromUtf8(arg));
+  page->runJavaScript(script, QWebEngineScript::ApplicationWorld);
+}
+
+// Failures that asking again may mend: no connection, no name, a connection broken off,
+// a network that changed or timed out. Answers of the server and refused certificates stay.
+bool mendedByAskingAgain(const QWebEngineLoadingInfo& info) {
+  switch (info.errorDomain()) {
+    case QWebEngineLoadingInfo::ConnectionErrorDomain:
+    case QWebEngineLoadingInfo::DnsErrorDomain:
+    case QWebEngineLoadingInfo::HttpErrorDomain: return true;
+    case QWebEngineLoadingInfo::InternalErrorDomain:
+      return info.errorCode() == -7 /* timed out */ || info.errorCode() == -21 /* network changed */;
+    default: return false;
+  }
+}
 }  // namespace
 
-WebEngineBrowser::WebEngineBrowser(QWidget* parent)
+// A page that never arrived leaves nothing on show to hold its stand-in. A load that is
+// blocked at once leaves the browser's error page at the page's address instead, in the
+// history where a refused connection leaves it, and the stand-in is written into that.
+class StandInBlocker : public QWebEngineUrlRequestInterceptor {
+ public:
+  using QWebEngineUrlRequestInterceptor::QWebEngineUrlRequestInterceptor;
+  QUrl blockOnce;
+
+  void interceptRequest(QWebEngineUrlRequestInfo& info) override {
+    if (blockOnce.isEmpty() || info.resourceType() != QWebEngineUrlRequestInfo::ResourceTypeMainFrame ||
+        info.requestUrl() != blockOnce)
+      return;
+    info.block(true);
+    blockOnce.clear();
+  }
+};
+
+WebEngineBrowser::WebEngineBrowser(QWidget* parent, std::chrono::milliseconds pageTimeLimit)
     : Browser(parent),
       // Off the record: the course server is the only state the reader relies on, and
       // concurrent copies (launchers, tests) never fight over a profile on disk.
@@ -43,7 +88,8 @@ WebEngineBrowser::WebEngineBrowser(QWidget* parent)
                      "  img.style.margin = '0'; img.style.background = 'white';"
                      "}"));
   profile_->scripts()->insert(plainPicture);
-  connect(view_, &QWebEngineView::loadFinished, this, &WebEngineBrowser::onLoadFinished);
+  pageTimeLimit_.setInterval(pageTimeLimit);
+  setUpRecovery();
 }
 
 WebEngineBrowser::~WebEngineBrowser() {
@@ -53,23 +99,23 @@ WebEngineBrowser::~WebEngineBrowser() {
 
 QWidget* WebEngineBrowser::widget() { return view_; }
 
-void WebEngineBrowser::onLoadFinished(bool ok) {
-  const QString location = view_->url().toString();
-  if (!ok) {
-    // What is on show is the browser's error page; its links lead nowhere in the course.
-    qCWarning(lcBrowser) << "loading" << location << "failed";
-    location_ = location;
-    links_.clear();
-    loadSucceeded_ = false;
-    emit documentComplete();
-    return;
-  }
+void WebEngineBrowser::reportFailure(const QString& location, const QString& reason) {
+  qCWarning(lcBrowser) << "loading" << location << "failed" << reason;
+  location_ = location;
+  links_.clear();
+  rewrittenLinks_.clear();
+  loadSucceeded_ = false;
+  emit documentComplete();
+}
+
+void WebEngineBrowser::readLinksAndReport(const QString& location) {
   // The start-up benchmark (bench/startup) times the reader to this line.
   qCDebug(lcBrowser).noquote() << "loaded" << location;
   view_->page()->runJavaScript(QStringLiteral("Array.from(document.links, function (a) { return a.href; })"),
                                QWebEngineScript::ApplicationWorld, [this, location](const QVariant& result) {
                                  location_ = location;
                                  links_ = result.toStringList();
+                                 rewrittenLinks_.clear();
                                  loadSucceeded_ = true;
                                  emit documentComplete();
                                });
@@ -83,20 +129,22 @@ std::optional<QString> WebEngineBrowser::linkHref(int i) const {
 bool WebEngineBrowser::setLinkHref(int i, const QString& href) {
   if (i < 0 || i >= links_.size()) return false;
   links_[i] = href;
-  // The address travels as a JSON array, which quotes it safely for the script.
-  const QByteArray arg = QJsonDocument(QJsonArray{href}).toJson(QJsonDocument::Compact);
-  const QString script = QStringLiteral("(function (h) { var a = document.links[%1]; if (a) a.href = h[0]; })(%2)")
-                             .arg(i)
-                             .arg(QString::fromUtf8(arg));
-  view_->page()->runJavaScript(script, QWebEngineScript::ApplicationWorld);
+  rewrittenLinks_[i] = href;  // put back if the page has to be loaded again behind the viewer's back
+  writeLink(view_->page(), i, href);
   return true;
 }
 
-void WebEngineBrowser::navigate(const QString& url) { view_->load(QUrl(url)); }
+void WebEngineBrowser::navigate(const QString& url) {
+  readerNavigates();
+  view_->load(QUrl(url));
+}
 
 bool WebEngineBrowser::canGoBack() const { return view_->history()->canGoBack(); }
 
-void WebEngineBrowser::goBack() { view_->back(); }
+void WebEngineBrowser::goBack() {
+  readerNavigates();
+  view_->back();
+}
 
 Browser::PrintStatus WebEngineBrowser::printStatus() const {
   if (!view_) return {std::nullopt, QStringLiteral("The browser cannot print its pages.")};
@@ -191,4 +239,180 @@ void WebEngineBrowser::markWords(const QStringList& words, const QString& foldFr
   view_->page()->runJavaScript(call, QWebEngineScript::ApplicationWorld, [location](const QVariant& marked) {
     qCDebug(lcBrowser).noquote() << "marked" << marked.toInt() << "words in" << location;
   });
+}
+
+// ---- Recovery from crashes and failed loads ---------------------------------------------
+
+void WebEngineBrowser::setUpRecovery() {
+  clock_.start();
+  blocker_ = new StandInBlocker(this);
+  profile_->setUrlRequestInterceptor(blocker_);
+  retryTimer_.setSingleShot(true);
+  retryTimer_.setInterval(pagerecovery::kRetryInterval);
+  connect(&retryTimer_, &QTimer::timeout, this, &WebEngineBrowser::retry);
+  pageTimeLimit_.setSingleShot(true);
+  connect(&pageTimeLimit_, &QTimer::timeout, this, &WebEngineBrowser::onPageTimeLimit);
+  QWebEnginePage* page = view_->page();
+  connect(page, &QWebEnginePage::loadingChanged, this, &WebEngineBrowser::onLoadingChanged);
+  connect(page, &QWebEnginePage::navigationRequested, this, &WebEngineBrowser::onNavigationRequested);
+  connect(page, &QWebEnginePage::renderProcessTerminated, this,
+          [this](QWebEnginePage::RenderProcessTerminationStatus status, int exitCode) {
+            onRendererEnded(status, exitCode);
+          });
+}
+
+void WebEngineBrowser::onLoadingChanged(const QWebEngineLoadingInfo& info) {
+  if (info.status() == QWebEngineLoadingInfo::LoadStartedStatus) {
+    loading_ = info.url();
+    pageTimeLimit_.start();
+    return;
+  }
+  pageTimeLimit_.stop();
+  loading_.clear();
+  const bool own = std::exchange(ownLoad_, false);
+  const QString location = info.url().toString();
+
+  if (info.status() == QWebEngineLoadingInfo::LoadSucceededStatus) {
+    endRecovery();
+    const QString shown = view_->url().toString();
+    if (own && shown == location_ && loadSucceeded_) {
+      // The page the viewer has is back, as it had it.
+      qCInfo(lcBrowser) << "the page" << shown << "is on show again";
+      for (auto it = rewrittenLinks_.cbegin(); it != rewrittenLinks_.cend(); ++it)
+        writeLink(view_->page(), it.key(), it.value());
+      return;
+    }
+    return readLinksAndReport(shown);
+  }
+
+  if (info.status() == QWebEngineLoadingInfo::LoadStoppedStatus) {
+    if (std::exchange(timedOut_, false))
+      return failed(info.url(), pagerecovery::Trouble::TimedOut,
+                    QStringLiteral("nothing came within %1 ms").arg(pageTimeLimit_.interval()), own);
+    if (!cutShort_.isEmpty() && std::exchange(cutShort_, {}) == info.url()) return;
+    if (own) return;  // the browser's own load gave way to the reader's
+    return reportFailure(view_->url().toString(), info.errorString());
+  }
+
+  if (own && std::exchange(standInLoading_, false)) return showStandIn();
+  if (!info.isErrorPage()) {
+    // The server answered, with a page of its own that says why: that stays on show.
+    endRecovery();
+    if (own && location == location_ && !loadSucceeded_) return;
+    return reportFailure(view_->url().toString(), info.errorString());
+  }
+  failed(info.url(), mendedByAskingAgain(info) ? pagerecovery::Trouble::NoAnswer : pagerecovery::Trouble::Refused,
+         info.errorString(), own);
+}
+
+void WebEngineBrowser::failed(const QUrl& address, pagerecovery::Trouble trouble, const QString& reason, bool ownLoad) {
+  using pagerecovery::Trouble;
+  standIn_ = StandIn{address, trouble, reason};
+  if (trouble == Trouble::TimedOut)
+    loadStandIn();
+  else
+    showStandIn();
+  if (trouble == Trouble::NoAnswer || trouble == Trouble::TimedOut)
+    retryTimer_.start();
+  else
+    retryTimer_.stop();
+  // Last: the viewer may send the browser elsewhere as it hears of the failure.
+  const QString location = address.toString();
+  if (ownLoad && location == location_ && !loadSucceeded_) {
+    qCDebug(lcBrowser) << "still no" << location << ":" << reason;
+    return;
+  }
+  reportFailure(location, reason);
+}
+
+void WebEngineBrowser::loadStandIn() {
+  blocker_->blockOnce = standIn_->address;
+  standInLoading_ = true;
+  startOwnLoad(standIn_->address, false);
+}
+
+void WebEngineBrowser::showStandIn() {
+  if (!standIn_) return;
+  const QString page = pagerecovery::standInPage(standIn_->trouble, standIn_->address.toString(), standIn_->reason,
+                                                 std::chrono::milliseconds(pageTimeLimit_.interval()));
+  // Written over the browser's error page, which holds the failed address in the history.
+  const QByteArray arg = QJsonDocument(QJsonArray{page}).toJson(QJsonDocument::Compact);
+  view_->page()->runJavaScript(
+      QStringLiteral("(function (h) { document.open(); document.write(h[0]); document.close(); })(%1)")
+          .arg(QString::fromUtf8(arg)),
+      QWebEngineScript::ApplicationWorld);
+}
+
+void WebEngineBrowser::retry() {
+  if (!standIn_) return;
+  if (!loading_.isEmpty()) return retryTimer_.start();  // one load at a time
+  qCDebug(lcBrowser) << "asking again for" << standIn_->address;
+  // A reload keeps the failed page's one place in the history.
+  startOwnLoad(standIn_->address, view_->url() == standIn_->address);
+}
+
+void WebEngineBrowser::startOwnLoad(const QUrl& address, bool reload) {
+  ownLoad_ = true;
+  ownNavigationNext_ = true;
+  if (reload)
+    view_->page()->triggerAction(QWebEnginePage::Reload);
+  else
+    view_->load(address);
+}
+
+void WebEngineBrowser::readerNavigates() {
+  endRecovery();
+  // A load of the browser's own that this one cuts short ends unheard of.
+  if (std::exchange(ownLoad_, false) && !loading_.isEmpty()) cutShort_ = loading_;
+}
+
+void WebEngineBrowser::endRecovery() {
+  standIn_.reset();
+  retryTimer_.stop();
+  blocker_->blockOnce.clear();
+  standInLoading_ = false;
+  ownNavigationNext_ = false;
+}
+
+void WebEngineBrowser::onNavigationRequested(QWebEngineNavigationRequest& request) {
+  if (!request.isMainFrame() || request.navigationType() == QWebEngineNavigationRequest::RedirectNavigation) return;
+  if (std::exchange(ownNavigationNext_, false)) return;
+  if (standIn_ && request.navigationType() == QWebEngineNavigationRequest::LinkClickedNavigation &&
+      request.url() == standIn_->address) {
+    // The stand-in's own Retry or Reload link: asked for now, as the browser would.
+    if (standIn_->trouble == pagerecovery::Trouble::Crashed) crashes_.reset();
+    retryTimer_.stop();
+    ownLoad_ = true;
+    return;
+  }
+  // The reader went elsewhere: by a link, or the browser's own menu.
+  readerNavigates();
+}
+
+void WebEngineBrowser::onPageTimeLimit() {
+  if (loading_.isEmpty()) return;
+  qCWarning(lcBrowser) << loading_.toString() << "did not arrive within" << pageTimeLimit_.interval() << "ms";
+  timedOut_ = true;
+  view_->page()->triggerAction(QWebEnginePage::Stop);
+}
+
+void WebEngineBrowser::onRendererEnded(int status, int exitCode) {
+  const QUrl address = loading_.isEmpty() ? view_->url() : loading_;
+  qCWarning(lcBrowser) << "the page renderer ended, status" << status << "exit code" << exitCode << "on"
+                       << address.toString();
+  pageTimeLimit_.stop();
+  loading_.clear();
+  if (address.isEmpty()) return;
+  if (!crashes_.restoreAfterCrash(std::chrono::milliseconds(clock_.elapsed()))) {
+    qCWarning(lcBrowser) << "the page renderer ended" << pagerecovery::CrashWindow::kLimit
+                         << "times within a minute: it is left until the reader reloads the page";
+    endRecovery();
+    standIn_ = StandIn{address, pagerecovery::Trouble::Crashed, {}};
+    QTimer::singleShot(0, this, [this] {
+      if (standIn_) loadStandIn();
+    });
+    return;
+  }
+  // Once the crash has been dealt with; the viewer hears of nothing it had already.
+  QTimer::singleShot(0, this, [this, address] { startOwnLoad(address, view_->url() == address); });
 }

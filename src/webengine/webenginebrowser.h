@@ -1,19 +1,35 @@
 #pragma once
+#include "logic/pagerecovery.h"
 #include "platform/browser.h"
 
+#include <QElapsedTimer>
+#include <QMap>
 #include <QPointer>
 #include <QStringList>
+#include <QTimer>
+#include <QUrl>
 #include <QWebEngineView>
 
+#include <chrono>
+
+class QWebEngineLoadingInfo;
+class QWebEngineNavigationRequest;
 class QWebEngineProfile;
+class StandInBlocker;
 
 // Browser on Qt WebEngine. Reading the links of a page is asynchronous there, so the
 // links are taken in one script call when a load finishes and documentComplete is sent
 // afterwards: the arrival handling then runs in order, on a fixed picture of the page.
+//
+// It also mends what the viewer cannot: a crashed page renderer is restarted on the same
+// page, and a page that fails for want of a server (or does not arrive within the time
+// limit) is shown as a page of the program's own, asked for again every few seconds until
+// it comes. The viewer hears of each page once: of the failure when it happens, of the page
+// when it arrives, and of nothing that only puts back what it had already heard of.
 class WebEngineBrowser : public Browser {
   Q_OBJECT
  public:
-  explicit WebEngineBrowser(QWidget* parent);
+  explicit WebEngineBrowser(QWidget* parent, std::chrono::milliseconds pageTimeLimit = pagerecovery::kPageTimeLimit);
   ~WebEngineBrowser() override;
 
   QWidget* widget() override;
@@ -33,11 +49,50 @@ class WebEngineBrowser : public Browser {
   QWebEngineView* view() const { return view_; }
 
  private:
-  void onLoadFinished(bool ok);
+  void readLinksAndReport(const QString& location);
+  void reportFailure(const QString& location, const QString& reason);
+
+  // ---- Recovery from crashes and failed loads ----
+  void setUpRecovery();
+  void onLoadingChanged(const QWebEngineLoadingInfo& info);
+  void onNavigationRequested(QWebEngineNavigationRequest& request);
+  void onRendererEnded(int status, int exitCode);
+  void onPageTimeLimit();
+  // The load of `address` failed: the stand-in takes its place, and the viewer is told
+  // unless it knows already.
+  void failed(const QUrl& address, pagerecovery::Trouble trouble, const QString& reason, bool ownLoad);
+  void showStandIn();
+  void loadStandIn();
+  void retry();
+  // The reader went elsewhere: no more asking for the page that failed.
+  void readerNavigates();
+  void endRecovery();
+  // The next navigation is the browser's own, not the reader's.
+  void startOwnLoad(const QUrl& address, bool reload);
 
   QWebEngineProfile* profile_;
   QPointer<QWebEngineView> view_;  // owned by the window it sits in
   QString location_;
   QStringList links_;
   bool loadSucceeded_ = true;
+
+  // ---- Recovery from crashes and failed loads ----
+  struct StandIn {
+    QUrl address;
+    pagerecovery::Trouble trouble;
+    QString reason;
+  };
+  std::optional<StandIn> standIn_;     // on show, or on its way
+  QMap<int, QString> rewrittenLinks_;  // of the document the viewer last heard of
+  StandInBlocker* blocker_ = nullptr;
+  pagerecovery::CrashWindow crashes_;
+  QElapsedTimer clock_;
+  QTimer retryTimer_;
+  QTimer pageTimeLimit_;
+  QUrl loading_;  // the page on its way, if any
+  bool ownNavigationNext_ = false;
+  bool ownLoad_ = false;  // the load on its way is the browser's own
+  bool timedOut_ = false;
+  bool standInLoading_ = false;  // the blocked load that makes room for the stand-in
+  QUrl cutShort_;                // a load of the browser's own that the reader's cut short
 };

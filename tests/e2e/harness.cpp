@@ -1,13 +1,16 @@
 #include "e2e/harness.h"
 
+#include <QClipboard>
 #include <QDir>
 #include <QFile>
+#include <QGuiApplication>
 #include <QHostAddress>
 #include <QRegularExpression>
 #include <QSize>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTest>
+#include <QUrl>
 
 #include <sys/prctl.h>
 #include <unistd.h>
@@ -72,28 +75,63 @@ bool ended(QProcess& process, int ms) { return process.state() == QProcess::NotR
 
 void type(const QString& text) { run(QStringLiteral("xdotool"), {QStringLiteral("type"), text}); }
 
-CourseServer::CourseServer() {
+QString pageText(const QString& window, QPoint at) {
+  QClipboard* clipboard = QGuiApplication::clipboard();
+  clipboard->clear();
+  click(window, at);
+  sendKeys(window, {QStringLiteral("ctrl+a"), QStringLiteral("ctrl+c")});
+  QString text;
+  for (int i = 0; i < 40 && (text = clipboard->text()).isEmpty(); ++i) QTest::qWait(50);
+  click(window, at);  // leaves nothing selected
+  return text;
+}
+
+QList<qint64> pageRenderers(qint64 pid) {
+  // Parent of every process, from /proc/N/stat ("N (name) S PPID ..."; the name may hold spaces).
+  QMultiHash<qint64, qint64> children;
+  for (const QString& entry : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs)) {
+    bool number = false;
+    const qint64 child = entry.toLongLong(&number);
+    if (!number) continue;
+    QFile stat(QStringLiteral("/proc/%1/stat").arg(child));
+    if (!stat.open(QIODevice::ReadOnly)) continue;
+    const QByteArray line = stat.readAll();
+    const QList<QByteArray> rest = line.mid(line.lastIndexOf(')') + 2).split(' ');
+    if (rest.size() > 1) children.insert(rest[1].toLongLong(), child);
+  }
+  QList<qint64> renderers;
+  for (const qint64 helper : children.values(pid)) {
+    QFile command(QStringLiteral("/proc/%1/cmdline").arg(helper));
+    if (command.open(QIODevice::ReadOnly) && command.readAll().contains("--type=zygote"))
+      renderers += children.values(helper);
+  }
+  return renderers;
+}
+
+CourseServer::CourseServer(quint16 port) {
   endWithParent(process_);
   if (qEnvironmentVariable("TAVRIN_E2E_SERVER") == u"nginx") {
-    if (!startNginx()) base_.clear();
+    if (!startNginx(port)) base_.clear();
     return;
   }
   process_.start(QStringLiteral("python3"),
                  {QString::fromLocal8Bit(TAVRIN_SOURCE_DIR) + QStringLiteral("/course/serve.py"),
                   QStringLiteral("--root"), buildDir() + QStringLiteral("/course"), QStringLiteral("--port"),
-                  QStringLiteral("0"), QStringLiteral("--verbose")});
+                  QString::number(port), QStringLiteral("--verbose")});
   if (process_.waitForStarted(5000)) {
     for (int i = 0; i < 100 && !process_.canReadLine(); ++i) process_.waitForReadyRead(100);
     base_ = QString::fromUtf8(process_.readLine()).trimmed();
   }
 }
 
-bool CourseServer::startNginx() {
+bool CourseServer::startNginx(quint16 port) {
   // A free port: the system picks one, which is let go just before nginx takes it.
   QTcpServer probe;
-  if (!probe.listen(QHostAddress::LocalHost)) return false;
-  const quint16 port = probe.serverPort();
-  probe.close();
+  if (port == 0) {
+    if (!probe.listen(QHostAddress::LocalHost)) return false;
+    port = probe.serverPort();
+    probe.close();
+  }
   const QString dir = nginxDir_.path();
   QDir().mkpath(dir + QStringLiteral("/logs"));
   // As root, nginx would hand its workers to "nobody", who may not read the build folder.
@@ -128,6 +166,7 @@ bool CourseServer::startNginx() {
   }
   return false;
 }
+quint16 CourseServer::port() const { return static_cast<quint16>(QUrl(base_).port()); }
 
 QStringList CourseServer::requests() {
   static const QRegularExpression request(QStringLiteral("\"(?:GET|HEAD) (\\S+) HTTP"));

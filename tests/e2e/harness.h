@@ -18,14 +18,16 @@ QString buildDir();
 // shipped dist/web/nginx-tavrin.conf when TAVRIN_E2E_SERVER is "nginx".
 class CourseServer {
  public:
-  CourseServer();
+  // On a free port, or on `port` (a server started again where the last one was).
+  explicit CourseServer(quint16 port = 0);
   ~CourseServer();
   QString base() const { return base_; }  // ends in "qx2/"
+  quint16 port() const;
   // Paths of the requests served so far, oldest first ("/qx_cbt/qx2/qxa.qx").
   QStringList requests();
 
  private:
-  bool startNginx();
+  bool startNginx(quint16 port);
 
   QProcess process_;
   QString base_;
@@ -90,5 +92,11 @@ QImage windowImage(const QString& window);
 void type(const QString& text);
 // The screen, or the part of it in `area`; a null image when it could not be taken.
 QImage screenshot(const QRect& area = {});
+// The text of the page on show in the window's browser, as a reader would copy it: a click
+// at `at` (a spot of the page without a link), select all, copy.
+QString pageText(const QString& window, QPoint at);
+// Process ids of the page renderers of the program with process id `pid`: the children of
+// its browser engine's zygote processes.
+QList<qint64> pageRenderers(qint64 pid);
 
 }  // namespace e2e
