@@ -309,6 +309,14 @@ QImage screenshot(const QRect& area) {
   return importImage(args);
 }
 
+QSize windowSize(const QString& window) {
+  const QString shape =
+      run(QStringLiteral("xdotool"), {QStringLiteral("getwindowgeometry"), QStringLiteral("--shell"), window});
+  const auto w = QRegularExpression(QStringLiteral("WIDTH=(\\d+)")).match(shape);
+  const auto h = QRegularExpression(QStringLiteral("HEIGHT=(\\d+)")).match(shape);
+  return w.hasMatch() && h.hasMatch() ? QSize(w.captured(1).toInt(), h.captured(1).toInt()) : QSize();
+}
+
 QSize screenSize() {
   const QString info = run(QStringLiteral("xdpyinfo"), {});
   const auto m = QRegularExpression(QStringLiteral("dimensions:\\s+(\\d+)x(\\d+)")).match(info);

@@ -73,6 +73,8 @@ bool isMaximised(const QString& window);
 // Sends keys (xdotool names, e.g. "Next", "alt+period") to that window after focusing it.
 void sendKeys(const QString& window, const QStringList& keys);
 QSize screenSize();
+// Size of the window's client area.
+QSize windowSize(const QString& window);
 QString activeWindowTitle();
 // X window id of the first visible window of process `pid`.
 QString windowOf(qint64 pid);

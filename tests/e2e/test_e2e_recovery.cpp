@@ -17,11 +17,11 @@ namespace {
 
 QByteArray record(const QString& page) { return '"' + page.toLatin1() + "\"\r\n"; }
 
-// A spot of the page, in the browser's area, that no link of the course pages or of the
-// program's own pages reaches.
-QPoint blankSpot() {
-  const QSize screen = screenSize();
-  return {screen.width() - 60, screen.height() - 60};
+// A spot of the window's page, near its lower right corner, that no link of the course
+// pages or of the program's own pages reaches.
+QPoint blankSpot(const QString& window) {
+  const QSize size = windowSize(window);
+  return {size.width() - 40, size.height() - 40};
 }
 
 }  // namespace
@@ -62,7 +62,7 @@ class TestE2ERecovery : public QObject {
     const qsizetype served = classPageServed();
     const QByteArray history = reader.history();
     QCOMPARE(history, record(startPage) + record(QStringLiteral("qx010001.qx")));
-    QVERIFY(pageText(window, blankSpot()).contains(QStringLiteral("Module 1 –")));
+    QVERIFY(pageText(window, blankSpot(window)).contains(QStringLiteral("Module 1 –")));
 
     // Killed twice: each time the same page comes back by itself, on a new renderer.
     for (int crash = 1; crash <= 2; ++crash) {
@@ -73,12 +73,13 @@ class TestE2ERecovery : public QObject {
       QTRY_VERIFY_WITH_TIMEOUT(pageRenderers(reader.process().processId()).size() == 1 &&
                                    pageRenderers(reader.process().processId()) != renderers,
                                10000);
-      QTRY_VERIFY_WITH_TIMEOUT(pageText(window, blankSpot()).contains(QStringLiteral("Module 1 –")), 10000);
+      QTRY_VERIFY_WITH_TIMEOUT(pageText(window, blankSpot(window)).contains(QStringLiteral("Module 1 –")), 10000);
     }
     // The third time within the minute it is left for the reader to reload.
     ::kill(static_cast<pid_t>(pageRenderers(reader.process().processId()).value(0)), SIGKILL);
     QString text;
-    QTRY_VERIFY_WITH_TIMEOUT((text = pageText(window, blankSpot())).contains(QStringLiteral("stopped working")), 15000);
+    QTRY_VERIFY_WITH_TIMEOUT((text = pageText(window, blankSpot(window))).contains(QStringLiteral("stopped working")),
+                             15000);
     QVERIFY2(text.contains(server->base() + classPage) && text.contains(QStringLiteral("Reload")), qPrintable(text));
     QTest::qWait(1500);
     QCOMPARE(classPageServed(), served + 2);  // not asked for again by itself
@@ -87,7 +88,7 @@ class TestE2ERecovery : public QObject {
     // Its Reload link (the only link: Tab reaches it) brings the page back.
     sendKeys(window, {QStringLiteral("Tab"), QStringLiteral("Return")});
     QTRY_COMPARE_WITH_TIMEOUT(classPageServed(), served + 3, 15000);
-    QTRY_VERIFY_WITH_TIMEOUT(pageText(window, blankSpot()).contains(QStringLiteral("Module 1 –")), 10000);
+    QTRY_VERIFY_WITH_TIMEOUT(pageText(window, blankSpot(window)).contains(QStringLiteral("Module 1 –")), 10000);
     // Nothing of this was reading: the history is as it was, and >> leads on from the page.
     QTest::qWait(1000);
     QCOMPARE(reader.history(), history);
@@ -106,14 +107,15 @@ class TestE2ERecovery : public QObject {
     sendKeys(window, {QStringLiteral("Next")});
     QString text;
     QTRY_VERIFY_WITH_TIMEOUT(
-        (text = pageText(window, blankSpot())).contains(QStringLiteral("The course server does not answer")), 15000);
+        (text = pageText(window, blankSpot(window))).contains(QStringLiteral("The course server does not answer")),
+        15000);
     const QString base = QStringLiteral("http://127.0.0.1:%1/qx_cbt/qx2/").arg(port);
     QVERIFY2(text.contains(base + QStringLiteral("qx010001.qx")) && text.contains(QStringLiteral("Retry")),
              qPrintable(text));
     // The reader goes elsewhere (the contents page): what failed before is asked for no more.
     sendKeys(window, {QStringLiteral("alt+c")});
     QTRY_VERIFY_WITH_TIMEOUT(
-        pageText(window, blankSpot())
+        pageText(window, blankSpot(window))
             .contains(base + pages::contentsPage(pages::classify(screenSize().width(), screenSize().height()))),
         15000);
     QCOMPARE(reader.history(), record(startPage));
@@ -124,7 +126,7 @@ class TestE2ERecovery : public QObject {
     QCOMPARE(server->base(), base);
     const QString contents = pages::contentsPage(pages::classify(screenSize().width(), screenSize().height()));
     QTRY_COMPARE_WITH_TIMEOUT(reader.history(), record(startPage) + record(contents), 15000);
-    QTRY_VERIFY_WITH_TIMEOUT(pageText(window, blankSpot()).contains(QStringLiteral("Layout ")), 10000);
+    QTRY_VERIFY_WITH_TIMEOUT(pageText(window, blankSpot(window)).contains(QStringLiteral("Layout ")), 10000);
     QTest::qWait(6000);  // longer than the program waits between two tries
     QCOMPARE(reader.history(), record(startPage) + record(contents));
     QCOMPARE(server->requests().count(QStringLiteral("/qx_cbt/qx2/qx010001.qx")), 0);
@@ -146,8 +148,8 @@ class TestE2ERecovery : public QObject {
     QString window;  // titled as at start: no page has arrived to title it
     QTRY_VERIFY_WITH_TIMEOUT(!(window = windowOf(reader.process().processId())).isEmpty(), 30000);
     QString text;
-    QTRY_VERIFY_WITH_TIMEOUT((text = pageText(window, blankSpot())).contains(QStringLiteral("sent nothing within 3")),
-                             20000);
+    QTRY_VERIFY_WITH_TIMEOUT(
+        (text = pageText(window, blankSpot(window))).contains(QStringLiteral("sent nothing within 3")), 20000);
     QVERIFY2(text.contains(base + startPage) && text.contains(QStringLiteral("Retry")), qPrintable(text));
     QCOMPARE(reader.history(), QByteArray());
     // It keeps asking, a few seconds apart, not in a busy loop.
