@@ -246,7 +246,6 @@ void WebEngineBrowser::markWords(const QStringList& words, const QString& foldFr
 void WebEngineBrowser::setUpRecovery() {
   clock_.start();
   blocker_ = new StandInBlocker(this);
-  profile_->setUrlRequestInterceptor(blocker_);
   retryTimer_.setSingleShot(true);
   retryTimer_.setInterval(pagerecovery::kRetryInterval);
   connect(&retryTimer_, &QTimer::timeout, this, &WebEngineBrowser::retry);
@@ -294,7 +293,10 @@ void WebEngineBrowser::onLoadingChanged(const QWebEngineLoadingInfo& info) {
     return reportFailure(view_->url().toString(), info.errorString());
   }
 
-  if (own && std::exchange(standInLoading_, false)) return showStandIn();
+  if (own && standInLoading_) {
+    stopBlocking();
+    return showStandIn();
+  }
   if (!info.isErrorPage()) {
     // The server answered, with a page of its own that says why: that stays on show.
     endRecovery();
@@ -326,7 +328,9 @@ void WebEngineBrowser::failed(const QUrl& address, pagerecovery::Trouble trouble
 }
 
 void WebEngineBrowser::loadStandIn() {
+  // Every request waits for the interceptor while one is set: it is there for this load only.
   blocker_->blockOnce = standIn_->address;
+  profile_->setUrlRequestInterceptor(blocker_);
   standInLoading_ = true;
   startOwnLoad(standIn_->address, false);
 }
@@ -366,11 +370,17 @@ void WebEngineBrowser::readerNavigates() {
   if (std::exchange(ownLoad_, false) && !loading_.isEmpty()) cutShort_ = loading_;
 }
 
+void WebEngineBrowser::stopBlocking() {
+  if (!standInLoading_) return;
+  standInLoading_ = false;
+  blocker_->blockOnce.clear();
+  profile_->setUrlRequestInterceptor(nullptr);
+}
+
 void WebEngineBrowser::endRecovery() {
   standIn_.reset();
   retryTimer_.stop();
-  blocker_->blockOnce.clear();
-  standInLoading_ = false;
+  stopBlocking();
   ownNavigationNext_ = false;
 }
 

@@ -63,6 +63,7 @@ class WebEngineBrowser : public Browser {
   void failed(const QUrl& address, pagerecovery::Trouble trouble, const QString& reason, bool ownLoad);
   void showStandIn();
   void loadStandIn();
+  void stopBlocking();
   void retry();
   // The reader went elsewhere: no more asking for the page that failed.
   void readerNavigates();
