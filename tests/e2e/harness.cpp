@@ -13,6 +13,7 @@
 #include <QUrl>
 
 #include <sys/prctl.h>
+#include <unistd.h>
 #include <csignal>
 #include <cstdio>
 
@@ -133,16 +134,16 @@ bool CourseServer::startNginx(quint16 port) {
   }
   const QString dir = nginxDir_.path();
   QDir().mkpath(dir + QStringLiteral("/logs"));
-  // One process, the test's own child: no workers to hand to another user (who may not read
-  // the build folder) or to outlive it.
+  // As root, nginx would hand its workers to "nobody", who may not read the build folder.
+  const QString user = ::geteuid() == 0 ? QStringLiteral("user root root;\n") : QString();
   const QString conf =
       QStringLiteral(
-          "daemon off;\nmaster_process off;\npid %1/nginx.pid;\nerror_log %1/logs/error.log;\nevents {}\n"
-          "http {\n  access_log %1/logs/access.log;\n  client_body_temp_path %1/body;\n"
-          "  proxy_temp_path %1/proxy;\n  fastcgi_temp_path %1/fastcgi;\n  uwsgi_temp_path %1/uwsgi;\n"
-          "  scgi_temp_path %1/scgi;\n  server {\n    listen 127.0.0.1:%2;\n    root %3;\n"
-          "    include %4;\n  }\n}\n")
-          .arg(dir)
+          "%1daemon off;\npid %2/nginx.pid;\nerror_log %2/logs/error.log;\nevents {}\n"
+          "http {\n  access_log %2/logs/access.log;\n  client_body_temp_path %2/body;\n"
+          "  proxy_temp_path %2/proxy;\n  fastcgi_temp_path %2/fastcgi;\n  uwsgi_temp_path %2/uwsgi;\n"
+          "  scgi_temp_path %2/scgi;\n  server {\n    listen 127.0.0.1:%3;\n    root %4;\n"
+          "    include %5;\n  }\n}\n")
+          .arg(user, dir)
           .arg(port)
           .arg(buildDir() + QStringLiteral("/course"),
                QString::fromLocal8Bit(TAVRIN_SOURCE_DIR) + QStringLiteral("/dist/web/nginx-tavrin.conf"));
