@@ -277,7 +277,7 @@ def start_display(size, timeout):
     """A virtual X server on a free display with openbox on it: (display, [openbox, Xvfb])."""
     read_end, write_end = os.pipe()
     xvfb = subprocess.Popen(["Xvfb", "-displayfd", str(write_end), "-screen", "0", f"{size}x24",
-                             "-nolisten", "tcp"], pass_fds=[write_end], stdin=subprocess.DEVNULL,
+                             "-nolisten", "tcp", "-noreset"], pass_fds=[write_end], stdin=subprocess.DEVNULL,
                             stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, start_new_session=True)
     os.close(write_end)
     started = [xvfb]
