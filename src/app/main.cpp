@@ -10,6 +10,7 @@
 #include "external/launchercopy.h"
 #include "logic/launcher.h"
 #include "logic/pagerecovery.h"
+#include "platform/browser.h"
 #include "platform/platform.h"
 #include "posix/instancelock.h"
 #include "posix/posixblocks.h"
@@ -22,7 +23,9 @@
 #include <QFileInfo>
 #include <QProcess>
 #include <QScreen>
+#include <QTimer>
 
+#include <malloc.h>
 #include <unistd.h>
 #include <cstdio>
 #include <cstring>
@@ -105,6 +108,16 @@ QString commandLineOf(int argc, char* argv[]) {
 
 // The folder of the executable itself, not of a link to it.
 QString programFolder() { return QFileInfo(QStringLiteral("/proc/self/exe")).canonicalFilePath().section(u'/', 0, -2); }
+
+// Building the windows and sizing the page to the maximised window free several screen-sized
+// buffers (about 10 MB at 1280 x 1024), and glibc keeps such freed heap resident. Once the
+// first page has been drawn (a frame or two after it arrives), it is handed back.
+void giveBackStartUpHeapAfterFirstPage(Browser& browser) {
+  QObject::connect(
+      &browser, &Browser::documentComplete, &browser,
+      [&browser] { QTimer::singleShot(std::chrono::seconds(1), &browser, [] { ::malloc_trim(0); }); },
+      Qt::SingleShotConnection);
+}
 
 }  // namespace
 
@@ -196,6 +209,7 @@ int main(int argc, char* argv[]) {
     app.get();
     frmQX reader(platform, *setup);
     reader.Form_Load();
+    giveBackStartUpHeapAfterFirstPage(*reader.web1());
     return app.get().exec();
   }
 
