@@ -6,6 +6,7 @@
 
 #include "logic/datafiles.h"
 #include "logic/historylist.h"
+#include "posix/posixfilesystem.h"
 #include "readinglog.h"
 #include "support/straighthistory.h"
 
@@ -24,6 +25,7 @@ struct Fixture {
   QString logPath, filesPath;
 };
 Fixture* fx = nullptr;
+PosixFileSystem files;  // the data files read as the program reads them
 
 void writeFile(const QString& path, const QByteArray& bytes) {
   QFile f(path);
@@ -56,8 +58,8 @@ void openList(benchmark::State& state) {
 void openListFromDisk(benchmark::State& state) {
   int items = 0;
   for (auto _ : state) {
-    const history::HistoryList list = history::HistoryList::load(search::readWholeFile(fx->logPath).value_or(""),
-                                                                 search::readWholeFile(fx->filesPath).take());
+    const history::HistoryList list = history::HistoryList::load(search::readWholeFile(files, fx->logPath).value_or(""),
+                                                                 search::readWholeFile(files, fx->filesPath).take());
     items = list.size();
     benchmark::DoNotOptimize(list);
   }

@@ -9,6 +9,7 @@
 #include "logic/codepage.h"
 #include "logic/datafiles.h"
 #include "logic/historylist.h"
+#include "posix/posixfilesystem.h"
 #include "readinglog.h"
 #include "support/coursedata.h"
 #include "support/fakeplatform.h"
@@ -62,6 +63,7 @@ struct Fixture {
   }
 };
 Fixture* fx = nullptr;
+PosixFileSystem files;  // the data files read as the program reads them
 
 void openWindow(benchmark::State& state) {
   if (!paints(fx->window->results())) state.SkipWithError("the window's list is not on screen");
@@ -74,8 +76,8 @@ void openWindow(benchmark::State& state) {
 
 // The straight history into `list`: both files read, the plain look-up, one item per row.
 void openStraight(QListWidget& list) {
-  const history::StraightList straight = history::straightLoad(search::readWholeFile(fx->logPath).value_or(""),
-                                                               search::readWholeFile(fx->filesPath).take());
+  const history::StraightList straight = history::straightLoad(search::readWholeFile(files, fx->logPath).value_or(""),
+                                                               search::readWholeFile(files, fx->filesPath).take());
   list.clear();
   for (const history::StraightItem& item : straight.items) list.addItem(cp1252::decode(item.text));
   settle(&list);
@@ -98,8 +100,8 @@ bool sameItems() {
   }
   const QStringList rows = rowsOf(fx->window->results());
   QStringList titles;
-  const history::StraightList straight =
-      history::straightLoad(*search::readWholeFile(fx->logPath), search::readWholeFile(fx->filesPath).take());
+  const history::StraightList straight = history::straightLoad(*search::readWholeFile(files, fx->logPath),
+                                                               search::readWholeFile(files, fx->filesPath).take());
   for (const history::StraightItem& item : straight.items) titles << cp1252::decode(item.text);
   std::fprintf(stderr, "history.qx %lld bytes; %lld items listed\n", static_cast<long long>(QFile(fx->logPath).size()),
                static_cast<long long>(rows.size()));

@@ -7,6 +7,7 @@
 
 #include "logic/datafiles.h"
 #include "logic/searchengine.h"
+#include "posix/posixfilesystem.h"
 #include "support/referencesearch.h"
 
 #include <QDir>
@@ -35,6 +36,7 @@ struct Fixture {
   std::unique_ptr<Fts5Peer> fts5;
 };
 Fixture* fx = nullptr;
+PosixFileSystem files;  // the data files read as the program reads them
 
 void writeFile(const QString& path, const QByteArray& bytes) {
   QFile f(path);
@@ -66,8 +68,8 @@ void loadEngine(benchmark::State& state) {
 
 void loadEngineFromDisk(benchmark::State& state) {
   for (auto _ : state) {
-    auto pages = search::PageTable::read(*search::readWholeFile(fx->filesPath));
-    auto words = search::WordTable::read(*search::readWholeFile(fx->wordsPath));
+    auto pages = search::PageTable::read(*search::readWholeFile(files, fx->filesPath));
+    auto words = search::WordTable::read(*search::readWholeFile(files, fx->wordsPath));
     search::SearchEngine engine(pages, words);
     benchmark::DoNotOptimize(engine);
   }

@@ -14,6 +14,7 @@
 #include "platform/platform.h"
 #include "posix/instancelock.h"
 #include "posix/posixblocks.h"
+#include "posix/posixfilesystem.h"
 #include "shell/startsequence.h"
 #include "viewer/frmqx.h"
 #include "x11/x11windows.h"
@@ -140,6 +141,7 @@ int main(int argc, char* argv[]) {
   OnDemandMessageBoxes messages(app);
   InstanceLock instance;
   SteadyClock clock;
+  PosixFileSystem files;
   const auto withEngines = [&]<typename Made>(Made* made) {
     if (made) return made;
     // A program whose files are incomplete cannot show the course at all.
@@ -166,6 +168,7 @@ int main(int argc, char* argv[]) {
     ::_exit(code);
   };
   platform.removeFile = [](const QString& path) { return QFile::remove(path); };
+  platform.files = &files;
   platform.clock = &clock;
   platform.processEvents = processPendingEvents;
   platform.commandLine = commandLineOf(argc, argv);

@@ -4,10 +4,10 @@
 #include "layout/rowsmodel.h"
 #include "logic/codepage.h"
 #include "logic/datafiles.h"
-#include "logic/filestate.h"
 #include "logic/historylog.h"
 #include "logic/logging.h"
 #include "logic/presence.h"
+#include "platform/filesystem.h"
 #include "sidewin/host.h"
 #include "sidewin/sidewindows.h"
 
@@ -49,9 +49,9 @@ std::optional<QByteArray> frmHist::readLog() {
   const QString path = historylog::pathIn(host_.userDir());
   if (!host_.fileExists()(path, this)) {
     // No log is an empty history; a folder where the log should be is worth saying.
-    if (fileState(path) != FileState::Folder) return std::nullopt;
+    if (host_.files().state(path) != FileState::Folder) return std::nullopt;
   }
-  Result<QByteArray> log = search::readWholeFile(path);
+  Result<QByteArray> log = search::readWholeFile(host_.files(), path);
   if (!log) {
     qCWarning(lcHistory) << "cannot read" << path << ":" << log.error();
     tell(QStringLiteral("Your reading history cannot be read:\n%1\n\n%2.").arg(path, log.error()));

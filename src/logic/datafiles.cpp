@@ -1,6 +1,5 @@
 #include "logic/datafiles.h"
 
-#include "logic/filestate.h"
 #include "logic/logging.h"
 #include "logic/textrules.h"
 
@@ -133,11 +132,11 @@ void appendWordLine(QByteArray& out, QByteArrayView word, std::span<const std::u
   out += kLineEnd;
 }
 
-Result<QByteArray> readWholeFile(const QString& path) {
+Result<QByteArray> readWholeFile(FileSystem& files, const QString& path) {
   const auto fail = [](QString reason) { return Result<QByteArray>::failed(std::move(reason)); };
   QString why;
   // Only a regular file: reading a FIFO or a device whole could wait for ever.
-  switch (fileState(path, &why)) {
+  switch (files.state(path, &why)) {
     case FileState::File: break;
     case FileState::Missing: return fail(QStringLiteral("there is no such file"));
     case FileState::Folder: return fail(QStringLiteral("it is a folder"));

@@ -11,6 +11,7 @@
 // cp1252::decode. Nothing here shows a window: the caller reports tooMany() as
 // "Too many files!" / "Too many words!". The writers below make the lines the readers read.
 #include "logic/result.h"
+#include "platform/filesystem.h"
 
 #include <QByteArray>
 #include <QByteArrayView>
@@ -135,7 +136,7 @@ void appendPageLine(QByteArray& out, int number, QByteArrayView file, QByteArray
 void appendWordLine(QByteArray& out, QByteArrayView word, std::span<const std::uint16_t> pages);
 
 // The whole content of a regular file, or why not: it is not one, or cannot be read.
-Result<QByteArray> readWholeFile(const QString& path);
+Result<QByteArray> readWholeFile(FileSystem& files, const QString& path);
 
 // Logs why reading the file at `path` ended early, if it did.
 void logReadStatus(const QString& path, const ReadStatus& status);

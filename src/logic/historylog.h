@@ -1,6 +1,8 @@
 #pragma once
 #include <QString>
 
+class FileSystem;
+
 // The history log "history.qx": one record per recorded page arrival, oldest first,
 // each the page name in double quotes followed by CR LF, in Windows-1252. Only ever
 // appended to; deleted as a whole when the reader quits.
@@ -12,8 +14,9 @@ inline QString pathIn(const QString& userDir) { return userDir + QStringLiteral(
 // only; false when it cannot be created.
 bool makeFolder(const QString& path);
 
-// Appends one record, creating the log open to its owner only; false when the log cannot
-// be opened or written, or is not a regular file (a pipe, a device: never waited for).
-bool append(const QString& path, const QString& page);
+// Appends one record through `files`, creating the log open to its owner only; false when
+// the log cannot be opened or written, or is not a regular file (a pipe, a device: never
+// waited for).
+bool append(FileSystem& files, const QString& path, const QString& page);
 
 }  // namespace historylog

@@ -1,13 +1,13 @@
 #include "logic/presence.h"
 
-#include "logic/filestate.h"
 #include "logic/logging.h"
+#include "platform/filesystem.h"
 #include "platform/messageboxes.h"
 
 bool PresenceCheck::operator()(const QString& path, QWidget* owner) const {
   for (;;) {
     QString why;
-    switch (fileState(path, &why)) {
+    switch (files->state(path, &why)) {
       case FileState::File:
       case FileState::Other: return true;
       case FileState::Missing:

@@ -6,12 +6,14 @@
 
 #include <functional>
 
+class FileSystem;
 class MessageBoxes;
 class QWidget;
 
 struct PresenceCheck {
   MessageBoxes* messages = nullptr;
   std::function<void()> endProgram;  // EndQX of the main window
+  FileSystem* files = nullptr;
 
   // True when `path` names a file (hidden ones included; folders do not count). On Cancel
   // the program ends; the answer is then false.

@@ -1,7 +1,6 @@
 #include "logic/startup.h"
 
 #include "logic/classaddress.h"
-#include "logic/filestate.h"
 
 #include <QUrl>
 
@@ -58,8 +57,8 @@ QString settingsFile(const Environment& env) {
   return config + QStringLiteral("/Vendrel/TavrinLab.conf");
 }
 
-std::optional<bool> pathExists(const QString& path) {
-  switch (fileState(path)) {
+std::optional<bool> pathExists(FileSystem& files, const QString& path) {
+  switch (files.state(path)) {
     case FileState::Missing: return false;
     case FileState::Unreadable: return std::nullopt;
     default: return true;

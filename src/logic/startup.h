@@ -2,6 +2,7 @@
 // Start-up decisions that depend only on the environment: where the course is served
 // from, and the folders the program uses on this system.
 #include "platform/environment.h"
+#include "platform/filesystem.h"
 
 #include <QString>
 
@@ -33,6 +34,6 @@ QString settingsFile(const Environment& env);
 
 // Folder test of start-up: an empty path gives false, an existing folder or file true.
 // `std::nullopt` when the path cannot be examined at all (the caller offers a retry).
-std::optional<bool> pathExists(const QString& path);
+std::optional<bool> pathExists(FileSystem& files, const QString& path);
 
 }  // namespace startup

@@ -17,7 +17,7 @@ void tell(Platform& platform, const QString& text, MessageBoxes::Icon icon = Mes
 // A folder that cannot be examined is offered again until it can, or the user gives up.
 bool folderExists(Platform& platform, const QString& path) {
   for (;;) {
-    if (const auto exists = startup::pathExists(path)) return *exists;
+    if (const auto exists = startup::pathExists(*platform.files, path)) return *exists;
     const auto answer = platform.messages->ask({QStringLiteral("File Error"), QStringLiteral("File Error"),
                                                 MessageBoxes::Buttons::OkCancel, MessageBoxes::Icon::Warning});
     if (answer != MessageBoxes::Answer::Ok) return false;

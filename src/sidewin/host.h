@@ -4,6 +4,7 @@
 #include <QString>
 #include <QStringList>
 
+class FileSystem;
 class MessageBoxes;
 class QLabel;
 class QWidget;
@@ -31,6 +32,7 @@ class SideWindowHost {
 
   virtual MessageBoxes& messages() = 0;
   virtual const PresenceCheck& fileExists() const = 0;
+  virtual FileSystem& files() = 0;
   virtual const TickWait& waitOneSecond() const = 0;
 
  protected:

@@ -94,7 +94,7 @@ std::optional<QByteArray> SideWindow::readProgramFile(const QString& name, const
     qCWarning(category) << "no" << path << ":" << without;
     return std::nullopt;
   }
-  Result<QByteArray> bytes = search::readWholeFile(path);
+  Result<QByteArray> bytes = search::readWholeFile(host_.files(), path);
   if (!bytes) qCWarning(category) << "cannot read" << path << ":" << bytes.error() << "-" << without;
   return std::move(bytes).take();
 }

@@ -51,7 +51,7 @@ frmQX::frmQX(Platform& platform, CourseSetup setup)
     : CommandWindow(CommandBar::Slot3::Search, design::kMainHelp, mainHelpImage),
       platform_(platform),
       WaitOneSecond{platform.clock, platform.processEvents},
-      FileExists{platform.messages, [this] { EndQX(); }},
+      FileExists{platform.messages, [this] { EndQX(); }, platform.files},
       setup_(std::move(setup)),
       sideWindows_(*this, makeSideWindow) {
   setUpWindow();
@@ -424,7 +424,7 @@ void frmQX::takeNavigationLinks() {
 
 void frmQX::recordPage() {
   // A log that cannot be written is not worth interrupting the reader for.
-  historylog::append(historyPath(), viewer_.CurrentPage);
+  historylog::append(*platform_.files, historyPath(), viewer_.CurrentPage);
 }
 
 void frmQX::finishArrival() {

@@ -72,6 +72,7 @@ class frmQX : public CommandWindow, public SideWindowHost {
   QString programFolder() const override { return platform_.programFolder; }
   MessageBoxes& messages() override { return *platform_.messages; }
   const PresenceCheck& fileExists() const override { return FileExists; }
+  FileSystem& files() override { return *platform_.files; }
   const TickWait& waitOneSecond() const override { return WaitOneSecond; }
   QSize screenMetrics() const { return {ScreenWidth, ScreenHeight}; }
   QString historyPath() const;

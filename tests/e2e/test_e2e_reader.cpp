@@ -4,6 +4,7 @@
 #include "logic/datafiles.h"
 #include "logic/pagenames.h"
 #include "logic/searchengine.h"
+#include "support/files.h"
 
 #include <QFile>
 #include <QTest>
@@ -83,8 +84,8 @@ class TestE2EReader : public QObject {
 
   void searchFindsAPageAndOpensItInTheMainWindow() {
     // What the first result must be, from the same data files the reader loads.
-    const auto pages = search::PageTable::read(*search::readWholeFile(buildDir() + "/files.qx"));
-    const auto words = search::WordTable::read(*search::readWholeFile(buildDir() + "/words.qx"));
+    const auto pages = search::PageTable::read(readFile(buildDir() + "/files.qx"));
+    const auto words = search::WordTable::read(readFile(buildDir() + "/words.qx"));
     std::vector<int> found;
     QVERIFY(search::SearchEngine(pages, words).search(u"capacitor", found));
     QVERIFY(found.size() > 1);

@@ -6,6 +6,7 @@
 #include "logic/datafiles.h"
 #include "logic/pagenames.h"
 #include "logic/searchengine.h"
+#include "support/files.h"
 
 #include <QDir>
 #include <QFile>
@@ -193,8 +194,8 @@ class TestE2EReading : public QObject {
   // which leads on to the class page, and there every word that found it is marked. The
   // next page shows no marks, nor does the class page when Back returns to it.
   void searchedWordsAreMarkedOnThePageOpenedAndGoneAfter() {
-    const auto pages = search::PageTable::read(*search::readWholeFile(buildDir() + "/files.qx"));
-    const auto words = search::WordTable::read(*search::readWholeFile(buildDir() + "/words.qx"));
+    const auto pages = search::PageTable::read(readFile(buildDir() + "/files.qx"));
+    const auto words = search::WordTable::read(readFile(buildDir() + "/words.qx"));
     search::SearchEngine engine(pages, words);
     std::vector<int> found;
     QVERIFY(engine.search(u"capacitor", found));

@@ -1,5 +1,8 @@
-// The history log's records: whole, in the code page, or not there at all.
+// The history log's records: whole, in the code page, or not there at all; on the POSIX
+// file system, and on a fake one for what a real disk will not do on demand.
 #include "logic/historylog.h"
+#include "posix/posixfilesystem.h"
+#include "support/fakes.h"
 #include "support/files.h"
 
 #include <QFile>
@@ -20,8 +23,8 @@ class TestHistoryLog : public QObject {
   void recordsAreAppendedInTheCodePage() {
     QTemporaryDir dir;
     const QString log = historylog::pathIn(dir.path() + u'/');
-    QVERIFY(historylog::append(log, QStringLiteral("qx070001.qx")));
-    QVERIFY(historylog::append(log, QStringLiteral("caf\u00e9 \u20ac.qx")));
+    QVERIFY(historylog::append(files, log, QStringLiteral("qx070001.qx")));
+    QVERIFY(historylog::append(files, log, QStringLiteral("caf\u00e9 \u20ac.qx")));
     QCOMPARE(readFile(log), QByteArray("\"qx070001.qx\"\r\n\"caf\xe9 \x80.qx\"\r\n"));
   }
 
@@ -30,7 +33,7 @@ class TestHistoryLog : public QObject {
   void aRecordThatDoesNotFitIsTakenBackWhole() {
     QTemporaryDir dir;
     const QString log = historylog::pathIn(dir.path() + u'/');
-    QVERIFY(historylog::append(log, QStringLiteral("qxd.qx")));
+    QVERIFY(historylog::append(files, log, QStringLiteral("qxd.qx")));
     const QByteArray before = readFile(log);
 
     rlimit saved{};
@@ -40,13 +43,13 @@ class TestHistoryLog : public QObject {
     small.rlim_cur = rlim_t(before.size() + 4);  // room for four bytes of the next record
     QVERIFY(::setrlimit(RLIMIT_FSIZE, &small) == 0);
     QTest::ignoreMessage(QtWarningMsg, QRegularExpression("cannot record \"qx010003.qx\""));
-    const bool written = historylog::append(log, QStringLiteral("qx010003.qx"));
+    const bool written = historylog::append(files, log, QStringLiteral("qx010003.qx"));
     ::setrlimit(RLIMIT_FSIZE, &saved);
     std::signal(SIGXFSZ, oldHandler);
 
     QVERIFY(!written);
     QCOMPARE(readFile(log), before);
-    QVERIFY(historylog::append(log, QStringLiteral("qx010004.qx")));
+    QVERIFY(historylog::append(files, log, QStringLiteral("qx010004.qx")));
     QCOMPARE(readFile(log), before + "\"qx010004.qx\"\r\n");
   }
 
@@ -56,7 +59,7 @@ class TestHistoryLog : public QObject {
     const QString folder = dir.filePath("Vendrel/TavrinLab/");
     const mode_t mask = ::umask(0);  // whatever the umask lets through
     const bool made = historylog::makeFolder(folder);
-    const bool appended = historylog::append(historylog::pathIn(folder), QStringLiteral("qxa.qx"));
+    const bool appended = historylog::append(files, historylog::pathIn(folder), QStringLiteral("qxa.qx"));
     ::umask(mask);
     QVERIFY(made && appended);
     struct stat st {};
@@ -76,8 +79,8 @@ class TestHistoryLog : public QObject {
     QTest::ignoreMessage(QtWarningMsg, QRegularExpression("nothing is recorded in .*history.qx.*not a regular file"));
     QTest::failOnWarning(QRegularExpression("history.qx"));  // once, not at every page
     auto recording = std::async(std::launch::async, [&] {
-      const bool first = historylog::append(log, QStringLiteral("qxa.qx"));
-      const bool second = historylog::append(log, QStringLiteral("qxb.qx"));
+      const bool first = historylog::append(files, log, QStringLiteral("qxa.qx"));
+      const bool second = historylog::append(files, log, QStringLiteral("qxb.qx"));
       return first || second;
     });
     const bool waited = recording.wait_for(std::chrono::seconds(10)) == std::future_status::timeout;
@@ -94,8 +97,24 @@ class TestHistoryLog : public QObject {
   void aLogThatCannotBeOpenedIsReported() {
     QTemporaryDir dir;
     QTest::ignoreMessage(QtWarningMsg, QRegularExpression("cannot open .*/missing/history.qx"));
-    QVERIFY(!historylog::append(dir.filePath("missing/history.qx"), QStringLiteral("qxa.qx")));
+    QVERIFY(!historylog::append(files, dir.filePath("missing/history.qx"), QStringLiteral("qxa.qx")));
   }
+
+  // Part of a record stays in the log when it cannot be cut off again: that is said
+  // before the record that failed.
+  void aPartialRecordLeftInTheLogIsReported() {
+    FakeFileSystem fake;
+    fake.appendAnswer = {FileSystem::Appended::Outcome::NotWritten, QStringLiteral("No space left on device"),
+                         QStringLiteral("Input/output error")};
+    QTest::ignoreMessage(QtWarningMsg,
+                         QRegularExpression("cannot take back a partial record from \"/log/history.qx\" : "
+                                            "\"Input/output error\""));
+    QTest::ignoreMessage(QtWarningMsg, QRegularExpression("cannot record \"qxa.qx\" in .* : \"No space left"));
+    QVERIFY(!historylog::append(fake, QStringLiteral("/log/history.qx"), QStringLiteral("qxa.qx")));
+  }
+
+ private:
+  PosixFileSystem files;
 };
 
 QTEST_GUILESS_MAIN(TestHistoryLog)

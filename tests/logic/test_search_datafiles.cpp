@@ -1,6 +1,7 @@
 // The readers of "files.qx" and "words.qx": line rules, numbering by line position, the
 // number field, and the capacity.
 #include "logic/datafiles.h"
+#include "posix/posixfilesystem.h"
 #include "support/lines.h"
 
 #include <QRegularExpression>
@@ -217,12 +218,13 @@ class TestSearchDataFiles : public QObject {
   // Only a regular file is read whole; a FIFO would keep the reading waiting for ever.
   void readWholeFileReadsOnlyRegularFiles() {
     QTemporaryDir dir;
+    PosixFileSystem files;
     const QString file = dir.filePath("files.qx"), fifo = dir.filePath("fifo.qx");
     QFile f(file);
     QVERIFY(f.open(QIODevice::WriteOnly));
     f.write("1\tqxa.qx\tStart\r\n");
     f.close();
-    const auto read = search::readWholeFile(file);
+    const auto read = search::readWholeFile(files, file);
     QVERIFY(read);
     QCOMPARE(*read, QByteArray("1\tqxa.qx\tStart\r\n"));
     QCOMPARE(read.error(), QString());
@@ -230,7 +232,7 @@ class TestSearchDataFiles : public QObject {
     for (const auto& [path, why] :
          {std::pair{dir.filePath("missing.qx"), "there is no such file"}, std::pair{fifo, "it is not a regular file"},
           std::pair{dir.path(), "it is a folder"}}) {
-      const auto refused = search::readWholeFile(path);
+      const auto refused = search::readWholeFile(files, path);
       QVERIFY(!refused);
       QCOMPARE(refused.error(), QString::fromLatin1(why));
     }

@@ -2,6 +2,7 @@
 #include "logic/codepage.h"
 #include "logic/presence.h"
 #include "logic/tickwait.h"
+#include "posix/posixfilesystem.h"
 #include "support/fakes.h"
 
 #include <QDir>
@@ -36,13 +37,25 @@ class TestShell : public QObject {
     hidden.close();
     FakeMessageBoxes boxes;
     bool ended = false;
-    PresenceCheck exists{&boxes, [&] { ended = true; }};
+    PosixFileSystem files;
+    PresenceCheck exists{&boxes, [&] { ended = true; }, &files};
     QVERIFY(exists(hidden.fileName()));
     QVERIFY(!exists(dir.filePath("folder")));  // a folder is not a file
     QVERIFY(!exists(dir.filePath("missing.qx")));
     QVERIFY(!exists(dir.filePath("missing/files.qx")));
     QVERIFY(boxes.asked.empty());
     QVERIFY(!ended);
+  }
+
+  // A pipe or a device where a file should be is there: the reading that follows says
+  // why it cannot be read, instead of the check taking it for missing.
+  void somethingElseThanAFileCountsAsPresent() {
+    FakeFileSystem files;
+    files.states[QStringLiteral("/course/files.qx")] = FileState::Other;
+    FakeMessageBoxes boxes;
+    PresenceCheck exists{&boxes, [] { QFAIL("the program ended"); }, &files};
+    QVERIFY(exists(QStringLiteral("/course/files.qx")));
+    QVERIFY(boxes.asked.empty());
   }
 
   void unreadablePathAsksForSetupWithRetryAndCancel() {
@@ -54,7 +67,8 @@ class TestShell : public QObject {
 
     FakeMessageBoxes boxes;
     int ended = 0;
-    PresenceCheck exists{&boxes, [&] { ++ended; }};
+    PosixFileSystem files;
+    PresenceCheck exists{&boxes, [&] { ++ended; }, &files};
     // OK after the medium is back: the check goes on and answers.
     boxes.answers = {MessageBoxes::Answer::Ok};
     boxes.onAsk = [&](const MessageBoxes::Message&) {

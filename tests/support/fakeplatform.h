@@ -3,6 +3,7 @@
 // own logic.
 #include "platform/browser.h"
 #include "platform/platform.h"
+#include "posix/posixfilesystem.h"
 #include "shell/startsequence.h"
 #include "support/fakeblocks.h"
 #include "support/fakemedia.h"
@@ -99,6 +100,7 @@ struct FakePlatform {
     platform.screenPixels = [this] { return screen; };
     platform.endProcess = [this](int code) { ended = code; };
     platform.removeFile = [this](const QString& path) { return canRemove && QFile::remove(path); };
+    platform.files = &files;
     platform.clock = &clock;
     platform.processEvents = [this](int) {
       ++eventRounds;
@@ -132,6 +134,7 @@ struct FakePlatform {
   QSize screen{1280, 1024};
   std::optional<int> ended;
   bool canRemove = true;
+  PosixFileSystem files;  // the windows' files are real ones, in the tests' temporary folders
   FakeClock clock;
   int eventRounds = 0;
   FakeSharedBlocks blocks;

@@ -1,8 +1,11 @@
 #pragma once
-// Stand-ins for the message boxes and the clock, for tests of logic that asks the user
-// or waits.
+// Stand-ins for the message boxes, the clock and the file system, for tests of logic that
+// asks the user, waits or records.
 #include "platform/clock.h"
+#include "platform/filesystem.h"
 #include "platform/messageboxes.h"
+
+#include <QHash>
 
 #include <deque>
 #include <functional>
@@ -29,4 +32,17 @@ class FakeClock : public Clock {
   quint32 milliseconds() override { return now += step; }
   quint32 now = 0;
   quint32 step = 250;
+};
+
+// A file system of paths told their state, and of appends answered as told.
+class FakeFileSystem : public FileSystem {
+ public:
+  FileState state(const QString& path, QString* why) override {
+    if (why) *why = reason;
+    return states.value(path, FileState::Missing);
+  }
+  Appended append(const QString&, const QByteArray&) override { return appendAnswer; }
+  QHash<QString, FileState> states;
+  QString reason = QStringLiteral("Too many levels of symbolic links");  // given for any state
+  Appended appendAnswer;                                                 // Written unless told otherwise
 };
