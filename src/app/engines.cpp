@@ -1,6 +1,6 @@
 #include "engines.h"
 
-#include "logic/logging.h"
+#include "logic/startup.h"
 
 #include <QFile>
 

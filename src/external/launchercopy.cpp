@@ -1,7 +1,7 @@
 #include "external/launchercopy.h"
 
 #include "external/frmpopup.h"
-#include "logic/logging.h"
+#include "logic/launcher.h"
 #include "platform/messageboxes.h"
 #include "platform/platform.h"
 

@@ -5,7 +5,6 @@
 #include "logic/codepage.h"
 #include "logic/datafiles.h"
 #include "logic/historylog.h"
-#include "logic/logging.h"
 #include "logic/presence.h"
 #include "platform/filesystem.h"
 #include "sidewin/host.h"

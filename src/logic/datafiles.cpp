@@ -1,11 +1,12 @@
 #include "logic/datafiles.h"
 
-#include "logic/logging.h"
 #include "logic/textrules.h"
 
 #include <QFile>
 
 #include <cstring>
+
+Q_LOGGING_CATEGORY(lcSearch, "tavrin.search", QtInfoMsg)
 
 namespace search {
 

@@ -15,6 +15,7 @@
 
 #include <QByteArray>
 #include <QByteArrayView>
+#include <QLoggingCategory>
 #include <QString>
 #include <QStringView>
 
@@ -22,6 +23,9 @@
 #include <optional>
 #include <span>
 #include <vector>
+
+// tavrin.search: search data files that are missing or do not read whole.
+Q_DECLARE_LOGGING_CATEGORY(lcSearch)
 
 namespace search {
 

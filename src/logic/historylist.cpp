@@ -1,7 +1,7 @@
 #include "logic/historylist.h"
 
 #include "logic/codepage.h"
-#include "logic/logging.h"
+#include "logic/historylog.h"
 #include "logic/textrules.h"
 
 #include <algorithm>

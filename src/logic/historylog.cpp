@@ -1,11 +1,12 @@
 #include "logic/historylog.h"
 
 #include "logic/codepage.h"
-#include "logic/logging.h"
 #include "platform/filesystem.h"
 
 #include <QDir>
 #include <QFile>
+
+Q_LOGGING_CATEGORY(lcHistory, "tavrin.history", QtInfoMsg)
 
 bool historylog::makeFolder(const QString& path) {
   if (!QDir().mkpath(path)) return false;

@@ -1,7 +1,11 @@
 #pragma once
+#include <QLoggingCategory>
 #include <QString>
 
 class FileSystem;
+
+// tavrin.history: what the history log and the history window cannot read or write.
+Q_DECLARE_LOGGING_CATEGORY(lcHistory)
 
 // The history log "history.qx": one record per recorded page arrival, oldest first,
 // each the page name in double quotes followed by CR LF, in Windows-1252. Only ever

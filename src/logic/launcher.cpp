@@ -4,6 +4,8 @@
 
 #include <limits>
 
+Q_LOGGING_CATEGORY(lcLauncher, "tavrin.launcher", QtInfoMsg)
+
 namespace launcher {
 
 namespace {

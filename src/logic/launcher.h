@@ -3,12 +3,16 @@
 // the hand-over of an exercise to a simulator with the watch for its window.
 #include "logic/blocks.h"
 
+#include <QLoggingCategory>
 #include <QString>
 #include <QStringView>
 
 #include <functional>
 #include <optional>
 #include <variant>
+
+// tavrin.launcher: what a launcher copy, or the reader for it, fails to hand over or start.
+Q_DECLARE_LOGGING_CATEGORY(lcLauncher)
 
 namespace launcher {
 

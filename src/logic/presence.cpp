@@ -1,6 +1,6 @@
 #include "logic/presence.h"
 
-#include "logic/logging.h"
+#include "logic/startup.h"
 #include "platform/filesystem.h"
 #include "platform/messageboxes.h"
 

@@ -4,6 +4,8 @@
 
 #include <QUrl>
 
+Q_LOGGING_CATEGORY(lcStartup, "tavrin.startup", QtInfoMsg)
+
 namespace startup {
 
 CourseBase courseBase(const Environment& env) {

@@ -4,9 +4,13 @@
 #include "platform/environment.h"
 #include "platform/filesystem.h"
 
+#include <QLoggingCategory>
 #include <QString>
 
 #include <optional>
+
+// tavrin.startup: what goes wrong while a copy starts.
+Q_DECLARE_LOGGING_CATEGORY(lcStartup)
 
 namespace startup {
 

@@ -3,7 +3,7 @@
 #include "layout/design.h"
 #include "layout/fonts.h"
 #include "layout/rowsmodel.h"
-#include "logic/logging.h"
+#include "logic/datafiles.h"
 #include "search/frmsearch.h"
 #include "sidewin/handover.h"
 #include "sidewin/host.h"

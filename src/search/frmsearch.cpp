@@ -4,7 +4,7 @@
 #include "layout/fonts.h"
 #include "layout/rowsmodel.h"
 #include "logic/codepage.h"
-#include "logic/logging.h"
+#include "logic/datafiles.h"
 #include "sidewin/host.h"
 #include "sidewin/sidewindows.h"
 

@@ -10,7 +10,6 @@
 #include "logic/classaddress.h"
 #include "logic/historylog.h"
 #include "logic/launcher.h"
-#include "logic/logging.h"
 #include "logic/placement.h"
 #include "logic/searchquery.h"
 #include "logic/startup.h"
