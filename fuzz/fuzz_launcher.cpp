@@ -4,7 +4,7 @@
 // six little-endian 32-bit numbers for the popup: picture width and height, pointer x and
 // y, screen width and height.
 //
-// The decision must be the one the dispatch rules give when worked out plainly on a
+// The decision must be the one the launcher's mode rules give when worked out plainly on a
 // std::u16string with 1-based positions, the same each time it is asked for, and must hold
 // what the launcher relies on: a picture's name is the text after "/POPJPG=" that ends
 // two characters before the first "/W", a practice test that could leave the program's

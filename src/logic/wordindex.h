@@ -41,7 +41,7 @@ class WordIndex {
   // What a double-click on entry k's row puts into the search window's text box: the row's
   // text, as it is. The search trims the space off, and searches a word that holds a space
   // as two words.
-  QString handOver(int k) const { return row(k); }
+  QString searchBoxText(int k) const { return row(k); }
 
   // The caption of the count label for a list of `rows` rows.
   static QString foundText(qsizetype rows);

@@ -70,7 +70,7 @@ void frmIndex::txtInput_Change() {
 void frmIndex::lbResults_DblClick() {
   const QModelIndexList selected = lbResults->selectionModel()->selectedIndexes();
   if (selected.isEmpty()) return;
-  const QString word = WordText.handOver(rows_[size_t(selected.first().row())]);
+  const QString word = WordText.searchBoxText(rows_[size_t(selected.first().row())]);
   handOver(*this, host_.mainWindow(), host_.waitOneSecond());
   auto* search = qobject_cast<frmSearch*>(windows_.window(SideWindowKind::Search));
   if (search) {

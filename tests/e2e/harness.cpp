@@ -317,7 +317,7 @@ QSize windowSize(const QString& window) {
   return w.hasMatch() && h.hasMatch() ? QSize(w.captured(1).toInt(), h.captured(1).toInt()) : QSize();
 }
 
-QSize screenSize() {
+QSize screenPixels() {
   const QString info = run(QStringLiteral("xdpyinfo"), {});
   const auto m = QRegularExpression(QStringLiteral("dimensions:\\s+(\\d+)x(\\d+)")).match(info);
   return m.hasMatch() ? QSize(m.captured(1).toInt(), m.captured(2).toInt()) : QSize();

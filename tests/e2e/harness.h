@@ -72,7 +72,8 @@ QString findWindow(const QString& titleRegex);
 bool isMaximised(const QString& window);
 // Sends keys (xdotool names, e.g. "Next", "alt+period") to that window after focusing it.
 void sendKeys(const QString& window, const QStringList& keys);
-QSize screenSize();
+// The screen's size in pixels.
+QSize screenPixels();
 // Size of the window's client area.
 QSize windowSize(const QString& window);
 QString activeWindowTitle();

@@ -67,9 +67,7 @@ class TestE2ELaunchers : public QObject {
   }
 
   // In a Wayland session too, where Qt would otherwise take its Wayland platform.
-  void theReaderIsAnX11Client() {
-    QTRY_VERIFY_WITH_TIMEOUT(!windowOf(reader->process().processId()).isEmpty(), 15000);
-  }
+  void theReaderIsAnX11Client() { QTRY_VERIFY_WITH_TIMEOUT(!windowOf(reader->process().processId()).isEmpty(), 15000); }
 
   void aSecondCopyBringsTheReaderForward() {
     QProcess other;  // another program's window in front of the reader
@@ -125,7 +123,7 @@ class TestE2ELaunchers : public QObject {
   }
 
   void aPictureCopyEndsAtAClick() {
-    const QSize screen = screenSize();
+    const QSize screen = screenPixels();
     movePointer({screen.width() - 1, screen.height() - 1});
     auto copy = launch({QStringLiteral("/POPJPG=c23/pic2301.jpg"), QStringLiteral("/W:200"), QStringLiteral("/H:150")},
                        {}, true);

@@ -51,9 +51,9 @@ class TestE2EMedia : public QObject {
     sendKeys(window, {QStringLiteral("Tab"), QStringLiteral("Return")});
     QTRY_VERIFY_WITH_TIMEOUT(!server->requests().filter(QStringLiteral("/qx/title.avi")).isEmpty(), 15000);
     // The backdrop covers the page (a corner the picture leaves free)...
-    QTRY_COMPARE_WITH_TIMEOUT(pixel({20, screenSize().height() - 40}), QColor(Qt::black), 10000);
+    QTRY_COMPARE_WITH_TIMEOUT(pixel({20, screenPixels().height() - 40}), QColor(Qt::black), 10000);
     // ...until the video has ended and the watch takes it away.
-    QTRY_VERIFY_WITH_TIMEOUT(pixel({20, screenSize().height() - 40}) != QColor(Qt::black), 40000);
+    QTRY_VERIFY_WITH_TIMEOUT(pixel({20, screenPixels().height() - 40}) != QColor(Qt::black), 40000);
     QVERIFY(windowTitles().contains(QStringLiteral("Tavrin")));
   }
 

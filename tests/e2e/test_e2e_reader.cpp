@@ -23,7 +23,7 @@ class TestE2EReader : public QObject {
   void cleanupTestCase() { server.reset(); }
 
   void firstPageIsTheStartPageOfTheScreenClass() {
-    const QSize screen = screenSize();
+    const QSize screen = screenPixels();
     const int cls = pages::classify(screen.width(), screen.height());
     Reader reader(server->base());
     reader.start();
@@ -45,7 +45,7 @@ class TestE2EReader : public QObject {
   }
 
   void keysTurnThePagesAndBackStepsOverTheEntryPage() {
-    const QSize screen = screenSize();
+    const QSize screen = screenPixels();
     const QByteArray start =
         '"' + pages::startPage(pages::classify(screen.width(), screen.height())).toLatin1() + "\"\r\n";
     Reader reader(server->base());

@@ -20,13 +20,13 @@ namespace {
 
 QByteArray record(const QByteArray& page) { return '"' + page + "\"\r\n"; }
 int screenClass() {
-  const QSize screen = screenSize();
+  const QSize screen = screenPixels();
   return pages::classify(screen.width(), screen.height());
 }
 
 // The screen below the window's title and command bar, where the page is.
 QImage page() {
-  const QSize screen = screenSize();
+  const QSize screen = screenPixels();
   return screenshot({0, 80, screen.width(), screen.height() - 120});
 }
 // Waits until the page has stopped changing and gives it.

@@ -42,7 +42,7 @@ class TestE2ERecovery : public QObject {
   void initTestCase() {
     server = std::make_unique<CourseServer>();
     QVERIFY2(!server->base().isEmpty(), "the course server did not start");
-    const QSize screen = screenSize();
+    const QSize screen = screenPixels();
     startPage = pages::startPage(pages::classify(screen.width(), screen.height()));
   }
   void cleanupTestCase() { server.reset(); }
@@ -55,7 +55,7 @@ class TestE2ERecovery : public QObject {
     QTRY_VERIFY_WITH_TIMEOUT(windowTitles().contains(QStringLiteral("Tavrin - Module 1")), 20000);
     const QString classPage =
         QStringLiteral("mod01%1.qx")
-            .arg(*pages::classLetter(pages::classify(screenSize().width(), screenSize().height())));
+            .arg(*pages::classLetter(pages::classify(screenPixels().width(), screenPixels().height())));
     const auto classPageServed = [&] { return server->requests().count(QStringLiteral("/qx_cbt/qx2/") + classPage); };
     QTRY_VERIFY_WITH_TIMEOUT(classPageServed() > 0, 10000);
     QTest::qWait(1000);
@@ -116,7 +116,7 @@ class TestE2ERecovery : public QObject {
     sendKeys(window, {QStringLiteral("alt+c")});
     QTRY_VERIFY_WITH_TIMEOUT(
         pageText(window, blankSpot(window))
-            .contains(base + pages::contentsPage(pages::classify(screenSize().width(), screenSize().height()))),
+            .contains(base + pages::contentsPage(pages::classify(screenPixels().width(), screenPixels().height()))),
         15000);
     QCOMPARE(reader.history(), record(startPage));
     QVERIFY(windowTitles().contains(QStringLiteral("Tavrin")));
@@ -124,7 +124,7 @@ class TestE2ERecovery : public QObject {
     // The server comes back where it was: the page asked for last arrives by itself, once.
     server = std::make_unique<CourseServer>(port);
     QCOMPARE(server->base(), base);
-    const QString contents = pages::contentsPage(pages::classify(screenSize().width(), screenSize().height()));
+    const QString contents = pages::contentsPage(pages::classify(screenPixels().width(), screenPixels().height()));
     QTRY_COMPARE_WITH_TIMEOUT(reader.history(), record(startPage) + record(contents), 15000);
     QTRY_VERIFY_WITH_TIMEOUT(pageText(window, blankSpot(window)).contains(QStringLiteral("Layout ")), 10000);
     QTest::qWait(6000);  // longer than the program waits between two tries

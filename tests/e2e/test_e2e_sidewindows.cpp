@@ -12,7 +12,7 @@ using namespace e2e;
 namespace {
 QByteArray record(const QByteArray& page) { return '"' + page + "\"\r\n"; }
 QByteArray startPage() {
-  const QSize screen = screenSize();
+  const QSize screen = screenPixels();
   return pages::startPage(pages::classify(screen.width(), screen.height())).toLatin1();
 }
 // Waits for the only window titled exactly `title`, and for the other three to be gone.

@@ -115,7 +115,7 @@ class TestWordIndex : public QObject {
   }
 
   // A double-click puts the row, trailing space and all, into the search's text box.
-  void handOver_data() {
+  void searchBoxText_data() {
     QTest::addColumn<int>("entry");
     QTest::addColumn<QString>("text");
     QTest::addColumn<int>("words");
@@ -128,15 +128,15 @@ class TestWordIndex : public QObject {
     QTest::newRow("Windows-1252") << 12 << QString::fromUtf8("änderung ") << 1 << QByteArray("\xC4NDERUNG")
                                   << QByteArray();
   }
-  void handOver() {
+  void searchBoxText() {
     QFETCH(int, entry);
     QFETCH(QString, text);
     QFETCH(int, words);
     QFETCH(QByteArray, first);
     QFETCH(QByteArray, second);
     const search::WordIndex index(search::WordTable::read(kWords));
-    QCOMPARE(index.handOver(entry), text);
-    const search::Query query = search::parseQuery(index.handOver(entry));
+    QCOMPARE(index.searchBoxText(entry), text);
+    const search::Query query = search::parseQuery(index.searchBoxText(entry));
     QCOMPARE(query.words, words);
     QCOMPARE(query.first.value_or(QByteArray()), first);
     QCOMPARE(query.second.value_or(QByteArray()), second);
