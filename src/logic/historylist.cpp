@@ -223,7 +223,7 @@ void HistoryList::lookUpTitles(std::optional<QByteArray> catalogue) {
   }
   catalogue_ = search::PageTable::read(std::move(*catalogue));
   catalogueStatus_ = catalogue_.status();
-  if (catalogueStatus_->tooMany) return;  // the reader is told "Too many files!"
+  if (catalogueStatus_->tooMany) return;  // the user is told "Too many files!"
   if (catalogueStatus_->stoppedAtLine != 0) {
     qCWarning(lcHistory) << "files.qx line" << catalogueStatus_->stoppedAtLine
                          << "has a page number that does not convert: the history lists its records as they are stored";

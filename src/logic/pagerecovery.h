@@ -18,7 +18,7 @@ class CrashWindow {
 
   // Notes a crash at `now` (on any steady clock); false when it is the third within the span.
   bool restoreAfterCrash(std::chrono::milliseconds now);
-  // The reader asked for the page again: it gets three more tries.
+  // The user asked for the page again: it gets three more tries.
   void reset() { crashes_.clear(); }
 
  private:
@@ -34,7 +34,7 @@ enum class Trouble {
   NoAnswer,  // the server could not be reached, or broke off: asked for again by itself
   TimedOut,  // the server took the request and sent nothing in time: asked for again by itself
   Refused,   // the load failed in a way that asking again will not mend
-  Crashed,   // the renderer crashed too often: the reader reloads it
+  Crashed,   // the renderer crashed too often: the user reloads it
 };
 
 // The stand-in page for `address`, as a whole HTML document. `reason` is the browser's

@@ -1,5 +1,5 @@
 #pragma once
-// What the reader typed into the search box, cut into the terms the search matches, and
+// What the user typed into the search box, cut into the terms the search matches, and
 // the rules both search implementations share for reading the data.
 //
 // Matching: a word of "words.qx" matches a term when the word, with spaces removed from

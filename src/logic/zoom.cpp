@@ -15,7 +15,7 @@ namespace {
 
 Q_LOGGING_CATEGORY(lcBrowser, "tavrin.browser", QtInfoMsg)
 
-// The steps browsers use, so that the reader's hands know them.
+// The steps browsers use, so that the user's hands know them.
 constexpr std::array kSteps{0.5, 0.67, 0.75, 0.8, 0.9, 1.0, 1.1, 1.25, 1.5, 1.75, 2.0, 2.5, 3.0};
 constexpr double kSame = 0.001;  // factors closer than this are one step
 const QString kKey = QStringLiteral("view/zoom");

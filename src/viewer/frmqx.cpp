@@ -122,7 +122,7 @@ void frmQX::setUpBlockPoll() {
 void frmQX::setUpCommands() { connectCommandBar(bar_, this, &frmQX::cmdSearch_Click); }
 
 void frmQX::setUpReloadAfterResize() {
-  // While the reader drags the window's edge, reload the page once the size settles.
+  // While the user drags the window's edge, reload the page once the size settles.
   reloadAfterResize_ = new QTimer(this);
   reloadAfterResize_->setSingleShot(true);
   reloadAfterResize_->setInterval(150);
@@ -205,7 +205,7 @@ int frmQX::captionHeight() const {
 }
 
 void frmQX::Form_Resize() {
-  // Only a size the reader sees counts. A minimised window shows no page, and the window
+  // Only a size the user sees counts. A minimised window shows no page, and the window
   // system reports sizes of a hidden window (and the same size again when it comes back
   // from a side window) that nobody chose: none of these may reload the page.
   if (!isVisible() || (windowState() & Qt::WindowMinimized)) return;
@@ -389,7 +389,7 @@ bool frmQX::isTriggerPage(const QString& location) {
 }
 
 void frmQX::keepLastPage() {
-  // The reader never saw the page: it is not recorded, and every command still goes where
+  // The user never saw the page: it is not recorded, and every command still goes where
   // the last page that did load said. The window comes up, though, in case a side window
   // sent the browser here and hid itself.
   comeBack();
@@ -422,7 +422,7 @@ void frmQX::takeNavigationLinks() {
 }
 
 void frmQX::recordPage() {
-  // A log that cannot be written is not worth interrupting the reader for.
+  // A log that cannot be written is not worth interrupting the user for.
   historylog::append(*platform_.files, historyPath(), viewer_.CurrentPage);
 }
 

@@ -135,14 +135,14 @@ bool WebEngineBrowser::setLinkHref(int i, const QString& href) {
 }
 
 void WebEngineBrowser::navigate(const QString& url) {
-  readerNavigates();
+  userNavigates();
   view_->load(QUrl(url));
 }
 
 bool WebEngineBrowser::canGoBack() const { return view_->history()->canGoBack(); }
 
 void WebEngineBrowser::goBack() {
-  readerNavigates();
+  userNavigates();
   view_->back();
 }
 
@@ -289,7 +289,7 @@ void WebEngineBrowser::onLoadingChanged(const QWebEngineLoadingInfo& info) {
       return failed(info.url(), pagerecovery::Trouble::TimedOut,
                     QStringLiteral("nothing came within %1 ms").arg(pageTimeLimit_.interval()), own);
     if (!cutShort_.isEmpty() && std::exchange(cutShort_, {}) == info.url()) return;
-    if (own) return;  // the browser's own load gave way to the reader's
+    if (own) return;  // the browser's own load gave way to the user's
     return reportFailure(view_->url().toString(), info.errorString());
   }
 
@@ -364,7 +364,7 @@ void WebEngineBrowser::startOwnLoad(const QUrl& address, bool reload) {
     view_->load(address);
 }
 
-void WebEngineBrowser::readerNavigates() {
+void WebEngineBrowser::userNavigates() {
   endRecovery();
   // A load of the browser's own that this one cuts short ends unheard of.
   if (std::exchange(ownLoad_, false) && !loading_.isEmpty()) cutShort_ = loading_;
@@ -395,8 +395,8 @@ void WebEngineBrowser::onNavigationRequested(QWebEngineNavigationRequest& reques
     ownLoad_ = true;
     return;
   }
-  // The reader went elsewhere: by a link, or the browser's own menu.
-  readerNavigates();
+  // The user went elsewhere: by a link, or the browser's own menu.
+  userNavigates();
 }
 
 void WebEngineBrowser::onPageTimeLimit() {
@@ -415,7 +415,7 @@ void WebEngineBrowser::onRendererEnded(int status, int exitCode) {
   if (address.isEmpty()) return;
   if (!crashes_.restoreAfterCrash(std::chrono::milliseconds(clock_.elapsed()))) {
     qCWarning(lcBrowser) << "the page renderer ended" << pagerecovery::CrashWindow::kLimit
-                         << "times within a minute: it is left until the reader reloads the page";
+                         << "times within a minute: it is left until the user reloads the page";
     endRecovery();
     standIn_ = StandIn{address, pagerecovery::Trouble::Crashed, {}};
     QTimer::singleShot(0, this, [this] {

@@ -65,10 +65,10 @@ class WebEngineBrowser : public Browser {
   void loadStandIn();
   void stopBlocking();
   void retry();
-  // The reader went elsewhere: no more asking for the page that failed.
-  void readerNavigates();
+  // The user went elsewhere: no more asking for the page that failed.
+  void userNavigates();
   void endRecovery();
-  // The next navigation is the browser's own, not the reader's.
+  // The next navigation is the browser's own, not the user's.
   void startOwnLoad(const QUrl& address, bool reload);
 
   QWebEngineProfile* profile_;
@@ -95,5 +95,5 @@ class WebEngineBrowser : public Browser {
   bool ownLoad_ = false;  // the load on its way is the browser's own
   bool timedOut_ = false;
   bool standInLoading_ = false;  // the blocked load that makes room for the stand-in
-  QUrl cutShort_;                // a load of the browser's own that the reader's cut short
+  QUrl cutShort_;                // a load of the browser's own that the user's cut short
 };

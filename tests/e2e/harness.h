@@ -95,7 +95,7 @@ QImage windowImage(const QString& window);
 void type(const QString& text);
 // The screen, or the part of it in `area`; a null image when it could not be taken.
 QImage screenshot(const QRect& area = {});
-// The text of the page on show in the window's browser, as a reader would copy it: a click
+// The text of the page on show in the window's browser, as a user would copy it: a click
 // at `at` (a spot of the page without a link), select all, copy.
 QString pageText(const QString& window, QPoint at);
 // Process ids of the page renderers of the program with process id `pid`: the children of

@@ -1,7 +1,7 @@
 // The real reader when the page display or the course server fails: a crashed page
 // renderer is restarted on the same page, a page that cannot be had is shown as a page of
 // the program's own and arrives by itself once the server answers, and none of it is
-// recorded in the history beyond what the reader read.
+// recorded in the history beyond what the user read.
 #include "e2e/harness.h"
 #include "logic/pagenames.h"
 
@@ -75,7 +75,7 @@ class TestE2ERecovery : public QObject {
                                10000);
       QTRY_VERIFY_WITH_TIMEOUT(pageText(window, blankSpot(window)).contains(QStringLiteral("Module 1 –")), 10000);
     }
-    // The third time within the minute it is left for the reader to reload.
+    // The third time within the minute it is left for the user to reload.
     ::kill(static_cast<pid_t>(pageRenderers(reader.process().processId()).value(0)), SIGKILL);
     QString text;
     QTRY_VERIFY_WITH_TIMEOUT((text = pageText(window, blankSpot(window))).contains(QStringLiteral("stopped working")),
@@ -112,7 +112,7 @@ class TestE2ERecovery : public QObject {
     const QString base = QStringLiteral("http://127.0.0.1:%1/qx_cbt/qx2/").arg(port);
     QVERIFY2(text.contains(base + QStringLiteral("qx010001.qx")) && text.contains(QStringLiteral("Retry")),
              qPrintable(text));
-    // The reader goes elsewhere (the contents page): what failed before is asked for no more.
+    // The user goes elsewhere (the contents page): what failed before is asked for no more.
     sendKeys(window, {QStringLiteral("alt+c")});
     QTRY_VERIFY_WITH_TIMEOUT(
         pageText(window, blankSpot(window))

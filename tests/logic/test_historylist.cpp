@@ -212,7 +212,7 @@ class TestHistoryList : public QObject {
     QTest::newRow("a page number out of range")
         << Catalogue(crlf({"1\tqx010005.qx\tCapacitors", "2\tqx010006.qx\tInductors", "32768\tx\ty"})) << false << false
         << 3 << "files.qx line 3 has a page number that does not convert";
-    // The reader is told "Too many files!".
+    // The user is told "Too many files!".
     QTest::newRow("too many lines") << Catalogue(catalogueLines(kCapacity + 1)) << false << true << 0 << "";
     QTest::newRow("exactly the capacity") << Catalogue(catalogueLines(kCapacity)) << true << false << 0 << "";
     QTest::newRow("a line without TABs") << Catalogue(crlf({"1\tqx010005.qx\tCapacitors", "junk"})) << true << false
