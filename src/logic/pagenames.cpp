@@ -136,13 +136,18 @@ Arrival dispatch(QStringView name) {
   if (name.startsWith(u"fig") || name == u"title.qx" || name.startsWith(u"ttv")) return Arrival::Video;
   if (name.startsWith(u"v")) return Arrival::Narration;
   if (isModuleClassPage(name)) return Arrival::ClassPage;
-  if (name == u"search.qx") return Arrival::SearchTrigger;
-  if (name == u"index.qx") return Arrival::IndexTrigger;
-  if (name == u"hist.qx") return Arrival::HistTrigger;
+  for (const TriggerPage& trigger : kTriggerPages)
+    if (name == QStringView(trigger.name)) return trigger.arrival;
   if (isStartPage(name)) return Arrival::StartPage;
   if (isContentsPage(name)) return Arrival::ContentsPage;
   if (moduleTableKey(name)) return Arrival::ModuleTable;
   return Arrival::Ordinary;
+}
+
+QString triggerPage(Arrival trigger) {
+  for (const TriggerPage& page : kTriggerPages)
+    if (page.arrival == trigger) return QString::fromUtf16(page.name);
+  return {};
 }
 
 std::optional<QString> videoAddress(const QString& fileLocn, QStringView name) {

@@ -51,15 +51,29 @@ enum class Arrival {
   Video,          // "fig…", "title.qx", "ttv…"
   Narration,      // "v…"
   ClassPage,      // "mod…", "obj…", "rev…": links taken, not recorded
-  SearchTrigger,  // "search.qx"
-  IndexTrigger,   // "index.qx"
-  HistTrigger,    // "hist.qx"
-  StartPage,      // links taken, recorded
-  ContentsPage,   // fitted to the class, recorded
-  ModuleTable,    // sent on to the class page
-  Ordinary,       // links taken, recorded
+  SearchTrigger,  // the trigger pages, kTriggerPages below
+  IndexTrigger,
+  HistTrigger,
+  StartPage,     // links taken, recorded
+  ContentsPage,  // fitted to the class, recorded
+  ModuleTable,   // sent on to the class page
+  Ordinary,      // links taken, recorded
 };
 Arrival dispatch(QStringView name);
+
+// The pages whose arrival opens a side window: dispatch() recognises them, and the side
+// windows send the main browser to them.
+struct TriggerPage {
+  Arrival arrival;
+  const char16_t* name;
+};
+inline constexpr std::array<TriggerPage, 3> kTriggerPages = {{
+    {Arrival::SearchTrigger, u"search.qx"},
+    {Arrival::IndexTrigger, u"index.qx"},
+    {Arrival::HistTrigger, u"hist.qx"},
+}};
+// The name of the page of a trigger arrival; empty for any other arrival.
+QString triggerPage(Arrival trigger);
 
 // Media address of a video or narration trigger page. Empty optional when the name holds
 // no ".qx", so that no base name can be taken (the title and tech-tip videos do not need one).

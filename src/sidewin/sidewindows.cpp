@@ -8,8 +8,17 @@
 
 #include <QLoggingCategory>
 
+#include <utility>
+
 namespace {
 Q_LOGGING_CATEGORY(lcWindows, "tavrin.windows", QtInfoMsg)
+
+// Each side window and the arrival of the trigger page that opens it.
+constexpr std::array<std::pair<SideWindowKind, pages::Arrival>, 3> kOpenedBy = {{
+    {SideWindowKind::Search, pages::Arrival::SearchTrigger},
+    {SideWindowKind::Index, pages::Arrival::IndexTrigger},
+    {SideWindowKind::History, pages::Arrival::HistTrigger},
+}};
 }  // namespace
 
 SideWindows::SideWindows(SideWindowHost& host, Factory factory) : host_(host), factory_(std::move(factory)) {}
@@ -22,12 +31,15 @@ SideWindow* SideWindows::window(SideWindowKind kind) {
 }
 
 QString SideWindows::triggerPage(SideWindowKind kind) const {
-  switch (kind) {
-    case SideWindowKind::Search: return host_.fileLocn() + QStringLiteral("search.qx");
-    case SideWindowKind::Index: return host_.fileLocn() + QStringLiteral("index.qx");
-    case SideWindowKind::History: return host_.fileLocn() + QStringLiteral("hist.qx");
-  }
+  for (const auto& [window, opener] : kOpenedBy)
+    if (window == kind) return host_.fileLocn() + pages::triggerPage(opener);
   return {};
+}
+
+std::optional<SideWindowKind> SideWindows::openedBy(pages::Arrival arrival) {
+  for (const auto& [window, opener] : kOpenedBy)
+    if (opener == arrival) return window;
+  return std::nullopt;
 }
 
 void SideWindows::openFromMain(SideWindowKind target) {

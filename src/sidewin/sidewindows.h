@@ -1,6 +1,7 @@
 #pragma once
 // The three side windows as the main window sees them: which exist, which trigger page
 // opens which, the first opening behind the splash, and one window on screen at a time.
+#include "logic/pagenames.h"
 #include "sidewin/sidewindow.h"
 
 #include <QString>
@@ -8,6 +9,7 @@
 #include <array>
 #include <functional>
 #include <memory>
+#include <optional>
 
 class frmSplsh;
 
@@ -23,6 +25,8 @@ class SideWindows {
   // SearchLoaded, IndexLoaded, HistLoaded: set at the first opening, for the whole run.
   bool loaded(SideWindowKind kind) const { return loaded_[index(kind)]; }
   QString triggerPage(SideWindowKind kind) const;
+  // The window a trigger page's arrival opens; nothing for any other arrival.
+  static std::optional<SideWindowKind> openedBy(pages::Arrival arrival);
 
   // The main window's Search and History: the target takes over, then its trigger page.
   void openFromMain(SideWindowKind target);

@@ -354,9 +354,9 @@ void frmQX::Web1_DocumentComplete() {
       takeNavigationLinks();
       showMarks(marks);
       break;
-    case Arrival::SearchTrigger: sideWindows_.openOnArrival(SideWindowKind::Search); break;
-    case Arrival::IndexTrigger: sideWindows_.openOnArrival(SideWindowKind::Index); break;
-    case Arrival::HistTrigger: sideWindows_.openOnArrival(SideWindowKind::History); break;
+    case Arrival::SearchTrigger:
+    case Arrival::IndexTrigger:
+    case Arrival::HistTrigger: sideWindows_.openOnArrival(*SideWindows::openedBy(kind)); break;
     case Arrival::StartPage:
     case Arrival::Ordinary:
       takeNavigationLinks();
@@ -378,14 +378,9 @@ void frmQX::Web1_DocumentComplete() {
 bool frmQX::isTriggerPage(const QString& location) {
   const qsizetype qx2 = location.indexOf(u"qx2/");
   if (qx2 < 0) return false;
-  switch (pages::dispatch(QStringView(location).sliced(qx2 + 4))) {
-    case pages::Arrival::Video:
-    case pages::Arrival::Narration:
-    case pages::Arrival::SearchTrigger:
-    case pages::Arrival::IndexTrigger:
-    case pages::Arrival::HistTrigger: return true;
-    default: return false;
-  }
+  const pages::Arrival arrival = pages::dispatch(QStringView(location).sliced(qx2 + 4));
+  return arrival == pages::Arrival::Video || arrival == pages::Arrival::Narration ||
+         SideWindows::openedBy(arrival).has_value();
 }
 
 void frmQX::keepLastPage() {
