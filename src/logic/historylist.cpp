@@ -33,6 +33,13 @@ class NameMatcher {
       if (edgeKey_[i] == 0) return kNone;
     }
   }
+  // The steps of the constructor: the catalogue's names (by entry number), a trie sized for
+  // them, the names put in, each name's entries chained, the failure and dictionary links.
+  static std::vector<QByteArrayView> catalogueNames(const search::PageTable& catalogue);
+  void startTrie(const std::vector<QByteArrayView>& names);
+  std::vector<int> insertNames(const std::vector<QByteArrayView>& names);
+  void chainEntries(const std::vector<int>& nodeOf);
+  void linkFailures();
   int addChild(int node, unsigned char c);
   // Never 0, which marks an empty slot.
   static std::uint64_t edgeKey(int node, unsigned char c) { return (std::uint64_t(node) << 8 | c) + 1; }
@@ -62,19 +69,32 @@ class NameMatcher {
 };
 
 NameMatcher::NameMatcher(const search::PageTable& catalogue) {
-  rootChild_.fill(kNone);
-  std::vector<QByteArrayView> names(1);
-  qsizetype bytes = 0;
+  const std::vector<QByteArrayView> names = catalogueNames(catalogue);
+  startTrie(names);
+  const std::vector<int> nodeOf = insertNames(names);
+  chainEntries(nodeOf);
+  linkFailures();
+  seen_.assign(fail_.size(), 0);
+}
+
+std::vector<QByteArrayView> NameMatcher::catalogueNames(const search::PageTable& catalogue) {
+  std::vector<QByteArrayView> names(1);  // numbered as the catalogue: entry 0 is never filled
   for (int j = 1; j <= kCapacity; ++j) {
     const QByteArrayView name = textrules::trimSpaces(catalogue.file(j));
     if (name.isEmpty()) break;
     names.push_back(name);
-    bytes += name.size();
   }
-  const size_t maxNodes = size_t(bytes) + 1;
+  return names;
+}
+
+void NameMatcher::startTrie(const std::vector<QByteArrayView>& names) {
+  // At most one node per byte of the names, and the root.
+  size_t maxNodes = 1;
+  for (const QByteArrayView name : names) maxNodes += size_t(name.size());
   const size_t slotCount = std::bit_ceil(2 * maxNodes + 2);
   mask_ = slotCount - 1;
   shift_ = 64 - std::countr_zero(slotCount);
+  rootChild_.fill(kNone);
   edgeKey_.assign(slotCount, 0);
   edgeChild_.assign(slotCount, kNone);
   fail_.reserve(maxNodes);
@@ -85,7 +105,9 @@ NameMatcher::NameMatcher(const search::PageTable& catalogue) {
   firstChild_.push_back(kNone);
   nextSibling_.push_back(kNone);
   label_.push_back(0);
+}
 
+std::vector<int> NameMatcher::insertNames(const std::vector<QByteArrayView>& names) {
   std::vector<int> nodeOf(names.size(), 0);
   for (size_t j = 1; j < names.size(); ++j) {
     int node = 0;
@@ -96,16 +118,22 @@ NameMatcher::NameMatcher(const search::PageTable& catalogue) {
     }
     nodeOf[j] = node;
   }
-  const size_t nodes = fail_.size();
-  firstEntry_.assign(nodes, 0);
-  nextEntry_.assign(names.size(), 0);
+  return nodeOf;
+}
+
+void NameMatcher::chainEntries(const std::vector<int>& nodeOf) {
+  firstEntry_.assign(fail_.size(), 0);
+  nextEntry_.assign(nodeOf.size(), 0);
   // Built from the back, so every name's chain runs in catalogue order.
-  for (size_t j = names.size() - 1; j >= 1; --j) {
+  for (size_t j = nodeOf.size() - 1; j >= 1; --j) {
     nextEntry_[j] = firstEntry_[size_t(nodeOf[j])];
     firstEntry_[size_t(nodeOf[j])] = int(j);
   }
+}
 
-  // Failure and dictionary links, breadth first.
+void NameMatcher::linkFailures() {
+  // Breadth first, so that a node's failure link is known before its children's.
+  const size_t nodes = fail_.size();
   dict_.assign(nodes, 0);
   std::vector<int> queue;
   queue.reserve(nodes);
@@ -129,7 +157,6 @@ NameMatcher::NameMatcher(const search::PageTable& catalogue) {
       dict_[size_t(v)] = firstEntry_[size_t(f)] != 0 ? f : dict_[size_t(f)];
     }
   }
-  seen_.assign(nodes, 0);
 }
 
 int NameMatcher::addChild(int node, unsigned char c) {
