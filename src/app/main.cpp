@@ -2,6 +2,8 @@
 // decides what it is, and it builds only what that needs: the reader its main window, a
 // launcher copy nothing but its job (most jobs need no window, and the libraries of the
 // browser and the player are never set going in a copy that brings the reader forward).
+// The test hooks in the environment (TAVRIN_PAGE_TIME_LIMIT, TAVRIN_BLOCK_PREFIX,
+// TAVRIN_EXERCISE_TICKS) are read here and nowhere else; they are for tests only.
 #include "desktop/calculator.h"
 #include "desktop/process.h"
 #include "desktop/qpaplatform.h"
@@ -152,7 +154,8 @@ int main(int argc, char* argv[]) {
     platform.endProcess(1);
     return made;
   };
-  // Tests of the real program shorten the time a page may take to arrive; nobody else needs to.
+  // Test hook, TAVRIN_PAGE_TIME_LIMIT (seconds): tests of the real program shorten the time a
+  // page may take to arrive; nobody else needs to.
   std::chrono::milliseconds pageTimeLimit = pagerecovery::kPageTimeLimit;
   if (const int seconds = qEnvironmentVariableIntValue("TAVRIN_PAGE_TIME_LIMIT"); seconds > 0)
     pageTimeLimit = std::chrono::seconds(seconds);
@@ -173,7 +176,8 @@ int main(int argc, char* argv[]) {
   platform.processEvents = processPendingEvents;
   platform.commandLine = commandLineOf(argc, argv);
 
-  // Tests of the real program keep their blocks apart from a reader that may be running.
+  // Test hook, TAVRIN_BLOCK_PREFIX: tests of the real program keep their blocks apart from a
+  // reader that may be running.
   PosixBlocks blocks(qEnvironmentVariable("TAVRIN_BLOCK_PREFIX"));
   platform.blocks = &blocks;
   platform.openBlocks = [&blocks] { return blocks.open(); };
@@ -217,7 +221,8 @@ int main(int argc, char* argv[]) {
   }
 
   LauncherHost host{platform, *setup, [&app] { app.get(); }};
-  // Tests of the real program shorten the simulator watch; nobody else needs to.
+  // Test hook, TAVRIN_EXERCISE_TICKS: tests of the real program shorten the simulator watch;
+  // nobody else needs to.
   if (const int ticks = qEnvironmentVariableIntValue("TAVRIN_EXERCISE_TICKS"); ticks > 0) host.watchTickLimit = ticks;
   LauncherCopy launcher(std::move(host));
   if (!launcher.run(platform.commandLine)) return 0;
