@@ -112,6 +112,80 @@ QString commandLineOf(int argc, char* argv[]) {
 // The folder of the executable itself, not of a link to it.
 QString programFolder() { return QFileInfo(QStringLiteral("/proc/self/exe")).canonicalFilePath().section(u'/', 0, -2); }
 
+// The browser and the player, from the engines module; a program whose module is missing
+// cannot show the course at all, and says so.
+void connectEngines(Platform& platform, Engines& engines, const std::optional<QString>& enginesMissing) {
+  const auto withEngines = [&platform, &enginesMissing]<typename Made>(Made* made) {
+    if (made) return made;
+    platform.messages->ask(
+        {QStringLiteral("Tavrin cannot show the course: a part of the program is missing or damaged.\n"
+                        "%1\n\nPlease install Tavrin again.")
+             .arg(enginesMissing.value_or(QString())),
+         QStringLiteral("Tavrin"), MessageBoxes::Buttons::Ok, MessageBoxes::Icon::Critical});
+    platform.endProcess(1);
+    return made;
+  };
+  // Test hook, TAVRIN_PAGE_TIME_LIMIT (seconds): tests of the real program shorten the time a
+  // page may take to arrive; nobody else needs to.
+  std::chrono::milliseconds pageTimeLimit = pagerecovery::kPageTimeLimit;
+  if (const int seconds = qEnvironmentVariableIntValue("TAVRIN_PAGE_TIME_LIMIT"); seconds > 0)
+    pageTimeLimit = std::chrono::seconds(seconds);
+  platform.createBrowser = [&engines, withEngines, pageTimeLimit](QWidget* parent) {
+    return withEngines(engines.createBrowser(parent, pageTimeLimit));
+  };
+  platform.createPlayer = [&engines, withEngines](QWidget* window) {
+    return withEngines(engines.createPlayer(window));
+  };
+}
+
+// This process and the programs it starts.
+void connectProcess(Platform& platform, OnDemandApplication& app) {
+  platform.environment = processEnvironment();
+  platform.screenPixels = [&app] { return app.get().primaryScreen()->size(); };
+  platform.endProcess = [](int code) {
+    std::fflush(nullptr);
+    ::_exit(code);
+  };
+  platform.removeFile = [](const QString& path) { return QFile::remove(path); };
+  platform.processEvents = processPendingEvents;
+  platform.startCalculator = [] { return calculator::start(); };
+  platform.startProgram = [](const QString& program) { return QProcess::startDetached(program, {}); };
+  platform.setApplicationTitle = [&app](const QString& title) {
+    if (!app.made()) return;  // no application, no window to answer to any title
+    QApplication::setApplicationName(title);
+    QApplication::setApplicationDisplayName(title);
+  };
+}
+
+void connectBlocks(Platform& platform, PosixBlocks& blocks) {
+  platform.blocks = &blocks;
+  platform.openBlocks = [&blocks] { return blocks.open(); };
+  platform.closeBlocks = [&blocks] { blocks.close(); };
+}
+
+// Other programs' windows and the pointer, through the X server; `x11` is connected when
+// first asked.
+void connectOtherWindows(Platform& platform, std::unique_ptr<X11Windows>& x11) {
+  const auto windows = [&x11]() -> X11Windows& {
+    if (!x11) x11 = std::make_unique<X11Windows>();
+    return *x11;
+  };
+  platform.activateWindow = [windows](const QString& title) { return windows().activateByTitle(title); };
+  platform.maximizeWindow = [windows](const QString& title) {
+    const auto window = windows().findWindow(title);
+    return window && windows().maximize(*window);
+  };
+  platform.pointer = [windows]() -> std::optional<Platform::Pointer> {
+    const auto pointer = windows().pointer();
+    if (!pointer) return std::nullopt;
+    // The server counts device pixels; windows are placed in Qt's logical pixels, which
+    // differ from them at a scale factor (QT_SCALE_FACTOR, a high-density screen).
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    const qreal ratio = screen ? screen->devicePixelRatio() : 1.0;
+    return Platform::Pointer{(QPointF(pointer->position) / ratio).toPoint(), pointer->leftButtonDown};
+  };
+}
+
 // Building the windows and sizing the page to the maximised window free several screen-sized
 // buffers (about 10 MB at 1280 x 1024), and glibc keeps such freed heap resident. Once the
 // first page has been drawn (a frame or two after it arrives), it is handed back.
@@ -144,70 +218,20 @@ int main(int argc, char* argv[]) {
   InstanceLock instance;
   SteadyClock clock;
   PosixFileSystem files;
-  const auto withEngines = [&]<typename Made>(Made* made) {
-    if (made) return made;
-    // A program whose files are incomplete cannot show the course at all.
-    messages.ask({QStringLiteral("Tavrin cannot show the course: a part of the program is missing or damaged.\n"
-                                 "%1\n\nPlease install Tavrin again.")
-                      .arg(enginesMissing.value_or(QString())),
-                  QStringLiteral("Tavrin"), MessageBoxes::Buttons::Ok, MessageBoxes::Icon::Critical});
-    platform.endProcess(1);
-    return made;
-  };
-  // Test hook, TAVRIN_PAGE_TIME_LIMIT (seconds): tests of the real program shorten the time a
-  // page may take to arrive; nobody else needs to.
-  std::chrono::milliseconds pageTimeLimit = pagerecovery::kPageTimeLimit;
-  if (const int seconds = qEnvironmentVariableIntValue("TAVRIN_PAGE_TIME_LIMIT"); seconds > 0)
-    pageTimeLimit = std::chrono::seconds(seconds);
-  platform.createBrowser = [&](QWidget* parent) { return withEngines(engines.createBrowser(parent, pageTimeLimit)); };
-  platform.createPlayer = [&](QWidget* window) { return withEngines(engines.createPlayer(window)); };
-  platform.startCalculator = [] { return calculator::start(); };
-  platform.messages = &messages;
-  platform.environment = processEnvironment();
-  platform.anotherCopyRuns = [&instance] { return instance.anotherCopyRuns(); };
-  platform.screenPixels = [&app] { return app.get().primaryScreen()->size(); };
-  platform.endProcess = [](int code) {
-    std::fflush(nullptr);
-    ::_exit(code);
-  };
-  platform.removeFile = [](const QString& path) { return QFile::remove(path); };
-  platform.files = &files;
-  platform.clock = &clock;
-  platform.processEvents = processPendingEvents;
-  platform.commandLine = commandLineOf(argc, argv);
-
   // Test hook, TAVRIN_BLOCK_PREFIX: tests of the real program keep their blocks apart from a
   // reader that may be running.
   PosixBlocks blocks(qEnvironmentVariable("TAVRIN_BLOCK_PREFIX"));
-  platform.blocks = &blocks;
-  platform.openBlocks = [&blocks] { return blocks.open(); };
-  platform.closeBlocks = [&blocks] { blocks.close(); };
-
   std::unique_ptr<X11Windows> x11;  // connected when first needed: only launchers look
-  const auto windows = [&x11]() -> X11Windows& {
-    if (!x11) x11 = std::make_unique<X11Windows>();
-    return *x11;
-  };
-  platform.activateWindow = [windows](const QString& title) { return windows().activateByTitle(title); };
-  platform.maximizeWindow = [windows](const QString& title) {
-    const auto window = windows().findWindow(title);
-    return window && windows().maximize(*window);
-  };
-  platform.pointer = [windows]() -> std::optional<Platform::Pointer> {
-    const auto pointer = windows().pointer();
-    if (!pointer) return std::nullopt;
-    // The server counts device pixels; windows are placed in Qt's logical pixels, which
-    // differ from them at a scale factor (QT_SCALE_FACTOR, a high-density screen).
-    const QScreen* screen = QGuiApplication::primaryScreen();
-    const qreal ratio = screen ? screen->devicePixelRatio() : 1.0;
-    return Platform::Pointer{(QPointF(pointer->position) / ratio).toPoint(), pointer->leftButtonDown};
-  };
-  platform.startProgram = [](const QString& program) { return QProcess::startDetached(program, {}); };
-  platform.setApplicationTitle = [&app](const QString& title) {
-    if (!app.made()) return;  // no application, no window to answer to any title
-    QApplication::setApplicationName(title);
-    QApplication::setApplicationDisplayName(title);
-  };
+
+  platform.messages = &messages;
+  platform.files = &files;
+  platform.clock = &clock;
+  platform.anotherCopyRuns = [&instance] { return instance.anotherCopyRuns(); };
+  platform.commandLine = commandLineOf(argc, argv);
+  connectEngines(platform, engines, enginesMissing);
+  connectProcess(platform, app);
+  connectBlocks(platform, blocks);
+  connectOtherWindows(platform, x11);
 
   const std::optional<CourseSetup> setup = startEveryCopy(platform);
   if (!setup) return 1;
