@@ -34,7 +34,10 @@ class PlacedBox : public QMessageBox {
     if (frameToLearn_ && (event->type() == QEvent::Move || event->type() == QEvent::Resize ||
                           event->type() == QEvent::WindowActivate || event->type() == QEvent::Paint)) {
       const QMargins frame = windowHandle() ? windowHandle()->frameMargins() : QMargins();
-      if (!frame.isNull()) {
+      // While the manager is still framing the box, Qt may work the margins out from a frame
+      // that has grown but not yet taken the box inside it: all on the right and bottom
+      // (seen: 0, 0, 98, 54). A real frame puts the box below or right of its own corner.
+      if (frame.left() > 0 || frame.top() > 0) {
         frameToLearn_ = false;
         if (frame != placedWith_) placeWithFrame(frame);
       }
