@@ -1,6 +1,7 @@
 #include "engines.h"
 
 #include "logic/startup.h"
+#include "platform/logging.h"
 
 #include <QFile>
 

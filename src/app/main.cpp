@@ -146,7 +146,6 @@ void connectProcess(Platform& platform, OnDemandApplication& app) {
     std::fflush(nullptr);
     ::_exit(code);
   };
-  platform.removeFile = [](const QString& path) { return QFile::remove(path); };
   platform.processEvents = processPendingEvents;
   platform.startCalculator = [] { return calculator::start(); };
   platform.startProgram = [](const QString& program) { return QProcess::startDetached(program, {}); };

@@ -1,14 +1,14 @@
 #include "desktop/calculator.h"
 
+#include "platform/logging.h"
+
 #include <QLoggingCategory>
 
 #include <QDir>
 #include <QProcess>
 #include <QStandardPaths>
 
-namespace {
-Q_LOGGING_CATEGORY(lcWindows, "tavrin.windows", QtInfoMsg)
-}  // namespace
+namespace {}  // namespace
 
 namespace calculator {
 

@@ -1,12 +1,11 @@
 #include "desktop/qpaplatform.h"
 
 #include "desktop/process.h"
+#include "platform/logging.h"
 
 #include <QLoggingCategory>
 
-namespace {
-Q_LOGGING_CATEGORY(lcStartup, "tavrin.startup", QtInfoMsg)
-}  // namespace
+namespace {}  // namespace
 
 QpaPlatformChoice chooseQpaPlatform(const Environment& environment) {
   const QString chosen = environment("QT_QPA_PLATFORM").trimmed();

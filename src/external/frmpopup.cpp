@@ -59,7 +59,7 @@ void frmPopup::showPicture(const QString& address, int width, int height) {
   address_ = address;
   setAccessibleName(QFileInfo(QUrl(address).path()).fileName());
   // The picture at the reader's zoom, in a window grown (or shrunk) with it.
-  const double zoom = zoom::load(startup::settingsFile(platform_.environment));
+  const double zoom = zoom::load(*platform_.files, startup::settingsFile(platform_.environment));
   if (zoom != zoom::kNormal) {
     Web2->setZoom(zoom);
     // Sizes from a command line can be anything an int holds.

@@ -2,6 +2,7 @@
 
 #include "external/frmpopup.h"
 #include "logic/launcher.h"
+#include "platform/logging.h"
 #include "platform/messageboxes.h"
 #include "platform/platform.h"
 

@@ -1,5 +1,7 @@
 #include "external/printing.h"
 
+#include "platform/logging.h"
+
 #include <QDir>
 #include <QFileInfo>
 #include <QLabel>
@@ -15,8 +17,6 @@
 namespace printing {
 
 namespace {
-Q_LOGGING_CATEGORY(lcPrint, "tavrin.print", QtInfoMsg)
-
 MessageBoxes::Message note(const QString& text, QWidget* owner) {
   return {text, QStringLiteral("Tavrin"), MessageBoxes::Buttons::Ok, MessageBoxes::Icon::None, owner};
 }

@@ -7,6 +7,7 @@
 #include "logic/historylog.h"
 #include "logic/presence.h"
 #include "platform/filesystem.h"
+#include "platform/logging.h"
 #include "sidewin/host.h"
 #include "sidewin/sidewindows.h"
 
@@ -45,10 +46,11 @@ void frmHist::LoadHist() {
 }
 
 std::optional<QByteArray> frmHist::readLog() {
-  const QString path = historylog::pathIn(host_.userDir());
+  const QString path = HistoryLog::pathIn(host_.userDir());
   if (!host_.fileExists()(path, this)) {
     // No log is an empty history; a folder where the log should be is worth saying.
-    if (host_.files().state(path) != FileState::Folder) return std::nullopt;
+    if (const Result<FileState> state = host_.files().state(path); !state || *state != FileState::Folder)
+      return std::nullopt;
   }
   Result<QByteArray> log = search::readWholeFile(host_.files(), path);
   if (!log) {

@@ -1,12 +1,9 @@
 #include "logic/datafiles.h"
 
 #include "logic/textrules.h"
-
-#include <QFile>
+#include "platform/logging.h"
 
 #include <cstring>
-
-Q_LOGGING_CATEGORY(lcSearch, "tavrin.search", QtInfoMsg)
 
 namespace search {
 
@@ -131,24 +128,6 @@ void appendWordLine(QByteArray& out, QByteArrayView word, std::span<const std::u
     out.append(d, end - d);
   }
   out += kLineEnd;
-}
-
-Result<QByteArray> readWholeFile(FileSystem& files, const QString& path) {
-  const auto fail = [](QString reason) { return Result<QByteArray>::failed(std::move(reason)); };
-  QString why;
-  // Only a regular file: reading a FIFO or a device whole could wait for ever.
-  switch (files.state(path, &why)) {
-    case FileState::File: break;
-    case FileState::Missing: return fail(QStringLiteral("there is no such file"));
-    case FileState::Folder: return fail(QStringLiteral("it is a folder"));
-    case FileState::Other: return fail(QStringLiteral("it is not a regular file"));
-    case FileState::Unreadable: return fail(why);
-  }
-  QFile file(path);
-  if (!file.open(QIODevice::ReadOnly)) return fail(file.errorString());
-  QByteArray bytes = file.readAll();
-  if (file.error() != QFileDevice::NoError) return fail(file.errorString());
-  return bytes;
 }
 
 void logReadStatus(const QString& path, const ReadStatus& status) {

@@ -10,8 +10,8 @@
 // The tables keep the file's bytes and hand out views into them; decode for display with
 // cp1252::decode. Nothing here shows a window: the caller reports tooMany() as
 // "Too many files!" / "Too many words!". The writers below make the lines the readers read.
-#include "logic/result.h"
 #include "platform/filesystem.h"
+#include "platform/result.h"
 
 #include <QByteArray>
 #include <QByteArrayView>
@@ -23,9 +23,6 @@
 #include <optional>
 #include <span>
 #include <vector>
-
-// tavrin.search: search data files that are missing or do not read whole.
-Q_DECLARE_LOGGING_CATEGORY(lcSearch)
 
 namespace search {
 
@@ -139,8 +136,14 @@ void appendPageLine(QByteArray& out, int number, QByteArrayView file, QByteArray
 // a TAB, in the order given.
 void appendWordLine(QByteArray& out, QByteArrayView word, std::span<const std::uint16_t> pages);
 
-// The whole content of a regular file, or why not: it is not one, or cannot be read.
-Result<QByteArray> readWholeFile(FileSystem& files, const QString& path);
+// The largest data file or history log read: some fifty times what a full table takes, and
+// little enough to hold in memory at once.
+inline constexpr qint64 kLargestFile = 256 * 1024 * 1024;
+// The whole content of a regular file, or why not: it is not one, is larger than
+// kLargestFile, or cannot be read.
+inline Result<QByteArray> readWholeFile(FileSystem& files, const QString& path) {
+  return files.readWhole(path, kLargestFile);
+}
 
 // Logs why reading the file at `path` ended early, if it did.
 void logReadStatus(const QString& path, const ReadStatus& status);

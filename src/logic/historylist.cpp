@@ -3,6 +3,7 @@
 #include "logic/codepage.h"
 #include "logic/historylog.h"
 #include "logic/textrules.h"
+#include "platform/logging.h"
 
 #include <algorithm>
 #include <array>

@@ -2,36 +2,24 @@
 
 #include "logic/codepage.h"
 #include "platform/filesystem.h"
+#include "platform/logging.h"
 
-#include <QDir>
-#include <QFile>
-
-Q_LOGGING_CATEGORY(lcHistory, "tavrin.history", QtInfoMsg)
-
-bool historylog::makeFolder(const QString& path) {
-  if (!QDir().mkpath(path)) return false;
-  // What someone read is theirs alone.
-  if (!QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner))
-    qCWarning(lcHistory) << "cannot make" << path << "private";
-  return true;
-}
-
-bool historylog::append(FileSystem& files, const QString& path, const QString& page) {
-  using Outcome = FileSystem::Appended::Outcome;
-  const FileSystem::Appended appended = files.append(path, '"' + cp1252::encode(page) + "\"\r\n");
-  // A pipe or a device in the log's place is said once, not at every page.
-  static QString lastRefused;
-  if (appended.outcome == Outcome::NotRegular) {
-    if (lastRefused != path) qCWarning(lcHistory) << "nothing is recorded in" << path << ": it is not a regular file";
-    lastRefused = path;
-    return false;
+bool HistoryLog::append(const QString& page) {
+  using Stage = AppendFailure::Stage;
+  const auto appended = files_.append(path_, '"' + cp1252::encode(page) + "\"\r\n");
+  if (appended) return true;
+  const AppendFailure& failure = appended.error();
+  switch (failure.stage) {
+    case Stage::NotRegular:
+      if (!std::exchange(saidNotRegular_, true))
+        qCWarning(lcHistory) << "nothing is recorded in" << path_ << ": it is not a regular file";
+      break;
+    case Stage::NotOpened: qCWarning(lcHistory) << "cannot open" << path_ << ":" << failure.why; break;
+    case Stage::NotWritten:
+      if (!failure.leftOver.isEmpty())
+        qCWarning(lcHistory) << "cannot take back a partial record from" << path_ << ":" << failure.leftOver;
+      qCWarning(lcHistory) << "cannot record" << page << "in" << path_ << ":" << failure.why;
+      break;
   }
-  if (appended.outcome == Outcome::NotOpened) {
-    qCWarning(lcHistory) << "cannot open" << path << ":" << appended.why;
-    return false;
-  }
-  if (!appended.leftOver.isEmpty())
-    qCWarning(lcHistory) << "cannot take back a partial record from" << path << ":" << appended.leftOver;
-  if (!appended) qCWarning(lcHistory) << "cannot record" << page << "in" << path << ":" << appended.why;
-  return bool(appended);
+  return false;
 }

@@ -4,8 +4,6 @@
 
 #include <limits>
 
-Q_LOGGING_CATEGORY(lcLauncher, "tavrin.launcher", QtInfoMsg)
-
 namespace launcher {
 
 namespace {

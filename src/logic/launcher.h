@@ -11,9 +11,6 @@
 #include <optional>
 #include <variant>
 
-// tavrin.launcher: what a launcher copy, or the reader for it, fails to hand over or start.
-Q_DECLARE_LOGGING_CATEGORY(lcLauncher)
-
 namespace launcher {
 
 // The application title. Other copies, and the return window, find the reader's window by

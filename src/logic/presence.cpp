@@ -2,19 +2,14 @@
 
 #include "logic/startup.h"
 #include "platform/filesystem.h"
+#include "platform/logging.h"
 #include "platform/messageboxes.h"
 
 bool PresenceCheck::operator()(const QString& path, QWidget* owner) const {
   for (;;) {
-    QString why;
-    switch (files->state(path, &why)) {
-      case FileState::File:
-      case FileState::Other: return true;
-      case FileState::Missing:
-      case FileState::Folder: return false;
-      case FileState::Unreadable: break;
-    }
-    qCWarning(lcStartup) << "cannot examine" << path << ":" << why;
+    const Result<FileState> state = files->state(path);
+    if (state) return *state == FileState::File || *state == FileState::Other;
+    qCWarning(lcStartup) << "cannot examine" << path << ":" << state.error();
     const auto answer = messages->ask({QStringLiteral("Please run Setup on the USB"), QStringLiteral("Tavrin"),
                                        MessageBoxes::Buttons::OkCancel, MessageBoxes::Icon::Warning, owner});
     if (answer != MessageBoxes::Answer::Ok) {

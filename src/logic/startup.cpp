@@ -4,13 +4,11 @@
 
 #include <QUrl>
 
-Q_LOGGING_CATEGORY(lcStartup, "tavrin.startup", QtInfoMsg)
-
 namespace startup {
 
-CourseBase courseBase(const Environment& env) {
+Result<QString> courseBase(const Environment& env) {
   const QString mirror = env("TAVRIN_COURSE_BASE");
-  if (mirror.isEmpty()) return {QString::fromLatin1(kBuiltInCourseBase), {}};
+  if (mirror.isEmpty()) return QString::fromLatin1(kBuiltInCourseBase);
 
   const QUrl url(mirror, QUrl::StrictMode);
   const bool webAddress =
@@ -29,8 +27,9 @@ CourseBase courseBase(const Environment& env) {
     why = QStringLiteral("it must end at its first \"qx2/\", like http://127.0.0.1:8642/qx_cbt/qx2/");
   else if (!clash.isEmpty())
     why = QStringLiteral("it contains \"%1\", which the program rewrites in page addresses").arg(clash);
-  if (why.isEmpty()) return {mirror, {}};
-  return {{}, QStringLiteral("The course location in TAVRIN_COURSE_BASE cannot be used:\n%1\n\n%2.").arg(mirror, why)};
+  if (why.isEmpty()) return mirror;
+  return Result<QString>::failed(
+      QStringLiteral("The course location in TAVRIN_COURSE_BASE cannot be used:\n%1\n\n%2.").arg(mirror, why));
 }
 
 QString applicationDataFolder(const Environment& env) {
@@ -57,14 +56,6 @@ QString settingsFile(const Environment& env) {
     config = home + QStringLiteral("/.config");
   }
   return config + QStringLiteral("/Vendrel/TavrinLab.conf");
-}
-
-std::optional<bool> pathExists(FileSystem& files, const QString& path) {
-  switch (files.state(path)) {
-    case FileState::Missing: return false;
-    case FileState::Unreadable: return std::nullopt;
-    default: return true;
-  }
 }
 
 }  // namespace startup

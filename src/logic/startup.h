@@ -2,29 +2,20 @@
 // Start-up decisions that depend only on the environment: where the course is served
 // from, and the folders the program uses on this system.
 #include "platform/environment.h"
-#include "platform/filesystem.h"
+#include "platform/result.h"
 
-#include <QLoggingCategory>
 #include <QString>
-
-#include <optional>
-
-// tavrin.startup: what goes wrong while a copy starts.
-Q_DECLARE_LOGGING_CATEGORY(lcStartup)
 
 namespace startup {
 
 // The built-in course base location.
 inline constexpr const char* kBuiltInCourseBase = "https://cbt.vendrel.example/qx_cbt/qx2/";
 
-struct CourseBase {
-  QString address;  // ends in "qx2/"
-  QString error;    // set when TAVRIN_COURSE_BASE was refused
-};
 // The built-in base, or TAVRIN_COURSE_BASE when it is a usable mirror of the course:
 // an http or https address whose first "qx2/" is its end and that holds none of the
-// fragments the resize handling rewrites.
-CourseBase courseBase(const Environment& env);
+// fragments the resize handling rewrites. Ends in "qx2/"; the message to show when
+// TAVRIN_COURSE_BASE is refused.
+Result<QString> courseBase(const Environment& env);
 
 // "APPDATA" when set and not empty; else XDG_DATA_HOME; else $HOME/.local/share.
 QString applicationDataFolder(const Environment& env);
@@ -35,9 +26,5 @@ QString userDir(const QString& applicationData);
 // The program's settings file: under XDG_CONFIG_HOME, else $HOME/.config; "" when
 // neither is set, and nothing is kept then.
 QString settingsFile(const Environment& env);
-
-// Folder test of start-up: an empty path gives false, an existing folder or file true.
-// `std::nullopt` when the path cannot be examined at all (the caller offers a retry).
-std::optional<bool> pathExists(FileSystem& files, const QString& path);
 
 }  // namespace startup

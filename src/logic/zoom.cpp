@@ -1,9 +1,10 @@
 #include "logic/zoom.h"
 
-#include <QDir>
+#include "logic/settingsfile.h"
+#include "platform/filesystem.h"
+#include "platform/logging.h"
+
 #include <QFileInfo>
-#include <QLoggingCategory>
-#include <QSettings>
 
 #include <algorithm>
 #include <array>
@@ -13,12 +14,11 @@ namespace zoom {
 
 namespace {
 
-Q_LOGGING_CATEGORY(lcBrowser, "tavrin.browser", QtInfoMsg)
-
 // The steps browsers use, so that the user's hands know them.
 constexpr std::array kSteps{0.5, 0.67, 0.75, 0.8, 0.9, 1.0, 1.1, 1.25, 1.5, 1.75, 2.0, 2.5, 3.0};
 constexpr double kSame = 0.001;  // factors closer than this are one step
-const QString kKey = QStringLiteral("view/zoom");
+const QString kGroup = QStringLiteral("view");
+const QString kKey = QStringLiteral("zoom");
 
 }  // namespace
 
@@ -40,29 +40,48 @@ double step(double factor, int direction) {
   return factor;
 }
 
-double load(const QString& path) {
-  if (path.isEmpty() || !QFileInfo::exists(path)) return kNormal;
-  const QSettings settings(path, QSettings::IniFormat);
+double load(FileSystem& files, const QString& path) {
+  if (path.isEmpty()) return kNormal;
+  const Result<FileState> state = files.state(path);
+  if (state && *state == FileState::Missing) return kNormal;
+  const Result<QByteArray> text = files.readWhole(path, settingsfile::kLargest);
+  if (!text) {
+    qCWarning(lcBrowser) << "the zoom cannot be read from" << path << ":" << text.error();
+    return kNormal;
+  }
+  const std::optional<QString> kept = settingsfile::value(*text, kGroup, kKey);
+  if (!kept) return kNormal;
   bool ok = false;
-  const double factor = settings.value(kKey).toDouble(&ok);
+  const double factor = kept->toDouble(&ok);
   if (!ok) {
-    if (settings.contains(kKey)) qCWarning(lcBrowser) << "the zoom kept in" << path << "is not a number";
+    qCWarning(lcBrowser) << "the zoom kept in" << path << "is not a number";
     return kNormal;
   }
   return bounded(factor);
 }
 
-bool save(const QString& path, double factor) {
+bool save(FileSystem& files, const QString& path, double factor) {
   if (path.isEmpty()) return false;
-  if (!QDir().mkpath(QFileInfo(path).absolutePath())) {
-    qCWarning(lcBrowser) << "the folder of" << path << "could not be made: the zoom is not kept";
-    return false;
+  const QString folder = QFileInfo(path).absolutePath();
+  if (const Result<FileState> state = files.state(folder); !state || *state != FileState::Folder) {
+    if (const Done made = files.makePrivateFolder(folder); !made) {
+      qCWarning(lcBrowser) << "the folder of" << path << "could not be made: the zoom is not kept:" << made.error();
+      return false;
+    }
   }
-  QSettings settings(path, QSettings::IniFormat);
-  settings.setValue(kKey, bounded(factor));
-  settings.sync();
-  if (settings.status() != QSettings::NoError) {
-    qCWarning(lcBrowser) << "the zoom could not be kept in" << path;
+  // What else the file holds is kept; a file that cannot be read is not written over.
+  QByteArray text;
+  if (const Result<FileState> state = files.state(path); !state || *state != FileState::Missing) {
+    Result<QByteArray> old = files.readWhole(path, settingsfile::kLargest);
+    if (!old) {
+      qCWarning(lcBrowser) << "the zoom is not kept in" << path << ":" << old.error();
+      return false;
+    }
+    text = *old;
+  }
+  const QString value = QString::number(bounded(factor));
+  if (const Done written = files.writeWhole(path, settingsfile::withValue(text, kGroup, kKey, value)); !written) {
+    qCWarning(lcBrowser) << "the zoom could not be kept in" << path << ":" << written.error();
     return false;
   }
   return true;

@@ -3,6 +3,8 @@
 // through, the bounds, and how the choice is kept from one run to the next.
 #include <QString>
 
+class FileSystem;
+
 namespace zoom {
 
 inline constexpr double kSmallest = 0.5;
@@ -17,9 +19,9 @@ double bounded(double factor);
 
 // The factor kept in the settings file `path`; kNormal when there is none (an empty path,
 // no file, no or a broken entry).
-double load(const QString& path);
+double load(FileSystem& files, const QString& path);
 // Keeps `factor` in the settings file `path`, made with its folder when missing; false
 // when it could not be written. An empty path keeps nothing.
-bool save(const QString& path, double factor);
+bool save(FileSystem& files, const QString& path, double factor);
 
 }  // namespace zoom

@@ -2,13 +2,12 @@
 
 #include "logic/blocks.h"
 #include "logic/pagenames.h"
+#include "platform/logging.h"
 
 #include <QLoggingCategory>
 #include <QTimer>
 
-namespace {
-Q_LOGGING_CATEGORY(lcMedia, "tavrin.media", QtInfoMsg)
-}  // namespace
+namespace {}  // namespace
 
 BlockPoll::BlockPoll(blocks::SharedBlocks& blocks, std::function<QString()> fileLocn, Actions actions, QObject* parent,
                      int intervalMs)

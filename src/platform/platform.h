@@ -29,9 +29,8 @@ struct Platform {
   std::function<bool()> anotherCopyRuns;     // the previous-copy test
   std::function<QSize()> screenPixels;       // the screen's size in pixels
   std::function<void(int code)> endProcess;  // ends the process at once; the real one never returns
-  std::function<bool(const QString& path)> removeFile;
-  FileSystem* files = nullptr;  // what the logic asks of the file system
-  Clock* clock = nullptr;       // for the tick wait
+  FileSystem* files = nullptr;               // what the logic asks of the file system
+  Clock* clock = nullptr;                    // for the tick wait
   std::function<void(int maxMs)> processEvents;
   QString programFolder;  // folder of the executable, no trailing slash
 

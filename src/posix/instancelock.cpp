@@ -1,5 +1,6 @@
 #include "posix/instancelock.h"
 
+#include "platform/logging.h"
 #include "posix/lockfile.h"
 
 #include <QLoggingCategory>
@@ -7,9 +8,7 @@
 #include <sys/file.h>
 #include <unistd.h>
 
-namespace {
-Q_LOGGING_CATEGORY(lcInstance, "tavrin.instance", QtInfoMsg)
-}  // namespace
+namespace {}  // namespace
 
 namespace {
 QString defaultLockPath() {

@@ -1,5 +1,6 @@
 #include "posix/posixblocks.h"
 
+#include "platform/logging.h"
 #include "posix/lockfile.h"
 
 #include <QLoggingCategory>
@@ -15,9 +16,7 @@
 #include <cerrno>
 #include <cstring>
 
-namespace {
-Q_LOGGING_CATEGORY(lcBlocks, "tavrin.blocks", QtInfoMsg)
-}  // namespace
+namespace {}  // namespace
 
 using blocks::Block;
 

@@ -1,14 +1,14 @@
 #include "qtmedia/qtmediaplayer.h"
 
+#include "platform/logging.h"
+
 #include <QLoggingCategory>
 
 #include <QAudioOutput>
 #include <QUrl>
 #include <QVideoWidget>
 
-namespace {
-Q_LOGGING_CATEGORY(lcMedia, "tavrin.media", QtInfoMsg)
-}  // namespace
+namespace {}  // namespace
 
 QtMediaPlayer::QtMediaPlayer(QWidget* window) : audio_(new QAudioOutput(&player_)), video_(new QVideoWidget(window)) {
   video_->setObjectName(QStringLiteral("WMP1"));

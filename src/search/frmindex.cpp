@@ -4,6 +4,7 @@
 #include "layout/fonts.h"
 #include "layout/rowsmodel.h"
 #include "logic/datafiles.h"
+#include "platform/logging.h"
 #include "search/frmsearch.h"
 #include "sidewin/handover.h"
 #include "sidewin/host.h"

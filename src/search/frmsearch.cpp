@@ -5,6 +5,7 @@
 #include "layout/rowsmodel.h"
 #include "logic/codepage.h"
 #include "logic/datafiles.h"
+#include "platform/logging.h"
 #include "sidewin/host.h"
 #include "sidewin/sidewindows.h"
 

@@ -1,12 +1,11 @@
 #include "shell/startsequence.h"
 
 #include "logic/blocks.h"
-#include "logic/historylog.h"
 #include "logic/startup.h"
+#include "platform/filesystem.h"
+#include "platform/logging.h"
 #include "platform/messageboxes.h"
 #include "platform/platform.h"
-
-#include <QDir>
 
 namespace {
 
@@ -17,28 +16,36 @@ void tell(Platform& platform, const QString& text, MessageBoxes::Icon icon = Mes
 // A folder that cannot be examined is offered again until it can, or the user gives up.
 bool folderExists(Platform& platform, const QString& path) {
   for (;;) {
-    if (const auto exists = startup::pathExists(*platform.files, path)) return *exists;
+    // An empty path gives false, an existing folder or file true.
+    if (const Result<FileState> state = platform.files->state(path)) return *state != FileState::Missing;
     const auto answer = platform.messages->ask({QStringLiteral("File Error"), QStringLiteral("File Error"),
                                                 MessageBoxes::Buttons::OkCancel, MessageBoxes::Icon::Warning});
     if (answer != MessageBoxes::Answer::Ok) return false;
   }
 }
 
+// The folder and its parents; what someone read is theirs alone.
+bool makeUserFolder(Platform& platform, const QString& path) {
+  const Done made = platform.files->makePrivateFolder(path);
+  if (!made) qCWarning(lcHistory) << "cannot make" << path << ":" << made.error();
+  return bool(made);
+}
+
 }  // namespace
 
 std::optional<CourseSetup> startEveryCopy(Platform& platform) {
-  const startup::CourseBase base = startup::courseBase(platform.environment);
-  if (!base.error.isEmpty()) {
-    tell(platform, base.error, MessageBoxes::Icon::Critical);
+  const Result<QString> base = startup::courseBase(platform.environment);
+  if (!base) {
+    tell(platform, base.error(), MessageBoxes::Icon::Critical);
     platform.endProcess(1);
     return std::nullopt;
   }
   CourseSetup setup;
-  setup.FileLocn = base.address;
+  setup.FileLocn = *base;
   setup.ProgramFilesFolder = startup::programFilesFolder(platform.environment);
   setup.ApplicationData = startup::applicationDataFolder(platform.environment);
   setup.UserDir = startup::userDir(setup.ApplicationData);
-  if (!folderExists(platform, setup.UserDir) && !historylog::makeFolder(setup.UserDir)) {
+  if (!folderExists(platform, setup.UserDir) && !makeUserFolder(platform, setup.UserDir)) {
     // Without the folder no page can be recorded; the reader still works.
     tell(platform,
          QStringLiteral("The folder for your reading history cannot be created:\n%1\n\n"

@@ -6,6 +6,7 @@
 #include "logic/datafiles.h"
 #include "logic/pagenames.h"
 #include "logic/presence.h"
+#include "platform/logging.h"
 #include "platform/messageboxes.h"
 #include "sidewin/handover.h"
 #include "sidewin/host.h"

@@ -1,5 +1,6 @@
 #include "sidewin/sidewindows.h"
 
+#include "platform/logging.h"
 #include "sidewin/frmsplsh.h"
 #include "sidewin/handover.h"
 #include "sidewin/host.h"
@@ -11,8 +12,6 @@
 #include <utility>
 
 namespace {
-Q_LOGGING_CATEGORY(lcWindows, "tavrin.windows", QtInfoMsg)
-
 // Each side window and the arrival of the trigger page that opens it.
 constexpr std::array<std::pair<SideWindowKind, pages::Arrival>, 3> kOpenedBy = {{
     {SideWindowKind::Search, pages::Arrival::SearchTrigger},

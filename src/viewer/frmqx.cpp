@@ -17,6 +17,7 @@
 #include "media/blockpoll.h"
 #include "media/mediaplayback.h"
 #include "platform/browser.h"
+#include "platform/logging.h"
 #include "platform/mediaplayer.h"
 #include "platform/messageboxes.h"
 #include "search/frmindex.h"
@@ -52,6 +53,7 @@ frmQX::frmQX(Platform& platform, CourseSetup setup)
       WaitOneSecond{platform.clock, platform.processEvents},
       FileExists{platform.messages, [this] { EndQX(); }, platform.files},
       setup_(std::move(setup)),
+      history_(*platform.files, HistoryLog::pathIn(setup_.UserDir)),
       sideWindows_(*this, makeSideWindow) {
   setUpWindow();
   setUpBrowser();
@@ -129,7 +131,7 @@ void frmQX::setUpReloadAfterResize() {
   connect(reloadAfterResize_, &QTimer::timeout, this, &frmQX::reloadForClass);
 }
 
-QString frmQX::historyPath() const { return historylog::pathIn(setup_.UserDir); }
+QString frmQX::historyPath() const { return HistoryLog::pathIn(setup_.UserDir); }
 
 // ---- Start-up ----------------------------------------------------------------------
 
@@ -164,7 +166,7 @@ void frmQX::AskQuit(QWidget* reference) {
                                           placement::Axis::at(100), placement::Axis::at(80));
   if (answer != MessageBoxes::Answer::Yes) return;
   const QString log = historyPath();
-  if (FileExists(log, owner) && !platform_.removeFile(log)) {
+  if (FileExists(log, owner) && !platform_.files->remove(log)) {
     platform_.messages->ask({QStringLiteral("Your reading history could not be deleted:\n%1").arg(log),
                              QStringLiteral("Tavrin"), MessageBoxes::Buttons::Ok, MessageBoxes::Icon::Warning, owner});
   }
@@ -418,7 +420,7 @@ void frmQX::takeNavigationLinks() {
 
 void frmQX::recordPage() {
   // A log that cannot be written is not worth interrupting the user for.
-  historylog::append(*platform_.files, historyPath(), viewer_.CurrentPage);
+  history_.append(viewer_.CurrentPage);
 }
 
 void frmQX::finishArrival() {
@@ -465,7 +467,7 @@ void frmQX::handleMediaTrigger(pages::Arrival kind) {
 
 void frmQX::setUpZoom() {
   settingsFile_ = startup::settingsFile(platform_.environment);
-  zoom_ = zoom::load(settingsFile_);
+  zoom_ = zoom::load(*platform_.files, settingsFile_);
   // The pages' own size needs nothing of the browser: the first page is not held up.
   if (zoom_ != zoom::kNormal) Web1->setZoom(zoom_);
   // Ctrl+wheel over the page is seen on its way to the page view's inner widgets.
@@ -478,7 +480,7 @@ void frmQX::setZoom(double factor) {
   if (factor == zoom_) return;
   zoom_ = factor;
   Web1->setZoom(zoom_);
-  zoom::save(settingsFile_, zoom_);
+  zoom::save(*platform_.files, settingsFile_, zoom_);
 }
 
 bool frmQX::eventFilter(QObject* watched, QEvent* event) {

@@ -2,6 +2,7 @@
 // The main window: the course page view, its navigation state, its commands, and
 // start-up and quitting of the program.
 #include "layout/commandwindow.h"
+#include "logic/historylog.h"
 #include "logic/pagenames.h"
 #include "logic/presence.h"
 #include "logic/tickwait.h"
@@ -143,6 +144,7 @@ class frmQX : public CommandWindow, public SideWindowHost {
   PresenceCheck FileExists;
 
   const CourseSetup setup_;
+  HistoryLog history_;
   qint16 ScreenWidth = 0;
   qint16 ScreenHeight = 0;
   qint16 ScreenSize = 0;

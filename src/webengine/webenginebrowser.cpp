@@ -1,5 +1,7 @@
 #include "webengine/webenginebrowser.h"
 
+#include "platform/logging.h"
+
 #include <QLoggingCategory>
 
 #include <QEventLoop>
@@ -20,8 +22,6 @@
 #include <utility>
 
 namespace {
-Q_LOGGING_CATEGORY(lcBrowser, "tavrin.browser", QtInfoMsg)
-
 // Puts `href` as the target of link i of the live document. The address travels as a JSON
 // array, which quotes it safely for the script.
 void writeLink(QWebEnginePage* page, int i, const QString& href) {

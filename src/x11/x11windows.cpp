@@ -1,5 +1,7 @@
 #include "x11/x11windows.h"
 
+#include "platform/logging.h"
+
 #include <QLoggingCategory>
 
 #include <xcb/xcb.h>
@@ -7,10 +9,6 @@
 #include <xcb/xcb_icccm.h>
 
 #include <cstdlib>
-
-namespace {
-Q_LOGGING_CATEGORY(lcWindows, "tavrin.windows", QtInfoMsg)
-}  // namespace
 
 namespace {
 

@@ -5,7 +5,9 @@ The link graph is written once, in the CMakeLists.txt of src/: each folder is on
 (tavrin_library(<name> LINKS ...)), and app/ (the program and its module of engines) links the
 libraries named in target_link_libraries(tavrin ...) and target_link_libraries(tavrin-engines ...). The build already shows each library only the folders
 of what it links; this check confirms it for every file, reading the same graph, and fails
-on a folder that is no library or a link graph with a circle."""
+on a folder that is no library or a link graph with a circle. A header of a Qt module given with
+its module's folder (<QtWidgets/QWidget>) is found through Qt Core's include path whether or not the
+library links that module: the check refuses one the library does not reach through its links."""
 import pathlib
 import re
 import sys
@@ -15,10 +17,13 @@ SRC = pathlib.Path(__file__).resolve().parents[2] / "src"
 LIBRARY = re.compile(r"tavrin_library\(\s*(\w+)\s+LINKS\s+(.*?)\s+SOURCES", re.S)
 PROGRAM = re.compile(r"target_link_libraries\(\s*tavrin(?:-engines)?\s+PRIVATE\s+(.*?)\)", re.S)
 INCLUDE = re.compile(r'^\s*#\s*include\s+"([^"]+)"', re.M)
+QT_INCLUDE = re.compile(r'^\s*#\s*include\s+<Qt(\w+)/', re.M)
+QT_LINK = re.compile(r"Qt6::(\w+)")
 
 
 def link_graph():
-    """{folder: set of folders it links directly}, from the CMakeLists.txt files."""
+    """({folder: set of folders it links directly}, {folder: set of Qt modules it links directly}),
+    from the CMakeLists.txt files."""
     folder_of, links = {}, {}
     for cmake in sorted(SRC.glob("*/CMakeLists.txt")):
         for name, linked in LIBRARY.findall(cmake.read_text(encoding="utf-8")):
@@ -26,7 +31,9 @@ def link_graph():
             links[cmake.parent.name] = linked.split()
     links["app"] = [lib for linked in PROGRAM.findall((SRC / "CMakeLists.txt").read_text(encoding="utf-8"))
                     for lib in linked.split()]
-    return {folder: {folder_of[lib] for lib in linked if lib in folder_of} for folder, linked in links.items()}
+    graph = {folder: {folder_of[lib] for lib in linked if lib in folder_of} for folder, linked in links.items()}
+    qt = {folder: {m for lib in linked for m in QT_LINK.findall(lib)} for folder, linked in links.items()}
+    return graph, qt
 
 
 def reachable(graph, folder, seen=()):
@@ -39,7 +46,7 @@ def reachable(graph, folder, seen=()):
 
 
 def main():
-    graph = link_graph()
+    graph, qt = link_graph()
     faults = []
     try:
         allowed = {folder: reachable(graph, folder) for folder in graph}
@@ -53,7 +60,12 @@ def main():
         if folder not in allowed:
             faults.append(f"{path.relative_to(SRC)}: folder {folder}/ is no library")
             continue
-        for target in INCLUDE.findall(path.read_text(encoding="utf-8")):
+        text = path.read_text(encoding="utf-8")
+        modules = {"Core"} | {m for f in {folder} | allowed[folder] for m in qt.get(f, ())}
+        for module in QT_INCLUDE.findall(text):
+            if module not in modules:
+                faults.append(f"{path.relative_to(SRC)}: {folder}/ does not link Qt6::{module} and may not include it")
+        for target in INCLUDE.findall(text):
             to = target.split("/")[0] if "/" in target else folder
             if to != folder and to not in allowed[folder]:
                 faults.append(f"{path.relative_to(SRC)}: {folder}/ does not link {to}/ and may not include {target}")

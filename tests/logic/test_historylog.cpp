@@ -22,9 +22,9 @@ class TestHistoryLog : public QObject {
  private slots:
   void recordsAreAppendedInTheCodePage() {
     QTemporaryDir dir;
-    const QString log = historylog::pathIn(dir.path() + u'/');
-    QVERIFY(historylog::append(files, log, QStringLiteral("qx070001.qx")));
-    QVERIFY(historylog::append(files, log, QStringLiteral("caf\u00e9 \u20ac.qx")));
+    const QString log = HistoryLog::pathIn(dir.path() + u'/');
+    QVERIFY(HistoryLog(files, log).append(QStringLiteral("qx070001.qx")));
+    QVERIFY(HistoryLog(files, log).append(QStringLiteral("caf\u00e9 \u20ac.qx")));
     QCOMPARE(readFile(log), QByteArray("\"qx070001.qx\"\r\n\"caf\xe9 \x80.qx\"\r\n"));
   }
 
@@ -32,8 +32,8 @@ class TestHistoryLog : public QObject {
   // next record does not merge into it.
   void aRecordThatDoesNotFitIsTakenBackWhole() {
     QTemporaryDir dir;
-    const QString log = historylog::pathIn(dir.path() + u'/');
-    QVERIFY(historylog::append(files, log, QStringLiteral("qxd.qx")));
+    const QString log = HistoryLog::pathIn(dir.path() + u'/');
+    QVERIFY(HistoryLog(files, log).append(QStringLiteral("qxd.qx")));
     const QByteArray before = readFile(log);
 
     rlimit saved{};
@@ -43,13 +43,13 @@ class TestHistoryLog : public QObject {
     small.rlim_cur = rlim_t(before.size() + 4);  // room for four bytes of the next record
     QVERIFY(::setrlimit(RLIMIT_FSIZE, &small) == 0);
     QTest::ignoreMessage(QtWarningMsg, QRegularExpression("cannot record \"qx010003.qx\""));
-    const bool written = historylog::append(files, log, QStringLiteral("qx010003.qx"));
+    const bool written = HistoryLog(files, log).append(QStringLiteral("qx010003.qx"));
     ::setrlimit(RLIMIT_FSIZE, &saved);
     std::signal(SIGXFSZ, oldHandler);
 
     QVERIFY(!written);
     QCOMPARE(readFile(log), before);
-    QVERIFY(historylog::append(files, log, QStringLiteral("qx010004.qx")));
+    QVERIFY(HistoryLog(files, log).append(QStringLiteral("qx010004.qx")));
     QCOMPARE(readFile(log), before + "\"qx010004.qx\"\r\n");
   }
 
@@ -58,14 +58,14 @@ class TestHistoryLog : public QObject {
     QTemporaryDir dir;
     const QString folder = dir.filePath("Vendrel/TavrinLab/");
     const mode_t mask = ::umask(0);  // whatever the umask lets through
-    const bool made = historylog::makeFolder(folder);
-    const bool appended = historylog::append(files, historylog::pathIn(folder), QStringLiteral("qxa.qx"));
+    const bool made = bool(files.makePrivateFolder(folder));
+    const bool appended = HistoryLog(files, HistoryLog::pathIn(folder)).append(QStringLiteral("qxa.qx"));
     ::umask(mask);
     QVERIFY(made && appended);
     struct stat st {};
     QVERIFY(::stat(QFile::encodeName(folder).constData(), &st) == 0);
     QCOMPARE(st.st_mode & 0777, mode_t(0700));
-    QVERIFY(::stat(QFile::encodeName(historylog::pathIn(folder)).constData(), &st) == 0);
+    QVERIFY(::stat(QFile::encodeName(HistoryLog::pathIn(folder)).constData(), &st) == 0);
     QCOMPARE(st.st_mode & 0777, mode_t(0600));
   }
 
@@ -73,14 +73,15 @@ class TestHistoryLog : public QObject {
   // somebody read it: it is refused at once, and said once.
   void aPipeInPlaceOfTheLogIsRefusedWithoutWaiting() {
     QTemporaryDir dir;
-    const QString log = historylog::pathIn(dir.path() + u'/');
+    const QString log = HistoryLog::pathIn(dir.path() + u'/');
     QVERIFY(::mkfifo(QFile::encodeName(log).constData(), 0600) == 0);
     // Expected before the writer starts, which may warn at once.
     QTest::ignoreMessage(QtWarningMsg, QRegularExpression("nothing is recorded in .*history.qx.*not a regular file"));
     QTest::failOnWarning(QRegularExpression("history.qx"));  // once, not at every page
     auto recording = std::async(std::launch::async, [&] {
-      const bool first = historylog::append(files, log, QStringLiteral("qxa.qx"));
-      const bool second = historylog::append(files, log, QStringLiteral("qxb.qx"));
+      HistoryLog history(files, log);
+      const bool first = history.append(QStringLiteral("qxa.qx"));
+      const bool second = history.append(QStringLiteral("qxb.qx"));
       return first || second;
     });
     const bool waited = recording.wait_for(std::chrono::seconds(10)) == std::future_status::timeout;
@@ -97,20 +98,21 @@ class TestHistoryLog : public QObject {
   void aLogThatCannotBeOpenedIsReported() {
     QTemporaryDir dir;
     QTest::ignoreMessage(QtWarningMsg, QRegularExpression("cannot open .*/missing/history.qx"));
-    QVERIFY(!historylog::append(files, dir.filePath("missing/history.qx"), QStringLiteral("qxa.qx")));
+    QVERIFY(!HistoryLog(files, dir.filePath("missing/history.qx")).append(QStringLiteral("qxa.qx")));
   }
 
   // Part of a record stays in the log when it cannot be cut off again: that is said
   // before the record that failed.
   void aPartialRecordLeftInTheLogIsReported() {
     FakeFileSystem fake;
-    fake.appendAnswer = {FileSystem::Appended::Outcome::NotWritten, QStringLiteral("No space left on device"),
-                         QStringLiteral("Input/output error")};
+    fake.appendAnswer = Result<void, AppendFailure>::failed({AppendFailure::Stage::NotWritten,
+                                                             QStringLiteral("No space left on device"),
+                                                             QStringLiteral("Input/output error")});
     QTest::ignoreMessage(QtWarningMsg,
                          QRegularExpression("cannot take back a partial record from \"/log/history.qx\" : "
                                             "\"Input/output error\""));
     QTest::ignoreMessage(QtWarningMsg, QRegularExpression("cannot record \"qxa.qx\" in .* : \"No space left"));
-    QVERIFY(!historylog::append(fake, QStringLiteral("/log/history.qx"), QStringLiteral("qxa.qx")));
+    QVERIFY(!HistoryLog(fake, QStringLiteral("/log/history.qx")).append(QStringLiteral("qxa.qx")));
   }
 
  private:

@@ -1,6 +1,7 @@
 // The zoom's steps and bounds, and how the choice is kept in the settings file.
 #include "logic/startup.h"
 #include "logic/zoom.h"
+#include "posix/posixfilesystem.h"
 
 #include <QFile>
 #include <QHash>
@@ -50,13 +51,26 @@ class TestZoom : public QObject {
   void keptBetweenRuns() {
     QTemporaryDir dir;
     const QString path = dir.path() + QStringLiteral("/Vendrel/TavrinLab.conf");
-    QCOMPARE(zoom::load(path), zoom::kNormal);  // nothing kept yet
-    QVERIFY(zoom::save(path, 1.75));            // the folder is made
-    QCOMPARE(zoom::load(path), 1.75);
-    QVERIFY(zoom::save(path, 9.0));
-    QCOMPARE(zoom::load(path), zoom::kLargest);
-    QVERIFY(!zoom::save(QString(), 2.0));  // no settings file: nothing kept
-    QCOMPARE(zoom::load(QString()), zoom::kNormal);
+    QCOMPARE(zoom::load(files, path), zoom::kNormal);  // nothing kept yet
+    QVERIFY(zoom::save(files, path, 1.75));            // the folder is made
+    QCOMPARE(zoom::load(files, path), 1.75);
+    QVERIFY(zoom::save(files, path, 9.0));
+    QCOMPARE(zoom::load(files, path), zoom::kLargest);
+    QVERIFY(!zoom::save(files, QString(), 2.0));  // no settings file: nothing kept
+    QCOMPARE(zoom::load(files, QString()), zoom::kNormal);
+  }
+
+  // The settings file may hold more than the zoom: what else it holds stays.
+  void otherSettingsAreKept() {
+    QTemporaryDir dir;
+    const QString path = dir.path() + QStringLiteral("/TavrinLab.conf");
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write("[other]\nkey=1\n\n[view]\nzoom=1.5\nwidth=3\n");
+    f.close();
+    QVERIFY(zoom::save(files, path, 2.0));
+    QVERIFY(f.open(QIODevice::ReadOnly));
+    QCOMPARE(f.readAll(), QByteArray("[other]\nkey=1\n\n[view]\nzoom=2\nwidth=3\n"));
   }
 
   void aBrokenEntryIsTheOwnSize_data() {
@@ -77,7 +91,7 @@ class TestZoom : public QObject {
     f.write(file);
     f.close();
     if (file.contains("large")) QTest::ignoreMessage(QtWarningMsg, QRegularExpression("not a number"));
-    QCOMPARE(zoom::load(path), expected);
+    QCOMPARE(zoom::load(files, path), expected);
   }
 
   void settingsFileFollowsXdg_data() {
@@ -104,6 +118,9 @@ class TestZoom : public QObject {
     const QHash<QString, QString> env{{"XDG_CONFIG_HOME", xdgConfigHome}, {"HOME", home}};
     QCOMPARE(startup::settingsFile([&](const char* name) { return env.value(QString::fromLatin1(name)); }), expected);
   }
+
+ private:
+  PosixFileSystem files;
 };
 
 QTEST_MAIN(TestZoom)

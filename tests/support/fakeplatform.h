@@ -99,7 +99,6 @@ struct FakePlatform {
     platform.anotherCopyRuns = [this] { return otherCopy; };
     platform.screenPixels = [this] { return screen; };
     platform.endProcess = [this](int code) { ended = code; };
-    platform.removeFile = [this](const QString& path) { return canRemove && QFile::remove(path); };
     platform.files = &files;
     platform.clock = &clock;
     platform.processEvents = [this](int) {
@@ -133,8 +132,15 @@ struct FakePlatform {
   bool otherCopy = false;
   QSize screen{1280, 1024};
   std::optional<int> ended;
-  bool canRemove = true;
-  PosixFileSystem files;  // the windows' files are real ones, in the tests' temporary folders
+  // The windows' files are real ones, in the tests' temporary folders; a test can refuse
+  // their removal.
+  struct Files : PosixFileSystem {
+    bool canRemove = true;
+    Done remove(const QString& path) override {
+      if (!canRemove) return Done::failed(QStringLiteral("Permission denied"));
+      return PosixFileSystem::remove(path);
+    }
+  } files;
   FakeClock clock;
   int eventRounds = 0;
   FakeSharedBlocks blocks;

@@ -34,15 +34,19 @@ class FakeClock : public Clock {
   quint32 step = 250;
 };
 
-// A file system of paths told their state, and of appends answered as told.
+// A file system of paths told their state, and of appends answered as told; it holds no
+// files.
 class FakeFileSystem : public FileSystem {
  public:
-  FileState state(const QString& path, QString* why) override {
-    if (why) *why = reason;
-    return states.value(path, FileState::Missing);
+  Result<FileState> state(const QString& path) override { return states.value(path, FileState::Missing); }
+  Result<QByteArray> readWhole(const QString&, qint64) override {
+    return Result<QByteArray>::failed(QStringLiteral("there is no such file"));
   }
-  Appended append(const QString&, const QByteArray&) override { return appendAnswer; }
+  Done writeWhole(const QString&, const QByteArray&) override { return Done::failed(reason); }
+  Result<void, AppendFailure> append(const QString&, const QByteArray&) override { return appendAnswer; }
+  Done remove(const QString&) override { return {}; }
+  Done makePrivateFolder(const QString&) override { return {}; }
   QHash<QString, FileState> states;
-  QString reason = QStringLiteral("Too many levels of symbolic links");  // given for any state
-  Appended appendAnswer;                                                 // Written unless told otherwise
+  QString reason = QStringLiteral("Read-only file system");  // why a write fails
+  Result<void, AppendFailure> appendAnswer;                  // written unless told otherwise
 };

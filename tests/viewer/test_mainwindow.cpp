@@ -330,7 +330,7 @@ class TestMainWindow : public QObject {
     frmQX& w = startReader();
     if (!logExists) QFile::remove(w.historyPath());
     QCOMPARE(QFile::exists(w.historyPath()), logExists);
-    fake->canRemove = canRemove;
+    fake->files.canRemove = canRemove;
     fake->messages.answers = {answer};
     int key = keys::kQ, shift = keys::kAlt;
     w.Form_KeyDown(key, shift);

@@ -1,7 +1,7 @@
 #pragma once
 // A course folder read and its two files written: the program's only file I/O.
 #include "builder.h"
-#include "logic/result.h"
+#include "platform/result.h"
 
 #include <QString>
 
