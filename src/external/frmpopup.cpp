@@ -39,7 +39,7 @@ frmPopup::frmPopup(Platform& platform, std::function<void()> endQX)
   TimerPop->setInterval(50);
   connect(TimerPop, &QTimer::timeout, this, &frmPopup::TimerPop_Timer);
   // Whatever key it is, and wherever in the window the keyboard is.
-  new KeyPreview(this, [this](int&, int&) { end(); }, {});
+  KeyPreview::attach(this, [this](int&, int&) { end(); }, {});
   // A click on the picture itself can be shorter than a tick of TimerPop; the page view
   // takes it, so it is seen on its way there.
   qApp->installEventFilter(this);

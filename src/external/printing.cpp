@@ -25,31 +25,32 @@ constexpr double kScreenDpi = 96.0;
 }  // namespace
 
 void print(PrintTarget& target, MessageBoxes& messages, QWidget* owner) {
-  std::optional<QString> error;
+  Done printed;
   if (target.helpShowing()) {
-    error = target.printHelpPicture();
-  } else if (const PrintTarget::Status status = target.printCommandStatus(); !status.flags) {
+    printed = target.printHelpPicture();
+  } else if (const Result<int> status = target.printCommandStatus(); !status) {
     messages.ask(note(QStringLiteral("The Print command is currently disabled."), owner));
-    error = status.error;
-  } else if (*status.flags & kEnabled) {
-    error = target.printPageWithDialog();
+    printed = Done::failed(status.error());
+  } else if (*status & kEnabled) {
+    printed = target.printPageWithDialog();
   }
-  if (error) {
-    qCWarning(lcPrint) << "printing failed:" << *error;
-    messages.ask(note(QStringLiteral("Print command Error: ") + *error, owner));
+  if (!printed) {
+    qCWarning(lcPrint) << "printing failed:" << printed.error();
+    messages.ask(note(QStringLiteral("Print command Error: ") + printed.error(), owner));
   }
 }
 
-std::optional<QString> printPicture(const QPixmap& picture, QPrinter& printer) {
-  if (picture.isNull()) return QStringLiteral("There is no picture to print.");
+Done printPicture(const QPixmap& picture, QPrinter& printer) {
+  if (picture.isNull()) return Done::failed(QStringLiteral("There is no picture to print."));
   QPainter painter;
-  if (!painter.begin(&printer)) return QStringLiteral("The printer %1 cannot be used.").arg(printer.printerName());
+  if (!painter.begin(&printer))
+    return Done::failed(QStringLiteral("The printer %1 cannot be used.").arg(printer.printerName()));
   const double scale = printer.resolution() / kScreenDpi;
   painter.scale(scale, scale);
   painter.drawPixmap(0, 0, picture);
   if (!painter.end() || printer.printerState() == QPrinter::Error)
-    return QStringLiteral("The print job could not be finished.");
-  return std::nullopt;
+    return Done::failed(QStringLiteral("The print job could not be finished."));
+  return {};
 }
 
 WindowPrintTarget::WindowPrintTarget(QLabel* help, Browser& browser, QWidget* dialogParent)
@@ -57,16 +58,16 @@ WindowPrintTarget::WindowPrintTarget(QLabel* help, Browser& browser, QWidget* di
 
 bool WindowPrintTarget::helpShowing() const { return help_ && !help_->isHidden(); }
 
-std::optional<QString> WindowPrintTarget::printHelpPicture() {
+Done WindowPrintTarget::printHelpPicture() {
   const QPrinterInfo info = QPrinterInfo::defaultPrinter();
-  if (info.isNull()) return QStringLiteral("There is no default printer.");
+  if (info.isNull()) return Done::failed(QStringLiteral("There is no default printer."));
   QPrinter printer(info, QPrinter::HighResolution);
   return printPicture(help_->pixmap(), printer);
 }
 
-PrintTarget::Status WindowPrintTarget::printCommandStatus() { return browser_.printStatus(); }
+Result<int> WindowPrintTarget::printCommandStatus() { return browser_.printStatus(); }
 
-std::optional<QString> WindowPrintTarget::printPageWithDialog() {
+Done WindowPrintTarget::printPageWithDialog() {
   QPrinter printer(QPrinter::HighResolution);
   if (QPrinterInfo::availablePrinterNames().isEmpty()) {
     // No printer here: the dialog offers a PDF file, named after the page.
@@ -78,7 +79,7 @@ std::optional<QString> WindowPrintTarget::printPageWithDialog() {
     printer.setOutputFileName(QDir(folder).filePath(name + QStringLiteral(".pdf")));
   }
   QPrintDialog dialog(&printer, dialogParent_);
-  if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+  if (dialog.exec() != QDialog::Accepted) return {};
   return browser_.print(printer);
 }
 

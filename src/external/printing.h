@@ -7,8 +7,6 @@
 
 #include <QString>
 
-#include <optional>
-
 class QLabel;
 class QPixmap;
 class QPrinter;
@@ -21,17 +19,17 @@ inline constexpr int kSupported = Browser::kPrintSupported;
 inline constexpr int kEnabled = Browser::kPrintEnabled;
 
 // What Print needs of the window it runs in. Every step answers with the description of
-// what went wrong, or nothing when it went well.
+// what went wrong when it did not go well.
 class PrintTarget {
  public:
   virtual ~PrintTarget() = default;
   virtual bool helpShowing() const = 0;
   // The help picture on the default printer, at the page's top-left corner, job ended.
-  virtual std::optional<QString> printHelpPicture() = 0;
-  using Status = Browser::PrintStatus;
-  virtual Status printCommandStatus() = 0;
+  virtual Done printHelpPicture() = 0;
+  // The print command's flags (kSupported, kEnabled), or why they cannot be told.
+  virtual Result<int> printCommandStatus() = 0;
   // The page with the print dialog; the user's cancelling it is no error.
-  virtual std::optional<QString> printPageWithDialog() = 0;
+  virtual Done printPageWithDialog() = 0;
 };
 
 // cmdPrint_Click: a failing step is passed over and the next one runs; the last failure is
@@ -40,7 +38,7 @@ void print(PrintTarget& target, MessageBoxes& messages, QWidget* owner = nullptr
 
 // Draws `picture` at the top-left corner of the printable area, at its size on screen, and
 // ends the job.
-std::optional<QString> printPicture(const QPixmap& picture, QPrinter& printer);
+Done printPicture(const QPixmap& picture, QPrinter& printer);
 
 // The main window's help picture and browser. Where no printer is installed, the dialog
 // still prints to a PDF file.
@@ -49,9 +47,9 @@ class WindowPrintTarget : public PrintTarget {
   WindowPrintTarget(QLabel* help, Browser& browser, QWidget* dialogParent);
 
   bool helpShowing() const override;
-  std::optional<QString> printHelpPicture() override;
-  Status printCommandStatus() override;
-  std::optional<QString> printPageWithDialog() override;
+  Done printHelpPicture() override;
+  Result<int> printCommandStatus() override;
+  Done printPageWithDialog() override;
 
  private:
   QLabel* help_;

@@ -53,7 +53,7 @@ void withfile::mouseDown(Qt::MouseButton button, bool onPressedPicture) {
     const auto answer = placement::msgBoxAt(*host_.messages,
                                             {QStringLiteral("Are you sure you want to quit?"), QStringLiteral("Tavrin"),
                                              MessageBoxes::Buttons::YesNo, MessageBoxes::Icon::Question, this},
-                                            placement::Axis::at(-150), placement::Axis::at(80));
+                                            placement::kReturnWindowQuestion);
     if (answer == MessageBoxes::Answer::Yes) {
       blocks::shutOffQX(*host_.blocks);
       if (onPressedPicture) host_.setFromWithfile();

@@ -46,13 +46,13 @@ void frmHist::LoadHist() {
 }
 
 std::optional<QByteArray> frmHist::readLog() {
-  const QString path = HistoryLog::pathIn(host_.userDir());
-  if (!host_.fileExists()(path, this)) {
+  const QString path = HistoryLog::pathIn(services_.userDir);
+  if (!services_.fileExists(path, this)) {
     // No log is an empty history; a folder where the log should be is worth saying.
-    if (const Result<FileState> state = host_.files().state(path); !state || *state != FileState::Folder)
+    if (const Result<FileState> state = services_.files.state(path); !state || *state != FileState::Folder)
       return std::nullopt;
   }
-  Result<QByteArray> log = search::readWholeFile(host_.files(), path);
+  Result<QByteArray> log = search::readWholeFile(services_.files, path);
   if (!log) {
     qCWarning(lcHistory) << "cannot read" << path << ":" << log.error();
     tell(QStringLiteral("Your reading history cannot be read:\n%1\n\n%2.").arg(path, log.error()));

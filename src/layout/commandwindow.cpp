@@ -13,7 +13,7 @@ CommandWindow::CommandWindow(CommandBar::Slot3 slot3, QRect helpArea, std::funct
   picHelp->setAccessibleName(QStringLiteral("Help"));
   picHelp->setGeometry(helpArea);
   picHelp->hide();
-  new KeyPreview(
+  KeyPreview::attach(
       this, [this](int& key, int& shift) { Form_KeyDown(key, shift); }, [this](int& ch) { Form_KeyPress(ch); });
 }
 

@@ -2,11 +2,18 @@
 
 #include <QApplication>
 #include <QKeyEvent>
+#include <QKeySequence>
 #include <QWidget>
 
-KeyPreview::KeyPreview(QWidget* window, KeyDown keyDown, KeyPress keyPress)
-    : QObject(window), window_(window), keyDown_(std::move(keyDown)), keyPress_(std::move(keyPress)) {
-  qApp->installEventFilter(this);
+void KeyPreview::attach(QWidget* window, KeyDown keyDown, KeyPress keyPress) {
+  static KeyPreview* preview = [] {
+    auto* p = new KeyPreview;
+    p->setParent(qApp);
+    qApp->installEventFilter(p);
+    return p;
+  }();
+  preview->windows_.insert(window, {std::move(keyDown), std::move(keyPress)});
+  QObject::connect(window, &QObject::destroyed, preview, [window] { preview->windows_.remove(window); });
 }
 
 int KeyPreview::keyCode(int qtKey) {
@@ -29,24 +36,35 @@ int KeyPreview::keyCode(int qtKey) {
   }
 }
 
+std::pair<int, int> KeyPreview::codeOf(const QKeyEvent& key) {
+  if (key.matches(QKeySequence::ZoomIn)) return {keys::kPlus, keys::kCtrl};
+  if (key.matches(QKeySequence::ZoomOut)) return {keys::kMinus, keys::kCtrl};
+  if (key.matches(QKeySequence::Find)) return {keys::kF, keys::kCtrl};
+  const Qt::KeyboardModifiers m = key.modifiers();
+  return {keyCode(key.key()), (m & Qt::ShiftModifier ? keys::kShift : 0) | (m & Qt::ControlModifier ? keys::kCtrl : 0) |
+                                  (m & Qt::AltModifier ? keys::kAlt : 0)};
+}
+
 bool KeyPreview::eventFilter(QObject* watched, QEvent* event) {
   if (event->type() != QEvent::KeyPress) return false;
   auto* widget = qobject_cast<QWidget*>(watched);
-  if (!widget || widget->window() != window_) return false;
+  if (!widget) return false;
+  QWidget* window = widget->window();
+  const auto found = windows_.constFind(window);
+  if (found == windows_.cend()) return false;
+  // A copy: a handler may make a window of its own, which joins the table.
+  const Handlers handlers = *found;
   // A key the focused control ignores travels on to its parents; see it once, first.
-  QWidget* focus = window_->focusWidget();
-  if (focus ? widget != focus : widget != window_) return false;
+  QWidget* focus = window->focusWidget();
+  if (focus ? widget != focus : widget != window) return false;
 
   auto* key = static_cast<QKeyEvent*>(event);
-  int code = keyCode(key->key());
-  const Qt::KeyboardModifiers m = key->modifiers();
-  int shift = (m & Qt::ShiftModifier ? keys::kShift : 0) | (m & Qt::ControlModifier ? keys::kCtrl : 0) |
-              (m & Qt::AltModifier ? keys::kAlt : 0);
-  keyDown_(code, shift);
+  auto [code, shift] = codeOf(*key);
+  handlers.keyDown(code, shift);
   if (code == 0) return true;
-  if (key->text().size() == 1 && keyPress_) {
+  if (key->text().size() == 1 && handlers.keyPress) {
     int character = key->text()[0].unicode();
-    keyPress_(character);
+    handlers.keyPress(character);
     if (character == 0) return true;
   }
   return false;

@@ -150,6 +150,16 @@ QString triggerPage(Arrival trigger) {
   return {};
 }
 
+bool setsOffWithoutThePage(Arrival arrival) {
+  return arrival == Arrival::Video || arrival == Arrival::Narration || !triggerPage(arrival).isEmpty();
+}
+
+std::optional<QStringView> pageNameOf(QStringView location) {
+  const qsizetype qx2 = location.indexOf(u"qx2/");
+  if (qx2 < 0) return std::nullopt;
+  return location.sliced(qx2 + 4);
+}
+
 std::optional<QString> videoAddress(const QString& fileLocn, QStringView name) {
   // The title and tech-tip addresses keep the double slash that the base's own
   // trailing slash gives them; the course server expects them as composed.

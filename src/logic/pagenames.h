@@ -74,6 +74,13 @@ inline constexpr std::array<TriggerPage, 3> kTriggerPages = {{
 }};
 // The name of the page of a trigger arrival; empty for any other arrival.
 QString triggerPage(Arrival trigger);
+// Pages that set off something else, a video, narration or a side window: they do their work
+// whether or not the page itself loaded, since that needs nothing of it.
+bool setsOffWithoutThePage(Arrival arrival);
+
+// The page name in a browser location: everything after its first "qx2/" ("qx070012.qx");
+// nothing for a location that is no course page.
+std::optional<QStringView> pageNameOf(QStringView location);
 
 // Media address of a video or narration trigger page. Empty optional when the name holds
 // no ".qx", so that no base name can be taken (the title and tech-tip videos do not need one).

@@ -23,6 +23,16 @@ struct Axis {
   bool operator==(const Axis&) const = default;
 };
 
+// Where the program's questions go, relative to the window that asks.
+struct Place {
+  Axis x, y;
+};
+// The quit question of the main and side windows: 100 pixels right of and 80 below the
+// window's top-left corner.
+inline constexpr Place kQuitQuestion{Axis{false, 100}, Axis{false, 80}};
+// The return window's: 150 pixels left of it, since the window sits at the screen's right.
+inline constexpr Place kReturnWindowQuestion{Axis{false, -150}, Axis{false, 80}};
+
 // "Center" in any case, or a whole number of pixels; nothing for anything else.
 std::optional<Axis> parseAxis(QStringView text);
 
@@ -39,5 +49,8 @@ MessageBoxes::Placement at(Axis x, Axis y, bool toDesktop = false);
 // owner; without one it is an ordinary box.
 MessageBoxes::Answer msgBoxAt(MessageBoxes& boxes, MessageBoxes::Message message, Axis x, Axis y,
                               bool toDesktop = false);
+inline MessageBoxes::Answer msgBoxAt(MessageBoxes& boxes, MessageBoxes::Message message, Place place) {
+  return msgBoxAt(boxes, std::move(message), place.x, place.y);
+}
 
 }  // namespace placement

@@ -1,6 +1,8 @@
 #pragma once
 // The embedded web browser as the viewer sees it. The real one is a Chromium page view;
 // tests put a small fake in its place.
+#include "platform/result.h"
+
 #include <QObject>
 #include <QString>
 #include <QStringList>
@@ -34,17 +36,14 @@ class Browser : public QObject {
   virtual bool canGoBack() const = 0;
   virtual void goBack() = 0;
 
-  // The print command: what it can do now, or nothing and the reason it cannot tell.
+  // The print command: what it can do now (kPrintSupported, kPrintEnabled), or the reason it
+  // cannot tell.
   static constexpr int kPrintSupported = 1;
   static constexpr int kPrintEnabled = 2;
-  struct PrintStatus {
-    std::optional<int> flags;  // kPrintSupported, kPrintEnabled
-    QString error;
-  };
-  virtual PrintStatus printStatus() const = 0;
+  virtual Result<int> printStatus() const = 0;
   // Prints the document on show to `printer` and waits, handling events, until that has
-  // finished. The reason when it could not be printed.
-  virtual std::optional<QString> print(QPrinter& printer) = 0;
+  // finished.
+  virtual Done print(QPrinter& printer) = 0;
 
   // ---- Reading aids: zoom, finding text, marking words ----
   // Draws the pages `factor` times their own size, this one and those that follow.

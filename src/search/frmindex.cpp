@@ -54,7 +54,7 @@ void frmIndex::LoadWords() {
   // A file that is not there leaves the list empty: every filter finds no word.
   const search::WordTable words = search::WordTable::read(
       readProgramFile(search::kWordsFile, lcSearch, "the index lists no word").value_or(QByteArray()));
-  search::logReadStatus(host_.programFolder() + u'/' + search::kWordsFile, words.status());
+  search::logReadStatus(services_.programFolder + u'/' + search::kWordsFile, words.status());
   if (words.status().tooMany) tell(QStringLiteral("Too many words!"));
   model_->replace([&] {
     WordText = search::WordIndex(words);
@@ -72,10 +72,10 @@ void frmIndex::lbResults_DblClick() {
   const QModelIndexList selected = lbResults->selectionModel()->selectedIndexes();
   if (selected.isEmpty()) return;
   const QString word = WordText.searchBoxText(rows_[size_t(selected.first().row())]);
-  handOver(*this, host_.mainWindow(), host_.waitOneSecond());
+  handOver(*this, host_.mainWindow(), services_.waitOneSecond);
   auto* search = qobject_cast<frmSearch*>(windows_.window(SideWindowKind::Search));
   if (search) {
-    handOver(*this, *search, host_.waitOneSecond());
+    handOver(*this, *search, services_.waitOneSecond);
     // Searched at once, though the search data may only load when its window opens: the
     // first time, the word waits in the text box with nothing found yet.
     search->input()->setText(word);

@@ -68,11 +68,11 @@ void frmSearch::openOnArrival(bool firstTime) {
 void frmSearch::LoaderUp() {
   pages_ = search::PageTable::read(
       readProgramFile(search::kPagesFile, lcSearch, "the search finds nothing").value_or(QByteArray()));
-  search::logReadStatus(host_.programFolder() + u'/' + search::kPagesFile, pages_.status());
+  search::logReadStatus(services_.programFolder + u'/' + search::kPagesFile, pages_.status());
   if (pages_.status().tooMany) tell(QStringLiteral("Too many files!"));
   words_ = search::WordTable::read(
       readProgramFile(search::kWordsFile, lcSearch, "the search finds nothing").value_or(QByteArray()));
-  search::logReadStatus(host_.programFolder() + u'/' + search::kWordsFile, words_.status());
+  search::logReadStatus(services_.programFolder + u'/' + search::kWordsFile, words_.status());
   if (words_.status().tooMany) tell(QStringLiteral("Too many words!"));
   engine_ = search::SearchEngine(pages_, words_);
   windows_.show(*this);

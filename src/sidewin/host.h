@@ -1,6 +1,8 @@
 #pragma once
 // What the side windows need of the main window, and nothing more: they load pages into
-// its browser, hand their window state over to it, and ask its quit question.
+// its browser, hand their window state over to it, and ask its quit question. What they
+// use of the program besides (its places, files, messages and the tick wait) comes with
+// SideWindowServices when they are made.
 #include <QString>
 #include <QStringList>
 
@@ -14,10 +16,7 @@ struct TickWait;
 class SideWindowHost {
  public:
   virtual QWidget& mainWindow() = 0;
-  virtual const QString& fileLocn() const = 0;  // the course base, ends in "qx2/"
-  virtual const QString& userDir() const = 0;   // the per-user folder, ends with a slash
-  virtual int screenClass() const = 0;          // ScreenSize, the screen class 1..7
-  virtual QString programFolder() const = 0;    // where the data files are
+  virtual int screenClass() const = 0;  // ScreenSize, the screen class 1..7
 
   virtual void navigateWeb1(const QString& url) = 0;
   // The next page to arrive in the main browser shows these words marked (as the search
@@ -30,11 +29,17 @@ class SideWindowHost {
   virtual void printFrom(QLabel* help, QWidget* window) = 0;
   virtual void startCalculator() = 0;
 
-  virtual MessageBoxes& messages() = 0;
-  virtual const PresenceCheck& fileExists() const = 0;
-  virtual FileSystem& files() = 0;
-  virtual const TickWait& waitOneSecond() const = 0;
-
  protected:
   ~SideWindowHost() = default;
+};
+
+// The program's places and services, fixed when the side windows are made.
+struct SideWindowServices {
+  QString fileLocn;       // the course base, ends in "qx2/"
+  QString userDir;        // the per-user folder, ends with a slash
+  QString programFolder;  // where the data files are
+  MessageBoxes& messages;
+  const PresenceCheck& fileExists;
+  FileSystem& files;
+  const TickWait& waitOneSecond;
 };

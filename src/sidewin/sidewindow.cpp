@@ -37,6 +37,7 @@ SideWindow::SideWindow(SideWindowKind kind, SideWindowHost& host, SideWindows& w
                     }),
       host_(host),
       windows_(windows),
+      services_(windows.services()),
       kind_(kind) {
   setWindowTitle(QString::fromLatin1(captionOf(kind)));
   resize(design::kClientSize);
@@ -56,8 +57,8 @@ SideWindow::~SideWindow() = default;
 
 void SideWindow::cmdCont_Click() {
   picHelp->hide();
-  handOver(*this, host_.mainWindow(), host_.waitOneSecond());
-  host_.navigateWeb1(host_.fileLocn() + pages::startPage(host_.screenClass()));
+  handOver(*this, host_.mainWindow(), services_.waitOneSecond);
+  host_.navigateWeb1(services_.fileLocn + pages::startPage(host_.screenClass()));
 }
 
 void SideWindow::cmdPrint_Click() { host_.printFrom(picHelp, this); }
@@ -90,23 +91,23 @@ void SideWindow::cmdBack_Click() {
 
 std::optional<QByteArray> SideWindow::readProgramFile(const QString& name, const QLoggingCategory& (*category)(),
                                                       const char* without) {
-  const QString path = host_.programFolder() + u'/' + name;
-  if (!host_.fileExists()(path, this)) {
+  const QString path = services_.programFolder + u'/' + name;
+  if (!services_.fileExists(path, this)) {
     qCWarning(category) << "no" << path << ":" << without;
     return std::nullopt;
   }
-  Result<QByteArray> bytes = search::readWholeFile(host_.files(), path);
+  Result<QByteArray> bytes = search::readWholeFile(services_.files, path);
   if (!bytes) qCWarning(category) << "cannot read" << path << ":" << bytes.error() << "-" << without;
   return std::move(bytes).take();
 }
 
 void SideWindow::tell(const QString& text) {
-  host_.messages().ask({text, QStringLiteral("Tavrin"), MessageBoxes::Buttons::Ok, MessageBoxes::Icon::None, this});
+  services_.messages.ask({text, QStringLiteral("Tavrin"), MessageBoxes::Buttons::Ok, MessageBoxes::Icon::None, this});
 }
 
 void SideWindow::openInMainWindow(const QString& page) {
-  handOver(*this, host_.mainWindow(), host_.waitOneSecond());
-  host_.navigateWeb1(host_.fileLocn() + page);
+  handOver(*this, host_.mainWindow(), services_.waitOneSecond);
+  host_.navigateWeb1(services_.fileLocn + page);
   hide();
 }
 

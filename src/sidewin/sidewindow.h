@@ -12,6 +12,7 @@
 class QLabel;
 class QLoggingCategory;
 class SideWindowHost;
+struct SideWindowServices;
 class SideWindows;
 
 enum class SideWindowKind { Search, Index, History };
@@ -63,6 +64,7 @@ class SideWindow : public CommandWindow {
 
   SideWindowHost& host_;
   SideWindows& windows_;
+  const SideWindowServices& services_;
 
  private:
   void goTo(SideWindowKind target);

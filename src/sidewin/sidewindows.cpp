@@ -20,7 +20,8 @@ constexpr std::array<std::pair<SideWindowKind, pages::Arrival>, 3> kOpenedBy = {
 }};
 }  // namespace
 
-SideWindows::SideWindows(SideWindowHost& host, Factory factory) : host_(host), factory_(std::move(factory)) {}
+SideWindows::SideWindows(SideWindowHost& host, SideWindowServices services, Factory factory)
+    : host_(host), services_(std::move(services)), factory_(std::move(factory)) {}
 SideWindows::~SideWindows() = default;
 
 SideWindow* SideWindows::window(SideWindowKind kind) {
@@ -31,7 +32,7 @@ SideWindow* SideWindows::window(SideWindowKind kind) {
 
 QString SideWindows::triggerPage(SideWindowKind kind) const {
   for (const auto& [window, opener] : kOpenedBy)
-    if (window == kind) return host_.fileLocn() + pages::triggerPage(opener);
+    if (window == kind) return services_.fileLocn + pages::triggerPage(opener);
   return {};
 }
 
@@ -42,19 +43,19 @@ std::optional<SideWindowKind> SideWindows::openedBy(pages::Arrival arrival) {
 }
 
 void SideWindows::openFromMain(SideWindowKind target) {
-  if (SideWindow* to = window(target)) handOver(host_.mainWindow(), *to, host_.waitOneSecond());
+  if (SideWindow* to = window(target)) handOver(host_.mainWindow(), *to, services_.waitOneSecond);
   host_.navigateWeb1(triggerPage(target));
 }
 
 void SideWindows::openFrom(SideWindow& from, SideWindowKind target) {
   // The main window first: the trigger page shows it on the way to the target.
-  handOver(from, host_.mainWindow(), host_.waitOneSecond());
-  if (SideWindow* to = window(target)) handOver(from, *to, host_.waitOneSecond());
+  handOver(from, host_.mainWindow(), services_.waitOneSecond);
+  if (SideWindow* to = window(target)) handOver(from, *to, services_.waitOneSecond);
   host_.navigateWeb1(triggerPage(target));
 }
 
 void SideWindows::openOnArrival(SideWindowKind kind) {
-  host_.waitOneSecond()();
+  services_.waitOneSecond();
   SideWindow* target = window(kind);
   if (!target) return;
   if (!splash_) splash_ = std::make_unique<frmSplsh>();

@@ -2,6 +2,7 @@
 // The three side windows as the main window sees them: which exist, which trigger page
 // opens which, the first opening behind the splash, and one window on screen at a time.
 #include "logic/pagenames.h"
+#include "sidewin/host.h"
 #include "sidewin/sidewindow.h"
 
 #include <QString>
@@ -17,9 +18,10 @@ class SideWindows {
  public:
   // Makes the window of a kind; nothing for a kind this program has no window for.
   using Factory = std::function<std::unique_ptr<SideWindow>(SideWindowKind, SideWindowHost&, SideWindows&)>;
-  SideWindows(SideWindowHost& host, Factory factory);
+  SideWindows(SideWindowHost& host, SideWindowServices services, Factory factory);
   ~SideWindows();
 
+  const SideWindowServices& services() const { return services_; }
   // The window of `kind`, created hidden on first use.
   SideWindow* window(SideWindowKind kind);
   // SearchLoaded, IndexLoaded, HistLoaded: set at the first opening, for the whole run.
@@ -45,6 +47,7 @@ class SideWindows {
   static size_t index(SideWindowKind kind) { return size_t(kind); }
 
   SideWindowHost& host_;
+  const SideWindowServices services_;
   Factory factory_;
   std::array<std::unique_ptr<SideWindow>, 3> windows_;
   std::array<bool, 3> loaded_{};

@@ -1,6 +1,8 @@
 #include "viewer/findbar.h"
 
 #include "layout/fonts.h"
+#include "layout/keypreview.h"
+#include "platform/browser.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -12,7 +14,7 @@ namespace {
 constexpr int kHeight = 30;
 }
 
-FindBar::FindBar(QWidget* window) : QWidget(window) {
+FindBar::FindBar(Browser& browser, QWidget* parent) : QWidget(parent), browser_(browser) {
   setObjectName(QStringLiteral("findBar"));
   setAccessibleName(QStringLiteral("Find in page"));
   setAutoFillBackground(true);
@@ -66,11 +68,28 @@ FindBar::FindBar(QWidget* window) : QWidget(window) {
   row->addWidget(cmdFindClose);
 
   // Each change of the text finds afresh, from where the page is.
-  connect(txtFind, &QLineEdit::textChanged, this, [this](const QString& text) { emit findRequested(text, false); });
-  connect(cmdFindNext, &QToolButton::clicked, this, [this] { emit findRequested(txtFind->text(), false); });
-  connect(cmdFindPrev, &QToolButton::clicked, this, [this] { emit findRequested(txtFind->text(), true); });
-  connect(cmdFindClose, &QToolButton::clicked, this, &FindBar::closeRequested);
+  connect(txtFind, &QLineEdit::textChanged, this, [this] { find(false); });
+  connect(cmdFindNext, &QToolButton::clicked, this, [this] { find(false); });
+  connect(cmdFindPrev, &QToolButton::clicked, this, [this] { find(true); });
+  connect(cmdFindClose, &QToolButton::clicked, this, &FindBar::close);
+  connect(&browser_, &Browser::found, this, &FindBar::showResult);
+  // A new page has not been searched yet.
+  connect(&browser_, &Browser::documentComplete, this, &FindBar::clearResult);
   hide();
+}
+
+void FindBar::find(bool backward) { browser_.find(txtFind->text(), backward); }
+
+bool FindBar::takeKey(int key, int shift) {
+  if (key == keys::kEnter && (shift & ~keys::kShift) == 0) {
+    find(shift == keys::kShift);
+    return true;
+  }
+  if (key == keys::kEscape && shift == 0) {
+    close();
+    return true;
+  }
+  return false;
 }
 
 bool FindBar::hasFocusWithin() const {
@@ -78,8 +97,7 @@ bool FindBar::hasFocusWithin() const {
   return isVisible() && focus && (focus == this || isAncestorOf(focus));
 }
 
-void FindBar::open(int top, int width) {
-  setGeometry(0, top, width, kHeight);
+void FindBar::open() {
   show();
   txtFind->setFocus(Qt::ShortcutFocusReason);
   txtFind->selectAll();
@@ -92,6 +110,13 @@ void FindBar::showResult(int activeMatch, int matches) {
                                 : QString());
   // Nothing found shows in the box as well, where the eyes are.
   txtFind->setStyleSheet(none ? QStringLiteral("QLineEdit { background: #fbd5d5; }") : QString());
+}
+
+void FindBar::close() {
+  if (isHidden()) return;
+  hide();
+  browser_.find(QString(), false);
+  emit closed();
 }
 
 void FindBar::clearResult() {

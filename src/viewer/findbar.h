@@ -1,9 +1,12 @@
 #pragma once
-// The main window's find bar: a strip below the command bar with the text to find, steps
-// to the next and the previous match, how many the page holds, and a close button. The
-// window does the finding; the bar asks for it and shows what came of it.
+// The find bar: a strip above the page with the text to find, steps to the next and the
+// previous match, how many the page holds, and a close button. It finds in the page of the
+// browser it is given. Its keys, while it has the keyboard: Enter the next match,
+// Shift+Enter the one before, Esc closes it; the window, which sees every key first, hands
+// them over.
 #include <QWidget>
 
+class Browser;
 class QLabel;
 class QLineEdit;
 class QToolButton;
@@ -11,24 +14,31 @@ class QToolButton;
 class FindBar : public QWidget {
   Q_OBJECT
  public:
-  explicit FindBar(QWidget* window);
+  FindBar(Browser& browser, QWidget* parent);
 
   QLineEdit* input() const { return txtFind; }
   QLabel* matches() const { return lblMatches; }
   bool hasFocusWithin() const;
 
-  // Shows the bar at the top of the page area, `width` wide, its text selected for typing.
-  void open(int top, int width);
+  // Shows the bar with the keyboard in it, its text selected for typing.
+  void open();
+  // Hides it and takes the highlights away.
+  void close();
   // "3 of 12"; a note when the text is nowhere in the page.
   void showResult(int activeMatch, int matches);
   // Forgets the count, as for a page that has not been searched yet.
   void clearResult();
+  // A key while the bar has the keyboard (a key code and shift state of layout/keypreview.h):
+  // true when it was the bar's.
+  bool takeKey(int keyCode, int shift);
 
  signals:
-  void findRequested(const QString& text, bool backward);
-  void closeRequested();
+  void closed();
 
  private:
+  void find(bool backward);
+
+  Browser& browser_;
   QLineEdit* txtFind;
   QToolButton* cmdFindPrev;
   QToolButton* cmdFindNext;

@@ -146,16 +146,16 @@ void WebEngineBrowser::goBack() {
   view_->back();
 }
 
-Browser::PrintStatus WebEngineBrowser::printStatus() const {
-  if (!view_) return {std::nullopt, QStringLiteral("The browser cannot print its pages.")};
+Result<int> WebEngineBrowser::printStatus() const {
+  if (!view_) return Result<int>::failed(QStringLiteral("The browser cannot print its pages."));
   // While a page loads there is nothing whole to print yet; the command is there, but off.
-  if (view_->page()->isLoading()) return {kPrintSupported, {}};
-  if (view_->url().isEmpty()) return {std::nullopt, QStringLiteral("The browser holds no page.")};
-  return {kPrintSupported | kPrintEnabled, {}};
+  if (view_->page()->isLoading()) return kPrintSupported;
+  if (view_->url().isEmpty()) return Result<int>::failed(QStringLiteral("The browser holds no page."));
+  return kPrintSupported | kPrintEnabled;
 }
 
-std::optional<QString> WebEngineBrowser::print(QPrinter& printer) {
-  if (!view_) return QStringLiteral("The browser cannot print its pages.");
+Done WebEngineBrowser::print(QPrinter& printer) {
+  if (!view_) return Done::failed(QStringLiteral("The browser cannot print its pages."));
   QPointer<QWebEngineView> watched(view_);
   QEventLoop loop;
   bool printed = false;
@@ -169,9 +169,9 @@ std::optional<QString> WebEngineBrowser::print(QPrinter& printer) {
   if (watched) disconnect(finished);
   if (!printed) {
     qCWarning(lcBrowser) << "the page" << view_->url().toString() << "could not be printed";
-    return QStringLiteral("The page could not be printed.");
+    return Done::failed(QStringLiteral("The page could not be printed."));
   }
-  return std::nullopt;
+  return {};
 }
 
 // ---- Reading aids ----------------------------------------------------------------------

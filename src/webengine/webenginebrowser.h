@@ -40,8 +40,8 @@ class WebEngineBrowser : public Browser {
   void navigate(const QString& url) override;
   bool canGoBack() const override;
   void goBack() override;
-  PrintStatus printStatus() const override;
-  std::optional<QString> print(QPrinter& printer) override;
+  Result<int> printStatus() const override;
+  Done print(QPrinter& printer) override;
   void setZoom(double factor) override;
   void find(const QString& text, bool backward) override;
   void markWords(const QStringList& words, const QString& foldFrom, const QString& foldTo) override;

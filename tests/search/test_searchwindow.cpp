@@ -2,8 +2,8 @@
 // and layout, and the trigger page that opens it behind the splash.
 #include "platform/browser.h"
 #include "search/frmsearch.h"
-#include "support/fakeplatform.h"
 #include "support/files.h"
+#include "support/readeronfakes.h"
 #include "viewer/frmqx.h"
 
 #include <QFile>
@@ -31,23 +31,14 @@ const QByteArray kWords =
     "widerst\xe4nde\t4\t\r\n";
 }  // namespace
 
-class TestSearchWindow : public QObject {
+class TestSearchWindow : public QObject, ReaderOnFakes {
   Q_OBJECT
 
   QTemporaryDir dir;
-  std::unique_ptr<FakePlatform> fake;
-  std::unique_ptr<frmQX> form;
 
   frmQX& startReader(const QByteArray& files = kFiles, const QByteArray& words = kWords) {
-    QTest::qVerify(writeFile(dir.filePath("files.qx"), files), "writeFile", "", __FILE__, __LINE__);
-    QTest::qVerify(writeFile(dir.filePath("words.qx"), words), "writeFile", "", __FILE__, __LINE__);
-    fake = std::make_unique<FakePlatform>(dir.path());
-    fake->platform.programFolder = dir.path();
-    form = std::make_unique<frmQX>(fake->platform, courseSetup(*fake));
-    form->setWindowState(Qt::WindowMaximized);
-    form->Form_Load();
-    fake->browser->arrive(kBase + "qx010002.qx", {kBase + "s", kBase + "p", kBase + "n"});
-    fake->browser->calls.clear();
+    ReaderOnFakes::startReader(dir.path(), dataFilesIn(dir.path(), files, words));
+    firstPage(QStringLiteral("qx010002.qx"));
     return *form;
   }
   frmSearch& openSearch() {
@@ -66,10 +57,7 @@ class TestSearchWindow : public QObject {
   }
 
  private slots:
-  void cleanup() {
-    form.reset();
-    fake.reset();
-  }
+  void cleanup() { closeReader(); }
 
   void triggerPageLoadsTheDataOnceAndShowsTheWindow() {
     frmQX& w = startReader();

@@ -4,8 +4,8 @@
 #include "layout/keypreview.h"
 #include "search/frmindex.h"
 #include "search/frmsearch.h"
-#include "support/fakeplatform.h"
 #include "support/files.h"
+#include "support/readeronfakes.h"
 #include "viewer/frmqx.h"
 
 #include <QLabel>
@@ -35,23 +35,14 @@ QStringList rows(QListView* list) {
 void select(QListView* list, int row) { list->setCurrentIndex(list->model()->index(row, 0)); }
 }  // namespace
 
-class TestSideWindows : public QObject {
+class TestSideWindows : public QObject, ReaderOnFakes {
   Q_OBJECT
 
   QTemporaryDir dir;
-  std::unique_ptr<FakePlatform> fake;
-  std::unique_ptr<frmQX> form;
 
   frmQX& startReader() {
-    QTest::qVerify(writeFile(dir.filePath("files.qx"), kFiles), "writeFile", "", __FILE__, __LINE__);
-    QTest::qVerify(writeFile(dir.filePath("words.qx"), kWords), "writeFile", "", __FILE__, __LINE__);
-    fake = std::make_unique<FakePlatform>(dir.filePath("appdata"));
-    fake->platform.programFolder = dir.path();
-    form = std::make_unique<frmQX>(fake->platform, courseSetup(*fake));
-    form->setWindowState(Qt::WindowMaximized);
-    form->Form_Load();
-    fake->browser->arrive(kBase + "qx010005.qx", {kBase + "s", kBase + "p", kBase + "n"});
-    fake->browser->calls.clear();
+    ReaderOnFakes::startReader(dir.filePath("appdata"), dataFilesIn(dir.path(), kFiles, kWords));
+    firstPage(QStringLiteral("qx010005.qx"));
     return *form;
   }
   template <typename Window>
@@ -66,8 +57,7 @@ class TestSideWindows : public QObject {
 
  private slots:
   void cleanup() {
-    form.reset();
-    fake.reset();
+    closeReader();
     QDir(dir.filePath("appdata")).removeRecursively();
   }
 
@@ -128,13 +118,10 @@ class TestSideWindows : public QObject {
   void contentsGoesToTheStartPageOfTheScreenClass() {
     QFETCH(QSize, screen);
     QFETCH(QString, page);
-    QVERIFY(writeFile(dir.filePath("files.qx"), kFiles));
-    fake = std::make_unique<FakePlatform>(dir.filePath("appdata"));
-    fake->screen = screen;
-    fake->platform.programFolder = dir.path();
-    form = std::make_unique<frmQX>(fake->platform, courseSetup(*fake));
-    form->setWindowState(Qt::WindowMaximized);
-    form->Form_Load();
+    ReaderOnFakes::startReader(dir.filePath("appdata"), [&](FakePlatform& fake) {
+      dataFilesIn(dir.path(), kFiles, kWords)(fake);
+      fake.screen = screen;
+    });
     frmHist& h = open<frmHist>(SideWindowKind::History, "hist.qx");
     h.commandBar().cmdCont->click();
     QCOMPARE(calls(), QStringList{"navigate " + kBase + page});

@@ -38,10 +38,10 @@ class FakeBrowser : public Browser {
   void navigate(const QString& url) override { calls << QStringLiteral("navigate ") + url; }
   bool canGoBack() const override { return backwards; }
   void goBack() override { calls << QStringLiteral("back"); }
-  PrintStatus printStatus() const override { return {kPrintSupported | kPrintEnabled, {}}; }
-  std::optional<QString> print(QPrinter&) override {
+  Result<int> printStatus() const override { return kPrintSupported | kPrintEnabled; }
+  Done print(QPrinter&) override {
     calls << QStringLiteral("print");
-    return std::nullopt;
+    return {};
   }
   void setZoom(double factor) override { zoom = factor; }
   void find(const QString& text, bool backward) override {

@@ -2,8 +2,8 @@
 #include "external/withfile.h"
 #include "logic/blocks.h"
 #include "media/blockpoll.h"
-#include "support/fakeplatform.h"
 #include "support/files.h"
+#include "support/readeronfakes.h"
 #include "viewer/frmqx.h"
 
 #include <QApplication>
@@ -16,28 +16,18 @@ namespace {
 const QString& kBase = kCourseBase;
 }  // namespace
 
-class TestArrival : public QObject {
+class TestArrival : public QObject, ReaderOnFakes {
   Q_OBJECT
 
   QTemporaryDir home;
-  std::unique_ptr<FakePlatform> fake;
-  std::unique_ptr<frmQX> form;
 
   // A reader that has started on a 1280 x 1024 screen (class 4, letter d), maximised.
-  frmQX& startReader() {
-    fake = std::make_unique<FakePlatform>(home.path() + QStringLiteral("/appdata"));
-    form = std::make_unique<frmQX>(fake->platform, courseSetup(*fake));
-    form->setWindowState(Qt::WindowMaximized);
-    form->Form_Load();
-    fake->browser->calls.clear();
-    return *form;
-  }
+  frmQX& startReader() { return ReaderOnFakes::startReader(home.path() + QStringLiteral("/appdata")); }
   QByteArray history() const { return readFile(form->historyPath()); }
 
  private slots:
   void cleanup() {
-    form.reset();
-    fake.reset();
+    closeReader();
     QDir(home.path()).removeRecursively();
     QDir().mkpath(home.path());
   }
@@ -186,7 +176,8 @@ class TestArrival : public QObject {
     QCOMPARE(fake->browser->calls, calls);
     const QByteArray record = '"' + page.toLatin1() + "\"\r\n";
     QCOMPARE(history(), recorded ? logBefore + record : logBefore);
-    QCOMPARE(fake->browser->view->geometry(), QRect(0, 24, w.width(), w.height() - 24));  // down to the bottom edge
+    QCOMPARE(QRect(fake->browser->view->mapTo(&w, QPoint()), fake->browser->view->size()),
+             QRect(0, 24, w.width(), w.height() - 24));  // down to the bottom edge
   }
 
   void contentsPageRewritesItsSixthLinkToTheStartPageOfTheClass() {

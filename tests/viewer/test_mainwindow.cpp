@@ -2,9 +2,10 @@
 #include "layout/keypreview.h"
 #include "logic/searchquery.h"
 #include "search/frmsearch.h"
-#include "support/fakeplatform.h"
+#include "support/readeronfakes.h"
 #include "viewer/findbar.h"
 #include "viewer/frmqx.h"
+#include "viewer/pagearea.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -20,20 +21,16 @@ namespace {
 const QString& kBase = kCourseBase;
 }
 
-class TestMainWindow : public QObject {
+class TestMainWindow : public QObject, ReaderOnFakes {
   Q_OBJECT
 
   QTemporaryDir home;
-  std::unique_ptr<FakePlatform> fake;
-  std::unique_ptr<frmQX> form;
 
   // A maximised reader on a 1280 x 1024 screen (class 4), showing an ordinary page.
   frmQX& startReader(const QString& configHome = {}) {
-    fake = std::make_unique<FakePlatform>(home.path());
-    if (!configHome.isEmpty()) fake->env[QStringLiteral("XDG_CONFIG_HOME")] = configHome;
-    form = std::make_unique<frmQX>(fake->platform, courseSetup(*fake));
-    form->setWindowState(Qt::WindowMaximized);
-    form->Form_Load();
+    ReaderOnFakes::startReader(home.path(), [&](FakePlatform& fake) {
+      if (!configHome.isEmpty()) fake.env[QStringLiteral("XDG_CONFIG_HOME")] = configHome;
+    });
     fake->browser->arrive(kBase + "qx040003.qx", {kBase + "secn", kBase + "prev", kBase + "next"});
     fake->browser->calls.clear();
     return *form;
@@ -43,12 +40,13 @@ class TestMainWindow : public QObject {
     w.Form_KeyDown(key, shift);
     return key;
   }
+  // Where a widget of the window is, in the window.
+  static QRect inWindow(const QWidget& window, const QWidget* widget) {
+    return {widget->mapTo(&window, QPoint(0, 0)), widget->size()};
+  }
 
  private slots:
-  void cleanup() {
-    form.reset();
-    fake.reset();
-  }
+  void cleanup() { closeReader(); }
 
   void keys_data() {
     QTest::addColumn<int>("key");
@@ -98,19 +96,20 @@ class TestMainWindow : public QObject {
   void findBar() {
     using namespace keys;
     frmQX& w = startReader();
-    QCOMPARE(w.findBar(), nullptr);  // nothing made before it is first wanted
+    QCOMPARE(w.pageArea().findBar(), nullptr);  // nothing made before it is first wanted
     QCOMPARE(press(w, kF, kCtrl), 0);
-    FindBar* bar = w.findBar();
+    FindBar* bar = w.pageArea().findBar();
     QVERIFY(bar && bar->isVisible() && bar->hasFocusWithin());
-    QCOMPARE(bar->y(), 24);  // below the command bar, where the page began
-    QCOMPARE(w.web1()->widget()->geometry(),
-             QRect(0, bar->geometry().bottom() + 1, w.width(), w.height() - bar->geometry().bottom() - 1));
+    const QRect barInWindow = inWindow(w, bar);
+    QCOMPARE(barInWindow.y(), 24);  // below the command bar, where the page began
+    QCOMPARE(inWindow(w, w.web1()->widget()),
+             QRect(0, barInWindow.bottom() + 1, w.width(), w.height() - barInWindow.bottom() - 1));
 
     QTest::keyClicks(bar->input(), "ohm");
     QCOMPARE(calls(), (QStringList{"find o", "find oh", "find ohm"}));
     fake->browser->calls.clear();
     QCOMPARE(press(w, kEnter, 0), 0);
-    QCOMPARE(press(w, kEnter, kShift), 0);
+    QTest::keyClick(bar->input(), Qt::Key_Return, Qt::ShiftModifier);  // as the keyboard gives it
     QCOMPARE(calls(), (QStringList{"find ohm", "find ohm backward"}));
     emit fake->browser->found(3, 12);
     QCOMPARE(bar->matches()->text(), QStringLiteral("3 of 12"));
@@ -126,8 +125,9 @@ class TestMainWindow : public QObject {
     QCOMPARE(press(w, kEscape, 0), 0);
     QVERIFY(bar->isHidden());
     QCOMPARE(calls(), QStringList{"find "});
+    QCOMPARE(w.focusWidget(), w.web1()->widget());  // the keyboard goes back to the page
     // The page below the command bar, its end at the window's bottom edge.
-    QCOMPARE(w.web1()->widget()->geometry(), QRect(0, 24, w.width(), w.height() - 24));
+    QCOMPARE(inWindow(w, w.web1()->widget()), QRect(0, 24, w.width(), w.height() - 24));
     // Closed, Escape is the media's and the help's again, and Enter nobody's.
     QCOMPARE(press(w, kEscape, 0), kEscape);
     QCOMPARE(press(w, kEnter, 0), kEnter);
@@ -173,7 +173,7 @@ class TestMainWindow : public QObject {
     wheel(-120, Qt::NoModifier);
     QCOMPARE(fake->browser->zoom, 1.25);
     for (int i = 0; i < 20; ++i) wheel(120, Qt::ControlModifier);
-    QCOMPARE(w->zoomFactor(), 3.0);
+    QCOMPARE(w->pageArea().zoomFactor(), 3.0);
     QCOMPARE(w->screenClass(), screenClass);  // the page is larger, the screen is not
     QCOMPARE(calls(), QStringList{});         // and nothing was loaded again
 
@@ -383,13 +383,14 @@ class TestMainWindow : public QObject {
                               "&>>",       "His&tory", "C&alc",   "&Help", "Sectio&n"};
     for (int i = 0; i < 10; ++i) {
       QCOMPARE(order[i]->text(), QString::fromLatin1(captions[i]));
-      QCOMPARE(order[i]->geometry(), QRect(3 + 66 * i, 2, 65, 19));
+      // 975 x 280 twips, 990 twips apart from left 45, top 30; 15 twips to the pixel.
+      QCOMPARE(order[i]->geometry(), QRect((45 + 990 * i) / 15, 30 / 15, 975 / 15, 280 / 15));
       if (i) QCOMPARE(order[i - 1]->nextInFocusChain(), order[i]);
       // The caption fits its button in the face chosen for it.
       QVERIFY(QFontMetrics(order[i]->font()).horizontalAdvance(order[i]->text().remove(u'&')) < 60);
     }
-    QCOMPARE(fake->browser->view->geometry(), QRect(0, 24, 1024, 768));
-    QCOMPARE(w.help()->geometry(), QRect(40, 48, 821, 695));
+    QCOMPARE(inWindow(w, fake->browser->view), QRect(0, 360 / 15, 15360 / 15, 11520 / 15));
+    QCOMPARE(w.help()->geometry(), QRect(600 / 15, 720 / 15, 12315 / 15, 10425 / 15));
     // What a screen reader says for the buttons whose captions are signs, and the help picture.
     QCOMPARE(bar.cmdPrev->accessibleName(), QStringLiteral("Previous page"));
     QCOMPARE(bar.cmdNext->accessibleName(), QStringLiteral("Next page"));
