@@ -1,11 +1,11 @@
 #pragma once
 // Small stand-ins for the browser and the rest of the platform, for tests of the windows'
 // own logic.
-#include "platform/browser.h"
 #include "platform/platform.h"
 #include "posix/posixfilesystem.h"
 #include "shell/startsequence.h"
 #include "support/fakeblocks.h"
+#include "support/fakebrowser.h"
 #include "support/fakemedia.h"
 #include "support/fakes.h"
 
@@ -18,65 +18,6 @@
 #include <algorithm>
 #include <optional>
 
-class FakeBrowser : public Browser {
-  Q_OBJECT
- public:
-  explicit FakeBrowser(QWidget* parent) : Browser(parent), view(new QWidget(parent)) {}
-
-  QWidget* widget() override { return view; }
-  QString locationUrl() const override { return location; }
-  std::optional<QString> linkHref(int i) const override {
-    if (i < 0 || i >= links.size()) return std::nullopt;
-    return links[i];
-  }
-  bool setLinkHref(int i, const QString& href) override {
-    if (i < 0 || i >= links.size()) return false;
-    links[i] = href;
-    return true;
-  }
-  bool loadSucceeded() const override { return succeeded; }
-  void navigate(const QString& url) override { calls << QStringLiteral("navigate ") + url; }
-  bool canGoBack() const override { return backwards; }
-  void goBack() override { calls << QStringLiteral("back"); }
-  Result<int> printStatus() const override { return kPrintSupported | kPrintEnabled; }
-  Done print(QPrinter&) override {
-    calls << QStringLiteral("print");
-    return {};
-  }
-  void setZoom(double factor) override { zoom = factor; }
-  void find(const QString& text, bool backward) override {
-    calls << QStringLiteral("find ") + text + (backward ? QStringLiteral(" backward") : QString());
-  }
-  void markWords(const QStringList& words, const QString& foldFrom, const QString& foldTo) override {
-    calls << QStringLiteral("mark ") + words.join(u' ');
-    fold = {foldFrom, foldTo};
-  }
-
-  // A document completes: `url` is the top-level location, `pageLinks` its link hrefs.
-  void arrive(const QString& url, const QStringList& pageLinks = {}) {
-    location = url;
-    links = pageLinks;
-    succeeded = true;
-    emit documentComplete();
-  }
-  // The load of `url` fails: the browser's error page, with links of its own, is on show.
-  void fail(const QString& url) {
-    location = url;
-    links = {QStringLiteral("chrome-error://chromewebdata/")};
-    succeeded = false;
-    emit documentComplete();
-  }
-
-  QWidget* view;
-  QString location;
-  QStringList links;
-  bool succeeded = true;
-  bool backwards = true;  // there is a page to go back to
-  double zoom = 1.0;
-  QStringList fold;   // the last marks' foldFrom and foldTo
-  QStringList calls;  // "navigate <url>", "back", "find <text>[ backward]", "mark <words>", in order
-};
-
 // Where the tests' course "is served": nothing listens there, the fake browser never asks.
 inline const QString kCourseBase = QStringLiteral("http://127.0.0.1:1/qx_cbt/qx2/");
 
@@ -88,7 +29,11 @@ struct FakePlatform {
       env[QStringLiteral("APPDATA")] = appData;
       env[QStringLiteral("TAVRIN_COURSE_BASE")] = kCourseBase;
     }
-    platform.createBrowser = [this](QWidget* parent) { return browser = new FakeBrowser(parent); };
+    platform.createBrowser = [this](QWidget* parent) {
+      browser = new FakeBrowser(parent);
+      browser->view = new QWidget(parent);
+      return browser;
+    };
     platform.createPlayer = [this](QWidget*) { return player = new FakeMediaPlayer; };
     platform.startCalculator = [this] {
       calls << QStringLiteral("calculator");
