@@ -1,0 +1,100 @@
+#include "logic/pagesread.h"
+
+#include "platform/logging.h"
+
+#include <QSet>
+
+namespace reading {
+
+namespace pagesreadfile {
+
+QByteArray encode(const std::vector<QString>& pages) {
+  QByteArray out = store::header(kKind, kVersion);
+  for (const QString& page : pages) {
+    out += page.toUtf8();
+    out += '\n';
+  }
+  return out;
+}
+
+Result<std::vector<QString>> decode(QByteArrayView bytes) {
+  using Decoded = Result<std::vector<QString>>;
+  Result<std::vector<store::Record>> records = store::records(bytes, kKind, kVersion);
+  if (!records) return Decoded::failed(records.error());
+  std::vector<QString> pages;
+  QSet<QString> seen;
+  for (const store::Record& record : *records) {
+    QString page = keptName(record.text);
+    if (!isKeepable(page)) return Decoded::failed(store::atLine(record.line, QStringLiteral("not a page name")));
+    if (seen.contains(page)) continue;
+    if (int(pages.size()) == kCapacity)
+      return Decoded::failed(QStringLiteral("it lists more than %1 pages").arg(kCapacity));
+    seen.insert(page);
+    pages.push_back(std::move(page));
+  }
+  return pages;
+}
+
+}  // namespace pagesreadfile
+
+PagesRead::PagesRead(FileSystem& files, QString path) : file_(files, std::move(path), pagesreadfile::kLargest) {}
+
+void PagesRead::load() {
+  order_.clear();
+  read_.clear();
+  encoded_.clear();
+  const std::optional<QByteArray> bytes = file_.read();
+  if (!bytes) return;
+  Result<std::vector<QString>> decoded = pagesreadfile::decode(*bytes);
+  if (!decoded) return file_.refuse(decoded.error());
+  order_ = std::move(*decoded);
+  read_.reserve(qsizetype(order_.size()));
+  for (size_t i = 0; i < order_.size(); ++i) read_.insert(order_[i], int(i));
+  encoded_ = pagesreadfile::encode(order_);
+}
+
+Done PagesRead::arrived(QStringView arrived) {
+  if (file_.refused()) return Done::failed(file_.refusal());
+  const QString page = keptName(arrived);
+  if (!isReadingPage(page) || !moduleOf(page) || read_.contains(page)) return {};
+  if (size() == pagesreadfile::kCapacity) {
+    const QString why = QStringLiteral("%1 pages are read already, the most kept").arg(pagesreadfile::kCapacity);
+    if (!std::exchange(saidFull_, true)) qCWarning(lcReading).noquote() << path() << "counts no more pages:" << why;
+    return Done::failed(why);
+  }
+  if (encoded_.isEmpty()) encoded_ = pagesreadfile::encode({});
+  read_.insert(page, size());
+  order_.push_back(page);
+  encoded_ += page.toUtf8();
+  encoded_ += '\n';
+  return file_.write(encoded_);
+}
+
+std::array<ModuleProgress, pages::kModules> PagesRead::progress(const CourseCatalogue& catalogue) const {
+  std::array<ModuleProgress, pages::kModules> out;
+  for (int m = 1; m <= pages::kModules; ++m) {
+    ModuleProgress& p = out[size_t(m - 1)];
+    const std::vector<QString>& modulePages = catalogue.modulePages(m);
+    p.pages = int(modulePages.size());
+    for (const QString& page : modulePages) {
+      if (read_.contains(page))
+        ++p.read;
+      else if (p.firstUnread.isEmpty())
+        p.firstUnread = page;
+    }
+    p.pageToOpen = !p.firstUnread.isEmpty() ? p.firstUnread
+                   : !modulePages.empty()   ? modulePages.front()
+                                            : pages::entryPage(m);
+  }
+  return out;
+}
+
+Done PagesRead::forget() {
+  if (file_.refused()) return Done::failed(file_.refusal());
+  order_.clear();
+  read_.clear();
+  encoded_ = pagesreadfile::encode({});
+  return file_.write(encoded_);
+}
+
+}  // namespace reading
