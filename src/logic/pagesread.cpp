@@ -17,19 +17,24 @@ QByteArray encode(const std::vector<QString>& pages) {
   return out;
 }
 
-Result<std::vector<QString>> decode(QByteArrayView bytes) {
+Result<std::vector<QString>> decode(QByteArrayView bytes, QSet<QString>* seen) {
   using Decoded = Result<std::vector<QString>>;
   Result<std::vector<store::Record>> records = store::records(bytes, kKind, kVersion);
   if (!records) return Decoded::failed(records.error());
+  QSet<QString> own;
+  QSet<QString>& names = seen ? *seen : own;
+  names.clear();
+  names.reserve(qsizetype(records->size()));
   std::vector<QString> pages;
-  QSet<QString> seen;
+  pages.reserve(records->size());
   for (const store::Record& record : *records) {
     QString page = keptName(record.text);
     if (!isKeepable(page)) return Decoded::failed(store::atLine(record.line, QStringLiteral("not a page name")));
-    if (seen.contains(page)) continue;
+    const qsizetype before = names.size();
+    names.insert(page);
+    if (names.size() == before) continue;
     if (int(pages.size()) == kCapacity)
       return Decoded::failed(QStringLiteral("it lists more than %1 pages").arg(kCapacity));
-    seen.insert(page);
     pages.push_back(std::move(page));
   }
   return pages;
@@ -45,12 +50,12 @@ void PagesRead::load() {
   encoded_.clear();
   const std::optional<QByteArray> bytes = file_.read();
   if (!bytes) return;
-  Result<std::vector<QString>> decoded = pagesreadfile::decode(*bytes);
-  if (!decoded) return file_.refuse(decoded.error());
+  Result<std::vector<QString>> decoded = pagesreadfile::decode(*bytes, &read_);
+  if (!decoded) {
+    read_.clear();
+    return file_.refuse(decoded.error());
+  }
   order_ = std::move(*decoded);
-  read_.reserve(qsizetype(order_.size()));
-  for (size_t i = 0; i < order_.size(); ++i) read_.insert(order_[i], int(i));
-  encoded_ = pagesreadfile::encode(order_);
 }
 
 Done PagesRead::arrived(QStringView arrived) {
@@ -62,8 +67,8 @@ Done PagesRead::arrived(QStringView arrived) {
     if (!std::exchange(saidFull_, true)) qCWarning(lcReading).noquote() << path() << "counts no more pages:" << why;
     return Done::failed(why);
   }
-  if (encoded_.isEmpty()) encoded_ = pagesreadfile::encode({});
-  read_.insert(page, size());
+  if (encoded_.isEmpty()) encoded_ = pagesreadfile::encode(order_);
+  read_.insert(page);
   order_.push_back(page);
   encoded_ += page.toUtf8();
   encoded_ += '\n';
@@ -81,6 +86,10 @@ std::array<ModuleProgress, pages::kModules> PagesRead::progress(const CourseCata
         ++p.read;
       else if (p.firstUnread.isEmpty())
         p.firstUnread = page;
+    }
+    if (!modulePages.empty()) {
+      const QString entry = pages::entryPage(m);
+      p.title = catalogue.title(catalogue.entryOf(entry) ? entry : modulePages.front());
     }
     p.pageToOpen = !p.firstUnread.isEmpty() ? p.firstUnread
                    : !modulePages.empty()   ? modulePages.front()

@@ -12,7 +12,7 @@
 #include "logic/readingpages.h"
 #include "logic/storefile.h"
 
-#include <QHash>
+#include <QSet>
 #include <QString>
 #include <QStringView>
 
@@ -34,12 +34,16 @@ inline constexpr int kCapacity = 2 * search::kCapacity;
 inline constexpr qint64 kLargest = 64 + qint64(kCapacity) * (3 * kLongestName + 2);
 // The names in `pages`, in order.
 QByteArray encode(const std::vector<QString>& pages);
-Result<std::vector<QString>> decode(QByteArrayView bytes);
+// The names, each once, in order; `seen`, when given, is filled with them too.
+Result<std::vector<QString>> decode(QByteArrayView bytes, QSet<QString>* seen = nullptr);
 }  // namespace pagesreadfile
 
 struct ModuleProgress {
   int read = 0;   // pages of the module read
   int pages = 0;  // pages the catalogue gives the module
+  // The catalogue's title of the module's first page (its entry page when listed); empty when
+  // the catalogue lists none of its pages.
+  QString title;
   // The module's first page not yet read, in course order; empty when every page is read (or
   // the module has none).
   QString firstUnread;
@@ -78,8 +82,8 @@ class PagesRead {
  private:
   store::StoreFile file_;
   std::vector<QString> order_;
-  QHash<QString, int> read_;  // page -> its place in order_
-  QByteArray encoded_;        // the file's bytes, grown with each page read
+  QSet<QString> read_;
+  QByteArray encoded_;  // the file's bytes, made at the first page read and grown with each
   bool saidFull_ = false;
 };
 

@@ -7,7 +7,10 @@ namespace reading {
 
 namespace {
 
-bool isControl(QChar c) { return c.category() == QChar::Other_Control; }
+bool isControl(QChar c) {
+  if (c.unicode() < 0x80) return c.unicode() < 0x20 || c.unicode() == 0x7f;
+  return c.category() == QChar::Other_Control;
+}
 
 bool isLineBreak(QChar c) {
   return c.category() == QChar::Separator_Line || c.category() == QChar::Separator_Paragraph;
@@ -32,6 +35,11 @@ QString keptName(QStringView arrived) {
   const QStringView page = hash < 0 ? arrived : arrived.first(hash);
   if (std::optional<QString> table = tablePageOf(page)) return *table;
   return page.toString();
+}
+
+QString keptName(const QString& arrived) {
+  if (!arrived.contains(u'#') && !tablePageOf(arrived)) return arrived;
+  return keptName(QStringView(arrived));
 }
 
 bool isKeepable(QStringView name) {

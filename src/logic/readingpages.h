@@ -19,6 +19,8 @@ inline constexpr int kLongestName = 256;
 // the variant of ("qx070001.qx", the objectives or the review page). That page is what the
 // catalogue lists, and opening it leads on to the variant of whatever screen class is current.
 QString keptName(QStringView arrived);
+// The same, sharing the text of a name that is kept as it is.
+QString keptName(const QString& arrived);
 
 // A name that can be kept: 1 to kLongestName characters, no control character (a line break
 // or TAB would break the files' lines and fields), no lone surrogate (UTF-8 cannot write one)

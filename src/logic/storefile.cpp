@@ -62,7 +62,8 @@ Result<std::vector<Record>> records(QByteArrayView bytes, QLatin1StringView kind
                                .arg(version));
 
   std::vector<Record> out;
-  QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+  // Each line is decoded on its own; a byte order mark at the start of one is a character of it.
+  QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
   for (int line = 2; !rest.isEmpty(); ++line) {
     const QByteArrayView bytesOfLine = nextLine(rest);
     if (bytesOfLine.isEmpty()) {

@@ -244,7 +244,9 @@ class TestCourseStores : public QObject {
     QCOMPARE(before[2].pages, 6);
     QCOMPARE(before[2].read, 0);
     QCOMPARE(before[2].firstUnread, QStringLiteral("qx030001.qx"));
+    QCOMPARE(before[2].title, QStringLiteral("Capacitors"));
     QCOMPARE(before[6].pages, 2);
+    QCOMPARE(before[6].title, QStringLiteral("Ohm's law"));
     QCOMPARE(before[0].pages, 0);
     QCOMPARE(before[0].pageToOpen, QStringLiteral("qx010001.qx"));  // a module the catalogue lacks
 
@@ -461,6 +463,9 @@ class TestCourseStores : public QObject {
     QCOMPARE(files.writes, writes + 1);  // one write for the whole import
     QCOMPARE(b.rows(c->catalogue()), rows);
     QCOMPARE(b.exportText(c->catalogue(), kBase), readFile(exported));
+    // The page name the export titles a page of no title with is not taken for its title.
+    QCOMPARE(*b.find(u"bare.qx"), (Bookmark{"bare.qx", "", ""}));
+    QCOMPARE(*b.find(u"extra.qx"), (Bookmark{"extra.qx", "Note: with a colon", "Extra: reading"}));
   }
 
   // An export written by hand or by another course base: labels in any case, CR LF, comments,
