@@ -152,8 +152,8 @@ Result<std::vector<Bookmark>> read(QByteArrayView bytes) {
 
 }  // namespace bookmarkexport
 
-Bookmarks::Bookmarks(FileSystem& files, QString path)
-    : files_(files), file_(files, std::move(path), bookmarkfile::kLargest) {}
+Bookmarks::Bookmarks(FileSystem& files, QString path, store::Writing writing)
+    : files_(files), file_(files, std::move(path), bookmarkfile::kLargest, writing) {}
 
 void Bookmarks::load() {
   marks_.clear();
@@ -169,33 +169,27 @@ const Bookmark* Bookmarks::find(QStringView page) const {
   return it == marks_.cend() ? nullptr : &*it;
 }
 
-Done Bookmarks::commit(const QMap<QString, Bookmark>& before) {
-  Done written = file_.write(bookmarkfile::encode(all()));
-  if (!written) marks_ = before;
-  return written;
-}
+Done Bookmarks::commit() { return file_.write(bookmarkfile::encode(all())); }
 
 Result<Bookmarks::Toggled> Bookmarks::toggle(QStringView page, const QString& ownTitle) {
   using Outcome = Result<Toggled>;
   if (file_.refused()) return Outcome::failed(file_.refusal());
   const QString kept = keptName(page);
   if (!isReadingPage(kept)) return Outcome::failed(kNotAPage);
-  const QMap<QString, Bookmark> before = marks_;
   Toggled what = Toggled::Removed;
   if (!marks_.remove(kept)) {
     if (size() >= bookmarkfile::kCapacity) return Outcome::failed(full());
     marks_.insert(kept, Bookmark{kept, {}, oneParagraph(ownTitle, kLongestTitle)});
     what = Toggled::Added;
   }
-  if (Done written = commit(before); !written) return Outcome::failed(written.error());
+  if (Done written = commit(); !written) return Outcome::failed(written.error());
   return what;
 }
 
 Done Bookmarks::remove(QStringView page) {
   if (file_.refused()) return Done::failed(file_.refusal());
-  const QMap<QString, Bookmark> before = marks_;
   if (!marks_.remove(keptName(page))) return {};
-  return commit(before);
+  return commit();
 }
 
 Done Bookmarks::setNote(QStringView page, const QString& note) {
@@ -205,9 +199,8 @@ Done Bookmarks::setNote(QStringView page, const QString& note) {
   if (it == marks_.cend()) return Done::failed(QStringLiteral("the page is not bookmarked"));
   const QString paragraph = oneParagraph(note, kLongestNote);
   if (it->note == paragraph) return {};
-  const QMap<QString, Bookmark> before = marks_;
   marks_[kept].note = paragraph;
-  return commit(before);
+  return commit();
 }
 
 std::vector<BookmarkRow> Bookmarks::rows(const CourseCatalogue& catalogue) const {
@@ -229,7 +222,6 @@ std::vector<BookmarkRow> Bookmarks::rows(const CourseCatalogue& catalogue) const
 Result<Bookmarks::Merged> Bookmarks::merge(const std::vector<Bookmark>& imported) {
   using Outcome = Result<Merged>;
   if (file_.refused()) return Outcome::failed(file_.refusal());
-  const QMap<QString, Bookmark> before = marks_;
   Merged merged;
   for (const Bookmark& in : imported) {
     const QString page = keptName(in.page);
@@ -254,7 +246,7 @@ Result<Bookmarks::Merged> Bookmarks::merge(const std::vector<Bookmark>& imported
     }
   }
   if (merged.added + merged.notesChanged > 0) {
-    if (Done written = commit(before); !written) return Outcome::failed(written.error());
+    if (Done written = commit(); !written) return Outcome::failed(written.error());
   }
   return merged;
 }

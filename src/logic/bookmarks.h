@@ -84,7 +84,7 @@ class Bookmarks {
  public:
   static QString pathIn(const QString& userDir) { return userDir + QStringLiteral("bookmarks.txt"); }
 
-  Bookmarks(FileSystem& files, QString path);
+  Bookmarks(FileSystem& files, QString path, store::Writing writing = store::Writing::AtOnce);
 
   // Reads the file once; a file that cannot be used refuses the store (refusal()).
   void load();
@@ -96,8 +96,7 @@ class Bookmarks {
   // Every bookmark, in page-name order.
   std::vector<Bookmark> all() const { return {marks_.cbegin(), marks_.cend()}; }
 
-  // Every change below is written at once; when it cannot be, it is taken back and the reason
-  // given, so that what is listed is what is kept.
+  // Every change below is written (storefile.h); one that is refused changes nothing.
   enum class Toggled { Added, Removed };
   // Bookmarks the page shown (`page`, as it arrived), with an empty note and its own title, or
   // takes its bookmark away. Refused for a page that is not one the reader reads.
@@ -133,10 +132,14 @@ class Bookmarks {
   const QString& path() const { return file_.path(); }
   bool refused() const { return file_.refused(); }
   const QString& refusal() const { return file_.refusal(); }
+  // Why the last write failed (empty when it did not): the change stays, and the next one
+  // writes everything again.
+  QString writeFailure() const { return file_.writeFailure(); }
+  // Waits until every change is in the file (or has failed to be written).
+  void flush() { file_.flush(); }
 
  private:
-  // Writes the bookmarks; when that fails, they become `before` again.
-  Done commit(const QMap<QString, Bookmark>& before);
+  Done commit();
 
   FileSystem& files_;
   store::StoreFile file_;

@@ -6,12 +6,13 @@
 
 namespace reading {
 
-CourseCompanion::CourseCompanion(FileSystem& files, const QString& userDir, QString catalogueFile)
+CourseCompanion::CourseCompanion(FileSystem& files, const QString& userDir, QString catalogueFile,
+                                 store::Writing writing)
     : files_(files),
       catalogueFile_(std::move(catalogueFile)),
-      place_(files, ReadingPlace::pathIn(userDir)),
-      bookmarks_(files, Bookmarks::pathIn(userDir)),
-      pagesRead_(files, PagesRead::pathIn(userDir)) {}
+      place_(files, ReadingPlace::pathIn(userDir), writing),
+      bookmarks_(files, Bookmarks::pathIn(userDir), writing),
+      pagesRead_(files, PagesRead::pathIn(userDir), writing) {}
 
 void CourseCompanion::load() {
   if (std::exchange(loaded_, true)) return;
@@ -52,6 +53,13 @@ Done CourseCompanion::forgetPlaceAndProgress() {
   const Done progress = pagesRead_.forget();
   if (!place) return place;
   return progress;
+}
+
+void CourseCompanion::flush() {
+  (void)place_.save();
+  place_.flush();
+  bookmarks_.flush();
+  pagesRead_.flush();
 }
 
 QString CourseCompanion::takeRefusals() {

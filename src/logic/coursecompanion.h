@@ -19,8 +19,10 @@ namespace reading {
 class CourseCompanion {
  public:
   // `userDir`: the per-user folder, ending with a slash; `catalogueFile`: the path of the
-  // page catalogue "files.qx".
-  CourseCompanion(FileSystem& files, const QString& userDir, QString catalogueFile);
+  // page catalogue "files.qx". The stores write behind (storefile.h): a page's arrival or a
+  // scroll costs the window no wait for the disk.
+  CourseCompanion(FileSystem& files, const QString& userDir, QString catalogueFile,
+                  store::Writing writing = store::Writing::Behind);
 
   // Reads the three files and the catalogue, once; arrived() does so when it has not been done.
   // Not on the way to the first page: call it once that page has arrived.
@@ -46,6 +48,10 @@ class CourseCompanion {
 
   // "Forget my place and progress": the place and the pages read go, the bookmarks stay.
   Done forgetPlaceAndProgress();
+
+  // Writes a scroll not yet written and waits until every change is in its file: before the
+  // program ends, which it does without unwinding.
+  void flush();
 
   // Why files of the reader's cannot be used and are left alone (one line each, with the file's
   // path), to be said once: empty when every file can be used, before load() and after the

@@ -56,7 +56,7 @@ class PagesRead {
  public:
   static QString pathIn(const QString& userDir) { return userDir + QStringLiteral("pagesread.txt"); }
 
-  PagesRead(FileSystem& files, QString path);
+  PagesRead(FileSystem& files, QString path, store::Writing writing = store::Writing::AtOnce);
 
   // Reads the file once; a file that cannot be used refuses the store (refusal()).
   void load();
@@ -78,6 +78,11 @@ class PagesRead {
   const QString& path() const { return file_.path(); }
   bool refused() const { return file_.refused(); }
   const QString& refusal() const { return file_.refusal(); }
+  // Why the last write failed (empty when it did not): the change stays, and the next one
+  // writes everything again.
+  QString writeFailure() const { return file_.writeFailure(); }
+  // Waits until every change is in the file (or has failed to be written).
+  void flush() { file_.flush(); }
 
  private:
   store::StoreFile file_;

@@ -59,7 +59,8 @@ Result<std::optional<Place>> decode(QByteArrayView bytes) {
 
 }  // namespace placefile
 
-ReadingPlace::ReadingPlace(FileSystem& files, QString path) : file_(files, std::move(path), placefile::kLargest) {}
+ReadingPlace::ReadingPlace(FileSystem& files, QString path, store::Writing writing)
+    : file_(files, std::move(path), placefile::kLargest, writing) {}
 
 void ReadingPlace::load() {
   place_.reset();
@@ -91,7 +92,7 @@ void ReadingPlace::scrolled(ScrollPosition at) {
   unsaved_ = true;
 }
 
-Done ReadingPlace::save() { return unsaved_ ? write() : Done(); }
+Done ReadingPlace::save() { return unsaved_ || !file_.writeFailure().isEmpty() ? write() : Done(); }
 
 Done ReadingPlace::forget() {
   if (file_.refused()) return Done::failed(file_.refusal());
@@ -101,9 +102,8 @@ Done ReadingPlace::forget() {
 }
 
 Done ReadingPlace::write() {
-  Done written = file_.write(placefile::encode(place_));
-  unsaved_ = !written;
-  return written;
+  unsaved_ = false;
+  return file_.write(placefile::encode(place_));
 }
 
 }  // namespace reading

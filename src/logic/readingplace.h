@@ -53,7 +53,7 @@ class ReadingPlace {
  public:
   static QString pathIn(const QString& userDir) { return userDir + QStringLiteral("place.txt"); }
 
-  ReadingPlace(FileSystem& files, QString path);
+  ReadingPlace(FileSystem& files, QString path, store::Writing writing = store::Writing::AtOnce);
 
   // Reads the file once; a file that cannot be used refuses the store (refusal()).
   void load();
@@ -70,9 +70,9 @@ class ReadingPlace {
   // The page shown was scrolled: kept in memory when the page shown is the place, and written by
   // save(). The caller saves at most about once a second (Throttle).
   void scrolled(ScrollPosition at);
-  // A scroll not yet written.
+  // A scroll not yet handed to the file.
   bool unsaved() const { return unsaved_; }
-  // Writes what is not yet written.
+  // Writes a scroll not yet written, or everything again after a write that failed.
   Done save();
   // Forgets the place (the file then holds none).
   Done forget();
@@ -80,6 +80,11 @@ class ReadingPlace {
   const QString& path() const { return file_.path(); }
   bool refused() const { return file_.refused(); }
   const QString& refusal() const { return file_.refusal(); }
+  // Why the last write failed (empty when it did not): the change stays, and the next one
+  // writes everything again.
+  QString writeFailure() const { return file_.writeFailure(); }
+  // Waits until every change is in the file (or has failed to be written).
+  void flush() { file_.flush(); }
 
  private:
   Done write();

@@ -62,6 +62,7 @@ Result<std::vector<Record>> records(QByteArrayView bytes, QLatin1StringView kind
                                .arg(version));
 
   std::vector<Record> out;
+  out.reserve(size_t(rest.count('\n')) + 1);
   // Each line is decoded on its own; a byte order mark at the start of one is a character of it.
   QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
   for (int line = 2; !rest.isEmpty(); ++line) {
@@ -94,8 +95,18 @@ std::vector<QStringView> fields(QStringView record, int most) {
   return out;
 }
 
-StoreFile::StoreFile(FileSystem& files, QString path, qint64 largest)
-    : files_(files), path_(std::move(path)), largest_(largest) {}
+StoreFile::StoreFile(FileSystem& files, QString path, qint64 largest, Writing writing)
+    : files_(files), path_(std::move(path)), largest_(largest), writing_(writing) {}
+
+StoreFile::~StoreFile() {
+  if (!thread_.joinable()) return;
+  {
+    std::lock_guard lock(mutex_);
+    stopping_ = true;
+  }
+  changed_.notify_all();
+  thread_.join();
+}
 
 std::optional<QByteArray> StoreFile::read() {
   if (refused()) return std::nullopt;
@@ -124,30 +135,66 @@ void StoreFile::refuse(const QString& why) {
   qCWarning(lcReading).noquote() << path_ << "is kept as it is and not used this run:" << why;
 }
 
-Done StoreFile::write(const QByteArray& bytes) {
+Done StoreFile::write(QByteArray bytes) {
   if (refused()) return Done::failed(refusal_);
+  if (writing_ == Writing::AtOnce) {
+    writeNow(bytes);
+    return {};
+  }
+  std::unique_lock lock(mutex_);
+  changed_.wait(lock, [&] { return !busy_ && !pending_; });
+  pending_ = std::move(bytes);
+  if (!thread_.joinable()) thread_ = std::thread([this] { writeBehind(); });
+  lock.unlock();
+  changed_.notify_all();
+  return {};
+}
+
+void StoreFile::flush() {
+  std::unique_lock lock(mutex_);
+  changed_.wait(lock, [&] { return !busy_ && !pending_; });
+}
+
+QString StoreFile::writeFailure() const {
+  std::lock_guard lock(mutex_);
+  return lastFailure_;
+}
+
+void StoreFile::writeBehind() {
+  std::unique_lock lock(mutex_);
+  for (;;) {
+    // What is handed over is written before the thread ends.
+    changed_.wait(lock, [&] { return pending_ || stopping_; });
+    if (!pending_) return;
+    const QByteArray bytes = *std::exchange(pending_, std::nullopt);
+    busy_ = true;
+    lock.unlock();
+    writeNow(bytes);
+    lock.lock();
+    busy_ = false;
+    changed_.notify_all();
+  }
+}
+
+void StoreFile::writeNow(const QByteArray& bytes) {
+  const auto failed = [&](const QString& why) {
+    std::lock_guard lock(mutex_);
+    if (std::exchange(lastFailure_, why) != why) qCWarning(lcReading).noquote() << path_ << "is not written:" << why;
+  };
   if (!folderSeen_) {
     const QString folder = QFileInfo(path_).absolutePath();
     if (const Result<FileState> state = files_.state(folder); !state || *state != FileState::Folder) {
-      if (const Done made = files_.makePrivateFolder(folder); !made) {
-        const QString why = QStringLiteral("its folder cannot be made: %1").arg(made.error());
-        if (std::exchange(lastFailure_, why) != why)
-          qCWarning(lcReading).noquote() << path_ << "is not written:" << why;
-        return Done::failed(why);
-      }
+      if (const Done made = files_.makePrivateFolder(folder); !made)
+        return failed(QStringLiteral("its folder cannot be made: %1").arg(made.error()));
     }
     folderSeen_ = true;
   }
-  if (const Done written = files_.writeWhole(path_, bytes); !written) {
-    if (std::exchange(lastFailure_, written.error()) != written.error())
-      qCWarning(lcReading).noquote() << path_ << "is not written:" << written.error();
-    return written;
-  }
+  if (const Done written = files_.writeWhole(path_, bytes); !written) return failed(written.error());
+  std::lock_guard lock(mutex_);
   if (!lastFailure_.isEmpty()) {
     qCInfo(lcReading).noquote() << path_ << "is written again";
     lastFailure_.clear();
   }
-  return {};
 }
 
 }  // namespace store

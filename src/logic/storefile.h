@@ -13,7 +13,8 @@
 // A file that cannot be used (damaged, larger than its kind can be, not a regular file, not
 // readable, or written by a newer version) is kept as it is: its store is refused for the rest
 // of the run, says why once, and writes nothing. Every change writes the whole file, whole or
-// not at all, so a crash at any moment loses at most the change being written.
+// not at all, and no more than one change (the last) is ever not yet in the file, so that a
+// crash at any moment loses at most the last change.
 #include "platform/filesystem.h"
 #include "platform/result.h"
 
@@ -22,7 +23,10 @@
 #include <QLatin1StringView>
 #include <QString>
 
+#include <condition_variable>
+#include <mutex>
 #include <optional>
+#include <thread>
 #include <vector>
 
 namespace store {
@@ -50,11 +54,24 @@ std::vector<QStringView> fields(QStringView record, int most);
 // "line N: " + why, for the reasons a record is refused.
 QString atLine(int line, const QString& why);
 
-// One store's file: where it is, and whether it may be used this run.
+// How a store's changes reach its file.
+enum class Writing {
+  // write() returns once the file is written, with the outcome.
+  AtOnce,
+  // write() hands the bytes to a thread of the file's own and returns at once, unless the change
+  // before is still being written: then it waits for that first. So a change costs the caller no
+  // disk flush, and still no more than the last change is ever not yet in the file.
+  Behind,
+};
+
+// One store's file: where it is, whether it may be used this run, and the writing of it.
 class StoreFile {
  public:
   // `largest`: the most bytes a file of this kind can hold when full; a larger one is not ours.
-  StoreFile(FileSystem& files, QString path, qint64 largest);
+  StoreFile(FileSystem& files, QString path, qint64 largest, Writing writing = Writing::AtOnce);
+  ~StoreFile();  // the last change written first
+  StoreFile(const StoreFile&) = delete;
+  StoreFile& operator=(const StoreFile&) = delete;
 
   const QString& path() const { return path_; }
 
@@ -68,17 +85,33 @@ class StoreFile {
   const QString& refusal() const { return refusal_; }
 
   // Puts `bytes` in the file, whole or not at all, open to its owner only, making the folder
-  // when missing. Refused when the store is; a failure to write is logged once until a write
-  // succeeds again.
-  Done write(const QByteArray& bytes);
+  // when missing; refused when the store is. A write that fails is logged once until a write
+  // succeeds again, and told by writeFailure(): the store keeps its change, and its next change
+  // writes everything again.
+  Done write(QByteArray bytes);
+  // Waits until every change handed to write() has been written, or has failed.
+  void flush();
+  // Why the last write failed; empty when it succeeded, or none was made.
+  QString writeFailure() const;
 
  private:
+  void writeNow(const QByteArray& bytes);  // on the caller's thread, or on the writing thread
+  void writeBehind();                      // the writing thread
+
   FileSystem& files_;
   const QString path_;
   const qint64 largest_;
+  const Writing writing_;
   QString refusal_;
-  bool folderSeen_ = false;
+  bool folderSeen_ = false;  // the writing thread's alone, when writing behind
+
+  mutable std::mutex mutex_;  // guards what follows
+  std::condition_variable changed_;
   QString lastFailure_;
+  std::optional<QByteArray> pending_;  // handed over, not yet being written
+  bool busy_ = false;                  // a change is being written
+  bool stopping_ = false;
+  std::thread thread_;  // made with the first change written behind
 };
 
 }  // namespace store
