@@ -100,14 +100,18 @@ QString objectivesPage(int module) { return modulePage(module, kModuleTable[modu
 QString reviewPage(int module) { return modulePage(module, kModuleTable[module - 1].review); }
 
 std::optional<QString> moduleTableKey(QStringView name) {
-  // Every page of the table is "qx" + module + four digits + ".qx".
+  // Every page of the table is "qx" + module + four digits + ".qx". Told by the numbers, as
+  // every arrival and every catalogue page asks it.
   if (name.size() != 11 || !name.startsWith(u"qx") || !name.endsWith(u".qx")) return std::nullopt;
   const auto module = twoDigits(name.mid(2, 2));
-  if (!module || *module < 1 || *module > kModules) return std::nullopt;
-  const QString mm = name.mid(2, 2).toString();
-  const QString tablePages[] = {entryPage(*module), objectivesPage(*module), reviewPage(*module)};
+  const auto high = twoDigits(name.mid(4, 2));
+  const auto low = twoDigits(name.mid(6, 2));
+  if (!module || *module < 1 || *module > kModules || !high || !low) return std::nullopt;
+  const int page = *high * 100 + *low;
+  const ModulePages& special = kModuleTable[*module - 1];
+  const int tablePages[] = {1, special.objectives, special.review};
   for (size_t i = 0; i < std::size(tablePages); ++i)
-    if (name == tablePages[i]) return QLatin1String(kModuleClassPages[i]) + mm;
+    if (page == tablePages[i]) return QLatin1String(kModuleClassPages[i]) + name.mid(2, 2).toString();
   return std::nullopt;
 }
 

@@ -11,6 +11,7 @@ Q_DECLARE_LOGGING_CATEGORY(lcInstance)  // tavrin.instance: the lock that tells 
 Q_DECLARE_LOGGING_CATEGORY(lcLauncher)  // tavrin.launcher: launcher copies and the programs they start
 Q_DECLARE_LOGGING_CATEGORY(lcMedia)     // tavrin.media: videos and narration
 Q_DECLARE_LOGGING_CATEGORY(lcPrint)     // tavrin.print: printing
+Q_DECLARE_LOGGING_CATEGORY(lcReading)   // tavrin.reading: the place kept in the course, bookmarks, progress
 Q_DECLARE_LOGGING_CATEGORY(lcSearch)    // tavrin.search: the search data files
 Q_DECLARE_LOGGING_CATEGORY(lcStartup)   // tavrin.startup: what goes wrong while a copy starts
 Q_DECLARE_LOGGING_CATEGORY(lcWindows)   // tavrin.windows: the program's and other programs' windows
