@@ -5,6 +5,7 @@
 // The test hooks in the environment (TAVRIN_PAGE_TIME_LIMIT, TAVRIN_BLOCK_PREFIX,
 // TAVRIN_EXERCISE_TICKS) are read here and nowhere else; they are for tests only.
 #include "desktop/calculator.h"
+#include "desktop/filedialogs.h"
 #include "desktop/process.h"
 #include "desktop/qpaplatform.h"
 #include "desktop/qtmessageboxes.h"
@@ -148,6 +149,10 @@ void connectProcess(Platform& platform, OnDemandApplication& app) {
   };
   platform.processEvents = processPendingEvents;
   platform.startCalculator = [] { return calculator::start(); };
+  platform.askForFile = [&app](const Platform::FileQuestion& question) {
+    app.get();
+    return askForFile(question);
+  };
   platform.startProgram = [](const QString& program) { return QProcess::startDetached(program, {}); };
   platform.setApplicationTitle = [&app](const QString& title) {
     if (!app.made()) return;  // no application, no window to answer to any title

@@ -31,6 +31,12 @@ class Browser : public QObject {
   // False when that document is the browser's own error page for a load that failed (the
   // location is then the address that failed).
   virtual bool loadSucceeded() const = 0;
+  // That document's own title, and its height when it completed, in the page's own pixels
+  // (those its scripts count in, the same at every zoom).
+  virtual QString title() const = 0;
+  virtual int pageHeight() const = 0;
+  // Scrolls the document on show so that `y` (in its own pixels) is at the top of the view.
+  virtual void scrollTo(int y) = 0;
 
   virtual void navigate(const QString& url) = 0;
   virtual bool canGoBack() const = 0;
@@ -63,4 +69,7 @@ class Browser : public QObject {
   // What find() came to: the selected match counted from 1 (0 when there is none) and
   // how many matches the document holds.
   void found(int activeMatch, int matches);
+  // The document on show was scrolled: how far down its top is, and how high it is, in its own
+  // pixels. Sent a moment after the scrolling, not at every step of it.
+  void scrolled(int y, int pageHeight);
 };

@@ -50,4 +50,14 @@ struct Platform {
     bool leftButtonDown = false;
   };
   std::function<std::optional<Pointer>()> pointer;
+
+  // A file the user picks: to save into (`saving`) or to open; empty when the user cancels.
+  struct FileQuestion {
+    QWidget* owner = nullptr;
+    QString title;
+    QString suggested;  // the path offered first
+    QString filter;     // e.g. "Text files (*.txt)"
+    bool saving = false;
+  };
+  std::function<QString(const FileQuestion&)> askForFile;
 };

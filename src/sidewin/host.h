@@ -3,10 +3,17 @@
 // its browser, hand their window state over to it, and ask its quit question. What they
 // use of the program besides (its places, files, messages and the tick wait) comes with
 // SideWindowServices when they are made.
+#include "platform/platform.h"
+
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+
 class FileSystem;
+namespace reading {
+class CourseCompanion;
+}
 class MessageBoxes;
 class QLabel;
 class QWidget;
@@ -42,4 +49,6 @@ struct SideWindowServices {
   const PresenceCheck& fileExists;
   FileSystem& files;
   const TickWait& waitOneSecond;
+  reading::CourseCompanion& companion;  // the place kept, the bookmarks and the pages read
+  std::function<QString(const Platform::FileQuestion&)> askForFile;
 };

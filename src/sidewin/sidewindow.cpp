@@ -22,6 +22,7 @@ const char* captionOf(SideWindowKind kind) {
     case SideWindowKind::Search: return "Tavrin - Search";
     case SideWindowKind::Index: return "Tavrin - Index";
     case SideWindowKind::History: return "Tavrin - History";
+    case SideWindowKind::Course: return "Tavrin - My course";
   }
   return "Tavrin";
 }
@@ -105,9 +106,11 @@ void SideWindow::tell(const QString& text) {
   services_.messages.ask({text, QStringLiteral("Tavrin"), MessageBoxes::Buttons::Ok, MessageBoxes::Icon::None, this});
 }
 
-void SideWindow::openInMainWindow(const QString& page) {
+void SideWindow::openInMainWindow(const QString& page) { openAddressInMainWindow(services_.fileLocn + page); }
+
+void SideWindow::openAddressInMainWindow(const QString& address) {
   handOver(*this, host_.mainWindow(), services_.waitOneSecond);
-  host_.navigateWeb1(services_.fileLocn + page);
+  host_.navigateWeb1(address);
   hide();
 }
 
@@ -115,6 +118,11 @@ void SideWindow::openInMainWindow(const QString& page) {
 
 void SideWindow::Form_KeyDown(int& key, int& shift) {
   takeSharedKeys(key, shift);
+  if (key == keys::kB && shift == keys::kCtrl && kind_ != SideWindowKind::Course) {
+    key = 0;
+    picHelp->hide();
+    windows_.openFrom(*this, SideWindowKind::Course);
+  }
   if (key == keys::kEnter) enterPressed(key);
 }
 

@@ -15,7 +15,8 @@ class SideWindowHost;
 struct SideWindowServices;
 class SideWindows;
 
-enum class SideWindowKind { Search, Index, History };
+// The side windows: the three that trigger pages of the course open, and the student's own.
+enum class SideWindowKind { Search, Index, History, Course };
 
 class SideWindow : public CommandWindow {
   Q_OBJECT
@@ -24,8 +25,8 @@ class SideWindow : public CommandWindow {
   ~SideWindow() override;
 
   SideWindowKind kind() const { return kind_; }
-  // Its trigger page has arrived in the main browser: load what it shows (the first
-  // time, or every time where the window wants that) and show it.
+  // It is opened (its trigger page has arrived in the main browser, or it has none): load what
+  // it shows (the first time, or every time where the window wants that) and show it.
   virtual void openOnArrival(bool firstTime) = 0;
 
   // Commands of the command bar.
@@ -54,6 +55,8 @@ class SideWindow : public CommandWindow {
   void tell(const QString& text);
   // Hands over to the main window, loads `page` of the course there and hides this window.
   void openInMainWindow(const QString& page);
+  // The same for a whole address.
+  void openAddressInMainWindow(const QString& address);
   // Sizes the window's own controls to a client area of `width` x `height` pixels.
   virtual void fitControls(int width, int height) = 0;
 

@@ -44,26 +44,40 @@ std::optional<SideWindowKind> SideWindows::openedBy(pages::Arrival arrival) {
 
 void SideWindows::openFromMain(SideWindowKind target) {
   if (SideWindow* to = window(target)) handOver(host_.mainWindow(), *to, services_.waitOneSecond);
-  host_.navigateWeb1(triggerPage(target));
+  const QString trigger = triggerPage(target);
+  if (trigger.isEmpty())
+    open(target);
+  else
+    host_.navigateWeb1(trigger);
 }
 
 void SideWindows::openFrom(SideWindow& from, SideWindowKind target) {
+  const QString trigger = triggerPage(target);
+  if (trigger.isEmpty()) {
+    if (SideWindow* to = window(target)) handOver(from, *to, services_.waitOneSecond);
+    return open(target);
+  }
   // The main window first: the trigger page shows it on the way to the target.
   handOver(from, host_.mainWindow(), services_.waitOneSecond);
   if (SideWindow* to = window(target)) handOver(from, *to, services_.waitOneSecond);
-  host_.navigateWeb1(triggerPage(target));
+  host_.navigateWeb1(trigger);
 }
 
 void SideWindows::openOnArrival(SideWindowKind kind) {
   services_.waitOneSecond();
+  open(kind);
+}
+
+void SideWindows::open(SideWindowKind kind) {
   SideWindow* target = window(kind);
   if (!target) return;
   if (!splash_) splash_ = std::make_unique<frmSplsh>();
   const bool firstTime = !loaded_[index(kind)];
-  // The flag goes up before the load, so a load that fails is not tried again.
+  // The flag goes up before the load, so a load that fails is not tried again. What a window
+  // without a trigger page shows is at hand: it needs no splash.
   if (firstTime) {
     loaded_[index(kind)] = true;
-    splash_->showOver(host_.mainWindow());
+    if (!triggerPage(kind).isEmpty()) splash_->showOver(host_.mainWindow());
   }
   target->openOnArrival(firstTime);
   splash_->hide();

@@ -1,6 +1,6 @@
 #pragma once
-// The three side windows as the main window sees them: which exist, which trigger page
-// opens which, the first opening behind the splash, and one window on screen at a time.
+// The side windows as the main window sees them: which exist, which trigger page opens
+// which, the first opening behind the splash, and one window on screen at a time.
 #include "logic/pagenames.h"
 #include "sidewin/host.h"
 #include "sidewin/sidewindow.h"
@@ -30,9 +30,11 @@ class SideWindows {
   // The window a trigger page's arrival opens; nothing for any other arrival.
   static std::optional<SideWindowKind> openedBy(pages::Arrival arrival);
 
-  // The main window's Search and History: the target takes over, then its trigger page.
+  // The main window's Search, History and My course: the target takes over, then its trigger
+  // page opens it, or it opens at once when it has none.
   void openFromMain(SideWindowKind target);
-  // A side window's Search, Index and History: back through the main window.
+  // A side window's Search, Index and History: back through the main window; My course opens
+  // at once.
   void openFrom(SideWindow& from, SideWindowKind target);
   // The trigger page of `kind` has arrived in the main browser.
   void openOnArrival(SideWindowKind kind);
@@ -49,7 +51,10 @@ class SideWindows {
   SideWindowHost& host_;
   const SideWindowServices services_;
   Factory factory_;
-  std::array<std::unique_ptr<SideWindow>, 3> windows_;
-  std::array<bool, 3> loaded_{};
+  // Opens the window of `kind`: the first time behind the splash.
+  void open(SideWindowKind kind);
+
+  std::array<std::unique_ptr<SideWindow>, 4> windows_;
+  std::array<bool, 4> loaded_{};
   std::unique_ptr<frmSplsh> splash_;
 };

@@ -8,11 +8,14 @@
 #include "layout/keypreview.h"
 #include "logic/blocks.h"
 #include "logic/classaddress.h"
+#include "logic/datafiles.h"
 #include "logic/launcher.h"
 #include "logic/placement.h"
+#include "logic/readingpages.h"
 #include "logic/startup.h"
 #include "media/blockpoll.h"
 #include "media/mediaplayback.h"
+#include "mycourse/frmcourse.h"
 #include "platform/browser.h"
 #include "platform/logging.h"
 #include "platform/mediaplayer.h"
@@ -21,6 +24,7 @@
 #include "search/frmsearch.h"
 #include "viewer/findbar.h"
 #include "viewer/pagearea.h"
+#include "viewer/placebar.h"
 
 #include <algorithm>
 
@@ -36,6 +40,7 @@ std::unique_ptr<SideWindow> makeSideWindow(SideWindowKind kind, SideWindowHost& 
     case SideWindowKind::Search: return std::make_unique<frmSearch>(host, windows);
     case SideWindowKind::Index: return std::make_unique<frmIndex>(host, windows);
     case SideWindowKind::History: return std::make_unique<frmHist>(host, windows);
+    case SideWindowKind::Course: return std::make_unique<frmCourse>(host, windows);
   }
   return nullptr;
 }
@@ -48,9 +53,10 @@ frmQX::frmQX(Platform& platform, CourseSetup setup)
       WaitOneSecond{platform.clock, platform.processEvents},
       FileExists{platform.messages, [this] { EndQX(); }, platform.files},
       setup_(std::move(setup)),
+      companion_(*platform.files, setup_.UserDir, platform.programFolder + u'/' + search::kPagesFile),
       sideWindows_(*this,
                    {setup_.FileLocn, setup_.UserDir, platform.programFolder, *platform.messages, FileExists,
-                    *platform.files, WaitOneSecond},
+                    *platform.files, WaitOneSecond, companion_, platform.askForFile},
                    makeSideWindow) {
   setUpWindow();
   setUpPages();
@@ -81,6 +87,16 @@ void frmQX::setUpPages() {
   pageArea_->lower();  // the help picture and the videos' backdrop cover it
   Web1 = &pageArea_->browser();
   pages_ = new PageArrival(*Web1, *platform_.files, setup_.FileLocn, setup_.UserDir, arrivalEffects(), this);
+  // Where a page was scrolled to is kept, written at most once a second.
+  writePlace_ = new QTimer(this);
+  writePlace_->setSingleShot(true);
+  writePlace_->setInterval(kPlaceWrittenEvery);
+  connect(writePlace_, &QTimer::timeout, this, [this] { (void)companion_.place().save(); });
+  connect(Web1, &Browser::scrolled, this, [this](int y, int height) {
+    if (!companion_.loaded()) return;
+    companion_.place().scrolled({y, height});
+    if (companion_.place().unsaved() && !writePlace_->isActive()) writePlace_->start();
+  });
 }
 
 PageArrival::Effects frmQX::arrivalEffects() {
@@ -96,7 +112,7 @@ PageArrival::Effects frmQX::arrivalEffects() {
       .playVideo = [this](const std::optional<QString>& address) { media().PlayVideo(address); },
       .playNarration = [this](const QString& address) { media().PlayNarration(address); },
       .openSideWindow = [this](pages::Arrival trigger) { sideWindows_.openOnArrival(*SideWindows::openedBy(trigger)); },
-      .pageShown = [](const QString&) {},
+      .pageShown = [this](const QString& name) { pageShown(name); },
   };
 }
 
@@ -198,6 +214,8 @@ void frmQX::closeEvent(QCloseEvent* event) {
 
 void frmQX::EndQX() {
   poll_->stop();
+  // The program ends without unwinding: what the student's files still wait for is written now.
+  companion_.flush();
   endCopy(platform_);
 }
 
@@ -295,8 +313,8 @@ void frmQX::cmdSecn_Click() {
 void frmQX::Form_KeyDown(int& key, int& shift) {
   takeSharedKeys(key, shift);
   if (readingAidKeys(key, shift)) return;
-  // While the find bar has the keyboard, its keys are its own.
-  if (pageArea_->findBarHasKeyboard() && pageArea_->findBar()->takeKey(key, shift)) {
+  // While a strip above the page has the keyboard, its keys are its own.
+  if (pageArea_->stripTakesKey(key, shift)) {
     key = 0;
     return;
   }
@@ -348,6 +366,61 @@ void frmQX::comeBack() {
   sideWindows_.hideAll();
 }
 
+// ---- The student's place, bookmarks and progress -----------------------------------
+
+void frmQX::pageShown(const QString& name) {
+  // Read after the first page, so that it never holds that page up.
+  const bool first = !companion_.loaded();
+  if (first) companion_.load();
+  // The place kept from before, which the first page's arrival may move.
+  const std::optional<reading::Place> kept = first ? companion_.place().place() : std::nullopt;
+  if (resuming_ && reading::shows(name, resuming_->page)) {
+    Web1->scrollTo(resuming_->scroll.yFor(Web1->pageHeight()));
+    resuming_.reset();
+  }
+  companion_.arrived(name, Web1->title());
+  if (first) {
+    if (const QString refused = companion_.takeRefusals(); !refused.isEmpty())
+      platform_.messages->ask(
+          {QStringLiteral("Some of your reading files cannot be used and are left as they are:\n%1\n\n"
+                          "Tavrin runs on without what they keep.")
+               .arg(refused),
+           QStringLiteral("Tavrin"), MessageBoxes::Buttons::Ok, MessageBoxes::Icon::Warning, this});
+    if (kept && !reading::shows(name, kept->page)) offerPlace(*kept);
+  } else if (pageArea_->hasPlaceBar() && pageArea_->placeBar().offering()) {
+    // The student went elsewhere: the offer is no longer wanted.
+    pageArea_->placeBar().close();
+  }
+}
+
+void frmQX::offerPlace(const reading::Place& place) {
+  offered_ = place;
+  PlaceBar& bar = pageArea_->placeBar();
+  connect(&bar, &PlaceBar::resumeRequested, this, &frmQX::resumePlace, Qt::UniqueConnection);
+  bar.offer(companion_.titleOf(place.page, place.ownTitle));
+}
+
+void frmQX::resumePlace() {
+  if (!offered_) return;
+  resuming_ = std::exchange(offered_, std::nullopt);
+  pageArea_->placeBar().close();
+  pages_->navigate(reading::address(setup_.FileLocn, resuming_->page, ScreenSize));
+}
+
+void frmQX::toggleBookmark() {
+  const QString page = pages_->state().CurrentPage;
+  PlaceBar& bar = pageArea_->placeBar();
+  connect(&bar, &PlaceBar::resumeRequested, this, &frmQX::resumePlace, Qt::UniqueConnection);
+  const Result<reading::Bookmarks::Toggled> toggled = companion_.bookmarks().toggle(page, Web1->title());
+  if (!toggled) {
+    bar.tell(QStringLiteral("Not bookmarked: %1.").arg(toggled.error()));
+    return;
+  }
+  const QString title = companion_.titleOf(reading::keptName(page), Web1->title());
+  bar.tell(*toggled == reading::Bookmarks::Toggled::Added ? QStringLiteral("Bookmarked: %1").arg(title)
+                                                          : QStringLiteral("Bookmark taken away: %1").arg(title));
+}
+
 // ---- Reading aids -------------------------------------------------------------------
 
 bool frmQX::readingAidKeys(int& key, int shift) {
@@ -355,6 +428,10 @@ bool frmQX::readingAidKeys(int& key, int shift) {
   const bool ctrlAnyShift = (shift & ~keys::kShift) == keys::kCtrl;
   if (ctrl && key == keys::kF)
     pageArea_->openFindBar();
+  else if (ctrl && key == keys::kD)
+    toggleBookmark();
+  else if (ctrl && key == keys::kB)
+    sideWindows_.openFromMain(SideWindowKind::Course);
   else if (ctrlAnyShift && key == keys::kPlus)
     pageArea_->zoomBy(+1);
   else if (ctrlAnyShift && key == keys::kMinus)

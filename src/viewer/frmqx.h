@@ -3,6 +3,7 @@
 // media, the side windows, the poll of the shared blocks), runs the command bar and the keys,
 // follows its own size with the screen class, and asks before the program is quit.
 #include "layout/commandwindow.h"
+#include "logic/coursecompanion.h"
 #include "logic/pagearrival.h"
 #include "logic/presence.h"
 #include "logic/tickwait.h"
@@ -70,6 +71,13 @@ class frmQX : public CommandWindow, public SideWindowHost {
   QSize screenMetrics() const { return {ScreenWidth, ScreenHeight}; }
   const QString& historyPath() const { return pages_->history().path(); }
 
+  // The student's own: the place kept, the bookmarks and the pages read.
+  reading::CourseCompanion& companion() { return companion_; }
+  // Ctrl+D: bookmarks the page shown, or takes its bookmark away, and says which.
+  void toggleBookmark();
+  // Alt+R in the place bar: the place kept opens, scrolled to where it was.
+  void resumePlace();
+
   // Set by the return window: a close then ends the program without asking.
   void setFromWithfile(bool fromWithfile) { FromWithfile = fromWithfile; }
 
@@ -82,6 +90,8 @@ class frmQX : public CommandWindow, public SideWindowHost {
   // How long the window's size must stay the same before the page is loaded again for it:
   // dragging an edge reloads the page once, not at every step.
   static constexpr std::chrono::milliseconds kResizeSettles{150};
+  // How often a scrolled page's place is written at the most.
+  static constexpr std::chrono::seconds kPlaceWrittenEvery{1};
 
  protected:
   void askToQuit() override { AskQuit(); }
@@ -105,12 +115,19 @@ class frmQX : public CommandWindow, public SideWindowHost {
   // Shows the window where it is hidden, and hides the side windows then.
   void comeBack();
   bool readingAidKeys(int& key, int shift);
+  // A course page is on show (PageArrival's pageShown).
+  void pageShown(const QString& name);
+  void offerPlace(const reading::Place& place);
 
   Platform& platform_;
   TickWait WaitOneSecond;
   PresenceCheck FileExists;
 
   const CourseSetup setup_;
+  reading::CourseCompanion companion_;
+  QTimer* writePlace_ = nullptr;            // a scrolled place is written when it runs out
+  std::optional<reading::Place> offered_;   // the place the place bar offers
+  std::optional<reading::Place> resuming_;  // the place being opened, to scroll to when it arrives
   qint16 ScreenWidth = 0;
   qint16 ScreenHeight = 0;
   qint16 ScreenSize = 0;

@@ -3,6 +3,7 @@
 #include "logic/zoom.h"
 #include "platform/browser.h"
 #include "viewer/findbar.h"
+#include "viewer/placebar.h"
 
 #include <algorithm>
 
@@ -39,7 +40,11 @@ void PageArea::watchWheelOf(QObject* widget) {
     if (child->isWidgetType()) watchWheelOf(child);
 }
 
-bool PageArea::eventFilter(QObject*, QEvent* event) {
+bool PageArea::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == placeBar_) {
+    if (event->type() == QEvent::ShowToParent || event->type() == QEvent::HideToParent) arrange();
+    return false;
+  }
   if (event->type() == QEvent::ChildAdded) {
     if (QObject* child = static_cast<QChildEvent*>(event)->child(); child->isWidgetType()) watchWheelOf(child);
     return false;
@@ -81,6 +86,10 @@ void PageArea::resizeEvent(QResizeEvent* event) {
 
 void PageArea::arrange() {
   int top = 0;
+  if (placeBar_ && !placeBar_->isHidden()) {
+    placeBar_->setGeometry(0, top, width(), placeBar_->height());
+    top += placeBar_->height();
+  }
   if (findBar_ && !findBar_->isHidden()) {
     findBar_->setGeometry(0, top, width(), findBar_->height());
     top += findBar_->height();
@@ -89,5 +98,23 @@ void PageArea::arrange() {
 }
 
 bool PageArea::findBarHasKeyboard() const { return findBar_ && findBar_->hasFocusWithin(); }
+
+PlaceBar& PageArea::placeBar() {
+  if (!placeBar_) {
+    placeBar_ = new PlaceBar(this);
+    // Shown and hidden by what it offers or says; the page keeps its place below it.
+    placeBar_->installEventFilter(this);
+    connect(placeBar_, &PlaceBar::closed, this, [this](bool hadKeyboard) {
+      if (hadKeyboard) focusPage();
+    });
+  }
+  return *placeBar_;
+}
+
+bool PageArea::stripTakesKey(int key, int shift) {
+  if (findBar_ && findBar_->hasFocusWithin()) return findBar_->takeKey(key, shift);
+  if (placeBar_ && placeBar_->hasFocusWithin()) return placeBar_->takeKey(key, shift);
+  return false;
+}
 
 void PageArea::focusPage() { browser_->widget()->setFocus(Qt::OtherFocusReason); }

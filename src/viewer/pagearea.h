@@ -1,6 +1,6 @@
 #pragma once
 // The main window's page area, below the command bar: the browser's view of the course
-// pages, with the find bar above it when open. It owns what belongs to the view alone: its
+// pages, with the place bar and the find bar above it when open. It owns what belongs to the view alone: its
 // zoom (kept from one run to the next, and Ctrl with the wheel over the page), the find bar,
 // and the keyboard focus on the page, which it takes at start and whenever a page arrives.
 #include <QWidget>
@@ -10,6 +10,7 @@
 class Browser;
 class FileSystem;
 class FindBar;
+class PlaceBar;
 
 class PageArea : public QWidget {
   Q_OBJECT
@@ -31,6 +32,12 @@ class PageArea : public QWidget {
   // The find bar is open and has the keyboard: Enter and Esc are its own.
   bool findBarHasKeyboard() const;
 
+  // The strip that offers the place kept or says what a command did; made when first wanted.
+  PlaceBar& placeBar();
+  bool hasPlaceBar() const { return placeBar_ != nullptr; }
+  // A strip of the area has the keyboard and takes the key: true when it was its.
+  bool stripTakesKey(int keyCode, int shift);
+
   // The keyboard goes to the page, so that arrows, Space and the page keys scroll it.
   void focusPage();
   // The open strips at the top, the page below them down to the bottom edge, fitted now (a
@@ -49,6 +56,7 @@ class PageArea : public QWidget {
   FileSystem& files_;
   const QString settingsFile_;
   double zoom_ = 1.0;
-  int wheelTurn_ = 0;           // Ctrl+wheel turned short of a whole notch
-  FindBar* findBar_ = nullptr;  // made at the first Ctrl+F
+  int wheelTurn_ = 0;             // Ctrl+wheel turned short of a whole notch
+  FindBar* findBar_ = nullptr;    // made at the first Ctrl+F
+  PlaceBar* placeBar_ = nullptr;  // made when the first page has arrived, or at the first Ctrl+D
 };

@@ -22,6 +22,9 @@
 #include <utility>
 
 namespace {
+// How long the page's scrolling must pause before where it came to is read.
+constexpr std::chrono::milliseconds kScrollSettles{250};
+
 // Puts `href` as the target of link i of the live document. The address travels as a JSON
 // array, which quotes it safely for the script.
 void writeLink(QWebEnginePage* page, int i, const QString& href) {
@@ -90,6 +93,26 @@ WebEngineBrowser::WebEngineBrowser(QWidget* parent, std::chrono::milliseconds pa
   profile_->scripts()->insert(plainPicture);
   pageTimeLimit_.setInterval(pageTimeLimit);
   setUpRecovery();
+  // Scrolling comes in many small steps; where it came to is read once it pauses.
+  scrollSettles_.setSingleShot(true);
+  scrollSettles_.setInterval(kScrollSettles);
+  connect(&scrollSettles_, &QTimer::timeout, this, &WebEngineBrowser::reportScroll);
+  connect(view_->page(), &QWebEnginePage::scrollPositionChanged, &scrollSettles_, qOverload<>(&QTimer::start));
+}
+
+void WebEngineBrowser::reportScroll() {
+  QPointer<WebEngineBrowser> self(this);
+  view_->page()->runJavaScript(
+      QStringLiteral("[window.scrollY, document.documentElement ? document.documentElement.scrollHeight : 0]"),
+      QWebEngineScript::ApplicationWorld, [self](const QVariant& result) {
+        if (!self) return;
+        const QVariantList at = result.toList();
+        if (at.size() == 2) emit self->scrolled(qRound(at[0].toDouble()), at[1].toInt());
+      });
+}
+
+void WebEngineBrowser::scrollTo(int y) {
+  view_->page()->runJavaScript(QStringLiteral("window.scrollTo(0, %1)").arg(y), QWebEngineScript::ApplicationWorld);
 }
 
 WebEngineBrowser::~WebEngineBrowser() {
@@ -103,6 +126,8 @@ void WebEngineBrowser::reportFailure(const QString& location, const QString& rea
   qCWarning(lcBrowser) << "loading" << location << "failed" << reason;
   location_ = location;
   links_.clear();
+  title_.clear();
+  pageHeight_ = 0;
   rewrittenLinks_.clear();
   loadSucceeded_ = false;
   emit documentComplete();
@@ -111,14 +136,19 @@ void WebEngineBrowser::reportFailure(const QString& location, const QString& rea
 void WebEngineBrowser::readLinksAndReport(const QString& location) {
   // The start-up benchmark (bench/startup) times the reader to this line.
   qCDebug(lcBrowser).noquote() << "loaded" << location;
-  view_->page()->runJavaScript(QStringLiteral("Array.from(document.links, function (a) { return a.href; })"),
-                               QWebEngineScript::ApplicationWorld, [this, location](const QVariant& result) {
-                                 location_ = location;
-                                 links_ = result.toStringList();
-                                 rewrittenLinks_.clear();
-                                 loadSucceeded_ = true;
-                                 emit documentComplete();
-                               });
+  view_->page()->runJavaScript(
+      QStringLiteral("[Array.from(document.links, function (a) { return a.href; }),"
+                     " document.documentElement ? document.documentElement.scrollHeight : 0]"),
+      QWebEngineScript::ApplicationWorld, [this, location](const QVariant& result) {
+        const QVariantList linksAndHeight = result.toList();
+        location_ = location;
+        links_ = linksAndHeight.value(0).toStringList();
+        pageHeight_ = linksAndHeight.value(1).toInt();
+        title_ = view_->title();
+        rewrittenLinks_.clear();
+        loadSucceeded_ = true;
+        emit documentComplete();
+      });
 }
 
 std::optional<QString> WebEngineBrowser::linkHref(int i) const {

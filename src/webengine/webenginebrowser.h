@@ -37,6 +37,9 @@ class WebEngineBrowser : public Browser {
   std::optional<QString> linkHref(int i) const override;
   bool setLinkHref(int i, const QString& href) override;
   bool loadSucceeded() const override { return loadSucceeded_; }
+  QString title() const override { return title_; }
+  int pageHeight() const override { return pageHeight_; }
+  void scrollTo(int y) override;
   void navigate(const QString& url) override;
   bool canGoBack() const override;
   void goBack() override;
@@ -50,6 +53,7 @@ class WebEngineBrowser : public Browser {
 
  private:
   void readLinksAndReport(const QString& location);
+  void reportScroll();
   void reportFailure(const QString& location, const QString& reason);
 
   // ---- Recovery from crashes and failed loads ----
@@ -75,7 +79,10 @@ class WebEngineBrowser : public Browser {
   QPointer<QWebEngineView> view_;  // owned by the window it sits in
   QString location_;
   QStringList links_;
+  QString title_;
+  int pageHeight_ = 0;
   bool loadSucceeded_ = true;
+  QTimer scrollSettles_;  // the page's scrolling is reported once it pauses
 
   // ---- Recovery from crashes and failed loads ----
   struct StandIn {

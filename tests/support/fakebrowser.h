@@ -26,6 +26,9 @@ class FakeBrowser : public Browser {
     return true;
   }
   bool loadSucceeded() const override { return succeeded; }
+  QString title() const override { return pageTitle; }
+  int pageHeight() const override { return height; }
+  void scrollTo(int y) override { calls << QStringLiteral("scroll %1").arg(y); }
   void navigate(const QString& url) override { calls << QStringLiteral("navigate ") + url; }
   bool canGoBack() const override { return backwards; }
   void goBack() override { calls << QStringLiteral("back"); }
@@ -62,6 +65,8 @@ class FakeBrowser : public Browser {
   QString location;
   QStringList links;
   bool succeeded = true;
+  QString pageTitle;  // of the page that arrives next, too
+  int height = 0;
   bool backwards = true;  // there is a page to go back to
   double zoom = 1.0;
   QStringList fold;   // the last marks' foldFrom and foldTo

@@ -68,6 +68,10 @@ struct FakePlatform {
     };
     platform.setApplicationTitle = [this](const QString& title) { calls << QStringLiteral("title ") + title; };
     platform.pointer = [this] { return pointer; };
+    platform.askForFile = [this](const Platform::FileQuestion& question) {
+      fileQuestions.push_back(question);
+      return fileAnswer;
+    };
   }
   Platform platform;
   FakeBrowser* browser = nullptr;
@@ -99,6 +103,8 @@ struct FakePlatform {
   bool startable = true;
   std::optional<Platform::Pointer> pointer = Platform::Pointer{};
   QStringList calls;  // "activate T", "maximize T", "start P", "title T", in order
+  std::vector<Platform::FileQuestion> fileQuestions;  // asked of the user, in order
+  QString fileAnswer;                                 // the file the user picks; "" cancels
 };
 
 // The places a copy started on `fake` works with, fixed by the program's own start-up steps
