@@ -190,7 +190,6 @@ frmCourse::frmCourse(SideWindowHost& host, SideWindows& windows) : SideWindow(Si
   lbBookmarks = makeList(this, "lbBookmarks", QStringLiteral("Bookmarks"));
   bookmarkRows_ = new BookmarksModel(companion, this);
   lbBookmarks->setModel(bookmarkRows_);
-  lbBookmarks->setEditTriggers(QAbstractItemView::EditKeyPressed);  // F2
   lbBookmarks->installEventFilter(this);
   lblBookmarks->setBuddy(lbBookmarks);
   cmdExport = makeButton(this, "cmdExport", QStringLiteral("E&xport..."));
@@ -333,12 +332,20 @@ void frmCourse::enterPressed(int& key) {
 }
 
 bool frmCourse::eventFilter(QObject* watched, QEvent* event) {
-  if (watched == lbBookmarks && event->type() == QEvent::KeyPress &&
-      static_cast<QKeyEvent*>(event)->key() == Qt::Key_Delete) {
-    removeBookmark();
-    return true;
+  if (watched != lbBookmarks || event->type() != QEvent::KeyPress) return SideWindow::eventFilter(watched, event);
+  switch (static_cast<QKeyEvent*>(event)->key()) {
+    case Qt::Key_Delete: removeBookmark(); return true;
+    case Qt::Key_F2: editNote(); return true;
+    default: return SideWindow::eventFilter(watched, event);
   }
-  return SideWindow::eventFilter(watched, event);
+}
+
+void frmCourse::editNote() {
+  const int row = rowToOpen(lbBookmarks);
+  if (row < 0) return;
+  const QModelIndex note = bookmarkRows_->index(row, BookmarksModel::Note);
+  lbBookmarks->setCurrentIndex(note);
+  lbBookmarks->edit(note);
 }
 
 // ---- Layout -------------------------------------------------------------------------

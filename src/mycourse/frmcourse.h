@@ -30,6 +30,7 @@ class frmCourse : public SideWindow {
   void openBookmark();
   void openModule();
   void removeBookmark();
+  void editNote();
   void exportBookmarks();
   void importBookmarks();
   void forgetPlaceAndProgress();
