@@ -219,6 +219,7 @@ void WebEngineBrowser::reportFailure(const QString& location, const QString& rea
 }
 
 void WebEngineBrowser::readLinksAndReport(const QString& location) {
+  qCDebug(lcBrowser).noquote() << "the page" << location << "arrived";
   // The mark the benchmarks time a page's arrival by (bench/startup): its words stay as they are.
   qCDebug(lcBench).noquote() << "loaded" << location;
   view_->page()->runJavaScript(QStringLiteral("Array.from(document.links, function (a) { return a.href; })"),
@@ -247,7 +248,7 @@ bool WebEngineBrowser::setLinkHref(int i, const QString& href) {
 void WebEngineBrowser::navigate(const QString& url) {
   const QUrl address(url);
   if (!pagerecovery::onCourse(address, courseBase_)) {
-    qCWarning(lcBrowser) << "not a page of the course, not shown:" << url;
+    qCWarning(lcBrowser).noquote() << "not a page of the course, not shown:" << url;
     return;
   }
   userNavigates();
@@ -368,9 +369,9 @@ void WebEngineBrowser::onNavigationRequested(QWebEngineNavigationRequest& reques
   if (type == Type::RedirectNavigation) {
     if (pagerecovery::onCourse(address, courseBase_)) return;  // the same load goes on
     request.reject();
-    refused_ = address;
-    qCWarning(lcBrowser) << (load_ ? load_->address.toString() : QString()) << "leads off the course, to"
-                         << address.toString() << ": not followed";
+    qCWarning(lcBrowser).noquote() << QStringLiteral("%1 leads off the course, to %2: not followed")
+                                          .arg(load_ ? load_->address.toString() : QStringLiteral("a page"),
+                                               address.toString());
     if (load_ && load_->cut == Cut::No) {
       load_->cut = Cut::LedAway;
       load_->ledTo = address;
@@ -542,10 +543,10 @@ void WebEngineBrowser::startOwnLoad(const QUrl& address, Asker asker, bool reloa
 }
 
 void WebEngineBrowser::refuse(const QUrl& address, bool followsAClick) {
-  refused_ = address;
   const bool web = address.scheme() == u"http" || address.scheme() == u"https";
   if (!followsAClick || !web) {
-    qCWarning(lcBrowser) << "a page asked for" << address.toString() << ", off the course: not shown";
+    qCWarning(lcBrowser).noquote()
+        << QStringLiteral("a page asked for %1, off the course: not shown").arg(address.toString());
     return;
   }
   // A link the user clicked leads out of the reader, into the desktop's browser; one the
@@ -556,12 +557,14 @@ void WebEngineBrowser::refuse(const QUrl& address, bool followsAClick) {
       [self, address](const QVariant& clicked) {
         if (!self) return;
         if (QUrl(clicked.toString()) != address) {
-          qCWarning(lcBrowser) << "a page asked for" << address.toString() << ", off the course: not shown";
+          qCWarning(lcBrowser).noquote()
+              << QStringLiteral("a page asked for %1, off the course: not shown").arg(address.toString());
           return;
         }
-        qCInfo(lcBrowser) << "a link off the course, to" << address.toString() << ", opens in the desktop's browser";
+        qCInfo(lcBrowser).noquote()
+            << QStringLiteral("a link off the course, to %1, opens in the desktop's browser").arg(address.toString());
         if (!QDesktopServices::openUrl(address))
-          qCWarning(lcBrowser) << "the desktop's browser did not open" << address.toString();
+          qCWarning(lcBrowser).noquote() << "the desktop's browser did not open" << address.toString();
       });
 }
 

@@ -132,7 +132,6 @@ class WebEngineBrowser : public Browser {
     Asker asker;
   };
   std::optional<OwnLoad> ownNext_;  // the load the browser started last, until the user goes elsewhere
-  QUrl refused_;                    // the navigation refused last, whose end is no load's
   QTimer pageTimeLimit_;
   QTimer rendererWatch_;  // the size of the page renderer while a page loads
 
