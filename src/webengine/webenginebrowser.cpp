@@ -252,7 +252,7 @@ void WebEngineBrowser::navigate(const QString& url) {
     return;
   }
   userNavigates();
-  dialogs_.reset();
+  dialogs_.reset();  // a page the reader's own command asks for shows its messages again
   view_->load(address);
 }
 
@@ -732,6 +732,5 @@ void WebEngineBrowser::stopPage() {
   qCWarning(lcBrowser) << "the page" << view_->url().toString()
                        << "goes on asking for messages while they are held back: its renderer is ended";
   // Its script never returns to the renderer's loop, so nothing but the renderer's end stops it.
-  stopping_ = true;
-  ::kill(static_cast<pid_t>(renderer), SIGKILL);
+  stopping_ = ::kill(static_cast<pid_t>(renderer), SIGKILL) == 0;
 }

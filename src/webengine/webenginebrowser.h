@@ -90,7 +90,8 @@ class WebEngineBrowser : public Browser {
   void onPageTimeLimit();
   void measureRenderer();
   bool usersLoad() const { return load_ && load_->asker == Asker::User; }
-  // A load of the browser's own: the next navigation (to `address`) is not the user's.
+  // A load of the browser's own: a load or reload of `address` is the browser's from now
+  // until the user goes elsewhere.
   void startOwnLoad(const QUrl& address, Asker asker, bool reload);
   // A navigation to somewhere off the course was refused; a link the user clicked opens in
   // the desktop's browser.
@@ -108,8 +109,7 @@ class WebEngineBrowser : public Browser {
   void makeRoomAgain(const QString& why);
   void stopBlocking();
   void retry();
-  // The user went elsewhere: no more asking for the page that failed, and the next page's
-  // messages are shown.
+  // The user went elsewhere: no more asking for the page that failed.
   void userNavigates();
   void endRecovery();
 
