@@ -48,6 +48,7 @@ bool waitUntil(const std::function<bool()>& done, int ms) {
 //   endless.qx        a page in chunks without end
 //   away.qx           redirects to another host (another port of loopback is another origin)
 //   tofile.qx         redirects to file:
+//   toresources.qx    redirects to the program's resources (qrc:)
 // Any other path is answered by 404. The other host answers everything with a small page.
 class RogueServer : public QObject {
  public:
@@ -97,6 +98,8 @@ class RogueServer : public QObject {
       redirect(socket, elsewhere().toLatin1() + "landing.qx");
     else if (name == u"tofile.qx")
       redirect(socket, "file:///etc/passwd");
+    else if (name == u"toresources.qx")
+      redirect(socket, "qrc:/qt-project.org/qmessagebox/images/qtlogo-64.png");
     else if (name != u"silent.qx")
       answer(socket, "404 Not Found", "<p>No such page.</p>");
   }
@@ -364,13 +367,15 @@ class TestWebEngineBrowser : public QObject {
     QString text;
     QVERIFY2(waitUntil([&] { return (text = view.text()).contains(u"leads off the course"); }, 10000),
              qPrintable(text));
-    view.browser->navigate(rogue.base() + "tofile.qx");
-    QVERIFY(complete.wait(10000));
-    QCOMPARE(view.browser->locationUrl(), rogue.base() + "tofile.qx");
-    QVERIFY(!view.browser->loadSucceeded());
+    for (const char* page : {"tofile.qx", "toresources.qx"}) {
+      view.browser->navigate(rogue.base() + page);
+      QVERIFY(complete.wait(10000));
+      QCOMPARE(view.browser->locationUrl(), rogue.base() + page);
+      QVERIFY(!view.browser->loadSucceeded());
+    }
     QTest::qWait(6000);  // longer than the browser waits between two tries
-    QCOMPARE(rogue.requests.count(QStringLiteral("/qx_cbt/qx2/away.qx")), 1);
-    QCOMPARE(rogue.requests.count(QStringLiteral("/qx_cbt/qx2/tofile.qx")), 1);
+    for (const char* page : {"away.qx", "tofile.qx", "toresources.qx"})
+      QCOMPARE(rogue.requests.count(QStringLiteral("/qx_cbt/qx2/") + page), 1);
     QCOMPARE(rogue.otherRequests, QStringList());
     QCOMPARE(desktop.opened.size(), 1);
     QDesktopServices::unsetUrlHandler(QStringLiteral("http"));
