@@ -63,8 +63,8 @@ bool waitUntil(const std::function<bool()>& condition, std::chrono::milliseconds
   }
   // What the screen showed then, for the one who reads the failure.
   static int shots = 0;
-  const QString shot =
-      QDir::temp().filePath(QStringLiteral("tavrin-e2e-%1-%2.png").arg(QCoreApplication::applicationPid()).arg(++shots));
+  const QString shot = QDir::temp().filePath(
+      QStringLiteral("tavrin-e2e-%1-%2.png").arg(QCoreApplication::applicationPid()).arg(++shots));
   if (screenshot().save(shot)) std::fprintf(stderr, "the screen when a wait timed out: %s\n", qPrintable(shot));
   Reader::showAllOutputs("when a wait timed out");
   return false;
@@ -73,6 +73,18 @@ bool waitUntil(const std::function<bool()>& condition, std::chrono::milliseconds
 QString buildDir() { return QString::fromLocal8Bit(TAVRIN_BUILD_DIR); }
 
 QString blockPrefix() { return QStringLiteral("e2e%1-").arg(QCoreApplication::applicationPid()); }
+
+namespace {
+// The readers of a test leave their blocks and lock files behind, as every copy does; the test
+// takes them away when it ends.
+struct BlocksRemovedAtTheEnd {
+  ~BlocksRemovedAtTheEnd() {
+    const QDir shm(QStringLiteral("/dev/shm"));
+    for (const QString& name : shm.entryList({blockPrefix() + u'*'}, QDir::Files | QDir::System))
+      QFile::remove(shm.filePath(name));
+  }
+} blocksRemovedAtTheEnd;
+}  // namespace
 
 QString activeWindowTitle() {
   // Without a window manager nobody keeps the active window; the window with the keyboard

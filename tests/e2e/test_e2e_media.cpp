@@ -14,14 +14,14 @@ QColor pixel(QPoint at) {
   return image.isNull() ? QColor() : image.pixelColor(0, 0);
 }
 
-// A simulator peer: the stand-in with the reader's blocks.
+// A simulator peer: the stand-in with the reader's blocks; its report, or why there is none.
 QString standIn(const QStringList& arguments) {
   QProcess peer;
   peer.start(QStringLiteral(TAVRIN_STANDIN), QStringList{QStringLiteral("ampvale"), QStringLiteral("--prefix"),
                                                          blockPrefix(), QStringLiteral("--once")} +
                                                  arguments);
-  peer.waitForFinished(10000);
-  return QString::fromUtf8(peer.readAllStandardOutput());
+  if (!peer.waitForFinished(30000)) return QStringLiteral("(the stand-in did not end within 30 s)");
+  return QString::fromUtf8(peer.readAllStandardOutput() + peer.readAllStandardError());
 }
 }  // namespace
 
@@ -86,13 +86,15 @@ class TestE2EMedia : public QObject {
     E2E_TRY_VERIFY(!(returnWindow = findWindow(QStringLiteral("^withfile$"))).isEmpty(), 5000);
     copy.kill();
     copy.waitForFinished(5000);
-    QVERIFY(standIn({}).contains(QStringLiteral("/Vendrel/Ampvale/QX_CKTS/lab2.ckt")));
+    const QString seen = standIn({});
+    QVERIFY2(seen.contains(QStringLiteral("/Vendrel/Ampvale/QX_CKTS/lab2.ckt")), qPrintable(seen));
     if (byKey)
       sendKeys(findWindow(QStringLiteral("^Tavrin$")), {QStringLiteral("ctrl+r")});
     else
       click(returnWindow, {80, 30});
     E2E_TRY_COMPARE(activeWindowTitle(), QStringLiteral("Tavrin"), 5000);
-    QVERIFY(standIn({}).contains(QStringLiteral("name=\n")));
+    const QString after = standIn({});
+    QVERIFY2(after.contains(QStringLiteral("name=\n")), qPrintable(after));
     E2E_TRY_VERIFY(findWindow(QStringLiteral("^withfile$")).isEmpty(), 5000);
   }
 
