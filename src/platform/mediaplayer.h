@@ -11,7 +11,9 @@ class MediaPlayer {
   // What the player shows of itself: the picture alone, or nothing at all.
   enum class Mode { Picture, Invisible };
 
-  virtual ~MediaPlayer() = default;
+  // Defined out of line, so that the class's virtual table and type are made once, in the
+  // program, and the module of engines that implements it takes them from there.
+  virtual ~MediaPlayer();
 
   virtual void setAddress(const QString& address) = 0;
   virtual void play() = 0;

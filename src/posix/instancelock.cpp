@@ -3,23 +3,100 @@
 #include "platform/logging.h"
 #include "posix/lockfile.h"
 
+#include <QDir>
+#include <QFile>
 #include <QLoggingCategory>
 
+#include <pwd.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
-
-namespace {}  // namespace
+#include <cerrno>
+#include <cstring>
+#include <vector>
 
 namespace {
-QString defaultLockPath() {
-  QString folder = qEnvironmentVariable("XDG_RUNTIME_DIR");
-  if (folder.isEmpty()) folder = QStringLiteral("/tmp");
-  return folder + QStringLiteral("/tavrin-%1.lock").arg(::getuid());
+
+QString lockPath(const InstanceLock::Place& place) { return place.folder + u'/' + place.file; }
+
+QString errorText(int error) { return QString::fromLocal8Bit(std::strerror(error)); }
+
+// The folder a lock may lie in: the user's own, and nobody else may put or remove files in
+// it. A folder of the program's own is made (0700) when missing and must not be a link; a
+// looser mode on it is tightened. Another place is taken where it leads.
+lockfile::Opened folderFor(const InstanceLock::Place& place, bool make) {
+  lockfile::Opened checked;
+  const QByteArray folder = QFile::encodeName(place.folder);
+  if (make && place.made && ::mkdir(folder.constData(), 0700) != 0 && errno != EEXIST) {
+    checked.why = errorText(errno);
+    return checked;
+  }
+  struct stat st {};
+  if ((place.made ? ::lstat(folder.constData(), &st) : ::stat(folder.constData(), &st)) != 0) {
+    checked.why = errorText(errno);
+    return checked;
+  }
+  checked.outcome = lockfile::Outcome::Foreign;
+  if (S_ISLNK(st.st_mode)) {
+    checked.why = QStringLiteral("its folder is a link");
+  } else if (!S_ISDIR(st.st_mode)) {
+    checked.why = QStringLiteral("its folder is not a folder");
+  } else if (st.st_uid != ::geteuid()) {
+    checked.why = QStringLiteral("its folder belongs to user %1").arg(st.st_uid);
+  } else if (!place.made && (st.st_mode & (S_IWGRP | S_IWOTH))) {
+    checked.why = QStringLiteral("others may write to its folder");
+  } else if (place.made && (st.st_mode & 077) && ::chmod(folder.constData(), 0700) != 0) {
+    checked.outcome = lockfile::Outcome::Failed;
+    checked.why = errorText(errno);
+  } else {
+    checked.outcome = lockfile::Outcome::Opened;  // the folder will do; no file is open yet
+  }
+  return checked;
 }
+
+// True when the lock at `place` exists and another process holds it. Nothing is made.
+bool heldAt(const InstanceLock::Place& place) {
+  if (folderFor(place, false).outcome != lockfile::Outcome::Opened) return false;
+  struct stat st {};
+  if (::lstat(QFile::encodeName(lockPath(place)).constData(), &st) != 0) return false;
+  const lockfile::Opened lock = lockfile::open(lockPath(place));
+  if (lock.fd < 0) return false;
+  const bool held = ::flock(lock.fd, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK;
+  ::close(lock.fd);
+  return held;
+}
+
+QString homeFolder() {
+  std::vector<char> buffer(16384);
+  passwd entry{};
+  passwd* found = nullptr;
+  if (::getpwuid_r(::getuid(), &entry, buffer.data(), buffer.size(), &found) == 0 && found && found->pw_dir &&
+      *found->pw_dir)
+    return QFile::decodeName(found->pw_dir);
+  return QDir::homePath();
+}
+
 }  // namespace
 
-InstanceLock::InstanceLock() : InstanceLock(defaultLockPath()) {}
-InstanceLock::InstanceLock(QString path) : path_(std::move(path)) {}
+QList<InstanceLock::Place> InstanceLock::defaultPlaces() {
+  const QString uid = QString::number(::getuid());
+  const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
+  if (!runtime.isEmpty()) {
+    const Place place{runtime, QStringLiteral("tavrin-%1.lock").arg(uid)};
+    const lockfile::Opened folder = folderFor(place, false);
+    if (folder.outcome == lockfile::Outcome::Opened) return {place};
+    qCWarning(lcInstance) << "the runtime folder" << runtime << "is not used for the instance lock:" << folder.why;
+  }
+  return {Place{QStringLiteral("/tmp/tavrin-%1").arg(uid), QStringLiteral("tavrin.lock"), true},
+          Place{homeFolder(), QStringLiteral(".tavrin-%1.lock").arg(uid)}};
+}
+
+InstanceLock::InstanceLock() : InstanceLock(defaultPlaces()) {}
+
+InstanceLock::InstanceLock(const QString& path)
+    : InstanceLock(QList<Place>{Place{path.section(u'/', 0, -2), path.section(u'/', -1)}}) {}
+
+InstanceLock::InstanceLock(QList<Place> places) : places_(std::move(places)) {}
 
 InstanceLock::~InstanceLock() {
   if (fd_ >= 0) ::close(fd_);
@@ -27,22 +104,34 @@ InstanceLock::~InstanceLock() {
 
 bool InstanceLock::anotherCopyRuns() {
   if (fd_ >= 0) return false;
-  const lockfile::Opened lock = lockfile::open(path_);
-  // No lock to be had: behave as the only copy. One of another user would otherwise turn
-  // every start into a launcher that ends.
-  if (lock.outcome == lockfile::Outcome::Foreign) {
-    qCWarning(lcInstance) << "the instance lock" << path_ << "is not used:" << lock.why
-                          << "- remove it; meanwhile every copy runs as the reader";
+  for (qsizetype i = 0; i < places_.size(); ++i) {
+    const Place& place = places_[i];
+    lockfile::Opened lock = folderFor(place, true);
+    if (lock.outcome == lockfile::Outcome::Opened) lock = lockfile::open(lockPath(place));
+    if (lock.fd < 0) {
+      const QString next = i + 1 < places_.size()
+                               ? QStringLiteral("- it is taken in %1 instead").arg(places_[i + 1].folder)
+                               : QStringLiteral("- no place is left, so every copy runs as the reader");
+      if (lock.outcome == lockfile::Outcome::Foreign)
+        qCWarning(lcInstance).noquote() << "the instance lock" << lockPath(place) << "is not used: \"" + lock.why + '"'
+                                        << next;
+      else
+        qCWarning(lcInstance).noquote() << "cannot open the instance lock" << lockPath(place) << ":" << lock.why
+                                        << next;
+      continue;
+    }
+    if (::flock(lock.fd, LOCK_EX | LOCK_NB) != 0) {
+      ::close(lock.fd);
+      return true;
+    }
+    for (qsizetype later = i + 1; later < places_.size(); ++later) {
+      if (heldAt(places_[later])) {
+        ::close(lock.fd);
+        return true;
+      }
+    }
+    fd_ = lock.fd;
     return false;
   }
-  if (lock.fd < 0) {
-    qCWarning(lcInstance) << "cannot open the instance lock" << path_ << ":" << lock.why;
-    return false;
-  }
-  if (::flock(lock.fd, LOCK_EX | LOCK_NB) != 0) {
-    ::close(lock.fd);
-    return true;
-  }
-  fd_ = lock.fd;
   return false;
 }

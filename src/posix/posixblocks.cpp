@@ -12,11 +12,11 @@
 #include <sys/file.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
+#include <sys/types.h>
 #include <unistd.h>
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
-
-namespace {}  // namespace
 
 using blocks::Block;
 
@@ -54,9 +54,28 @@ int sharedLockBounded(int fd) {
   return -1;
 }
 
-void zero(char* data, qsizetype size) {
-  std::memset(data, 0, size_t(size));
-  ::msync(data, size_t(size), MS_SYNC);
+// Reads and writes retried when a signal cuts them short; the count of bytes done, or -1.
+qsizetype readAt(int fd, char* data, qsizetype size) {
+  qsizetype done = 0;
+  while (done < size) {
+    const ssize_t n = ::pread(fd, data + done, size_t(size - done), off_t(done));
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) return -1;
+    if (n == 0) break;  // the object ends here
+    done += n;
+  }
+  return done;
+}
+
+qsizetype writeAt(int fd, const char* data, qsizetype size) {
+  qsizetype done = 0;
+  while (done < size) {
+    const ssize_t n = ::pwrite(fd, data + done, size_t(size - done), off_t(done));
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return -1;
+    done += n;
+  }
+  return done;
 }
 
 // Where the system keeps the object of a block, for the user who has to remove it.
@@ -161,29 +180,20 @@ QStringList PosixBlocks::open() {
   foreign_.clear();
   for (Block block : blocks::kAll) {
     View& v = view(block);
-    if (v.data) continue;
+    if (v.fd >= 0) continue;
     bool alone = false;
     v.lockFd = lock(block, alone);
     v.fd = attach(block);
-    if (v.fd < 0) messages << QLatin1String(kCannotCreateMap);
-    if (v.fd >= 0) {
-      void* data = ::mmap(nullptr, size_t(blocks::size(block)), PROT_READ | PROT_WRITE, MAP_SHARED, v.fd, 0);
-      if (data == MAP_FAILED) {
-        qCWarning(lcBlocks) << "cannot map" << objectName(block, prefix_) << ":" << errorText(errno);
-      } else {
-        v.data = static_cast<char*>(data);
-        v.size = blocks::size(block);
-      }
-    }
-    if (!v.data) {
-      messages << QLatin1String(kCannotCreateView);
-      if (v.fd >= 0) ::close(v.fd);
+    if (v.fd < 0) {
+      // The block's view is its descriptor: without the object there is neither.
+      messages << QLatin1String(kCannotCreateMap) << QLatin1String(kCannotCreateView);
       if (v.lockFd >= 0) ::close(v.lockFd);
       v = View{};
       continue;
     }
+    v.size = blocks::size(block);
     if (alone) {
-      zero(v.data, v.size);
+      zero(block);
       if (v.lockFd >= 0 && sharedLockBounded(v.lockFd) != 0)
         qCWarning(lcBlocks) << "cannot share the lock of" << lockPath(block) << ":" << errorText(errno);
     }
@@ -200,21 +210,27 @@ QStringList PosixBlocks::open() {
 void PosixBlocks::close() {
   for (Block block : blocks::kAll) {
     View& v = view(block);
-    if (v.data) {
-      if (v.lockFd >= 0 && flockRetrying(v.lockFd, LOCK_EX | LOCK_NB) == 0) zero(v.data, v.size);
-      ::munmap(v.data, size_t(v.size));
-    }
+    if (v.fd >= 0 && v.lockFd >= 0 && flockRetrying(v.lockFd, LOCK_EX | LOCK_NB) == 0) zero(block);
     if (v.fd >= 0) ::close(v.fd);
     if (v.lockFd >= 0) ::close(v.lockFd);
     v = View{};
   }
 }
 
-// Another process may have cut the object short; touching the mapping past its end would
-// end this one. The size is put back (zero-filled) before the mapping is used.
+void PosixBlocks::zero(Block block) {
+  const View& v = view(block);
+  const QByteArray zeros(v.size, '\0');
+  if (!sizeHolds(block) || writeAt(v.fd, zeros.constData(), zeros.size()) != zeros.size())
+    qCWarning(lcBlocks) << "cannot clear" << objectName(block, prefix_) << ":" << errorText(errno);
+}
+
+// Another process may have cut the object short. Reading and writing through the
+// descriptor never faults whatever its size, but the simulators map the block, and a
+// mapping touched past the object's end ends its process: the size is put back (the bytes
+// that were cut off come back as zeros).
 bool PosixBlocks::sizeHolds(Block block) {
   View& v = view(block);
-  if (!v.data) return false;
+  if (v.fd < 0) return false;
   struct stat st {};
   if (::fstat(v.fd, &st) != 0) {
     qCWarning(lcBlocks) << "cannot examine" << objectName(block, prefix_) << ":" << errorText(errno);
@@ -232,22 +248,29 @@ bool PosixBlocks::sizeHolds(Block block) {
 std::optional<QByteArray> PosixBlocks::read(Block block) {
   const View& v = view(block);
   if (!sizeHolds(block)) return std::nullopt;
-  return QByteArray(v.data, v.size);
+  // Bytes the object no longer has (cut again since the size was checked) read as zeros.
+  QByteArray bytes(v.size, '\0');
+  if (readAt(v.fd, bytes.data(), v.size) < 0) {
+    qCWarning(lcBlocks) << "cannot read" << objectName(block, prefix_) << ":" << errorText(errno);
+    return std::nullopt;
+  }
+  return bytes;
 }
 
 bool PosixBlocks::write(Block block, QByteArrayView bytes) {
-  View& v = view(block);
+  const View& v = view(block);
   if (!sizeHolds(block)) return false;
-  std::memcpy(v.data, bytes.data(), size_t(std::min(bytes.size(), v.size)));
-  return true;
-}
-
-bool PosixBlocks::flush(Block block, qsizetype count) {
-  View& v = view(block);
-  if (!sizeHolds(block)) return false;
-  if (::msync(v.data, size_t(std::clamp<qsizetype>(count, 0, v.size)), MS_SYNC) != 0) {
-    qCWarning(lcBlocks) << "cannot flush" << objectName(block, prefix_) << ":" << errorText(errno);
+  const qsizetype count = std::min(bytes.size(), v.size);
+  if (writeAt(v.fd, bytes.data(), count) != count) {
+    qCWarning(lcBlocks) << "cannot write" << objectName(block, prefix_) << ":" << errorText(errno);
     return false;
   }
   return true;
+}
+
+bool PosixBlocks::flush(Block block, qsizetype) {
+  // A write through the descriptor is in the object, which every mapping of it shares,
+  // when it returns; there is nothing left to flush. A peer that cut the block since then
+  // has it sized again.
+  return sizeHolds(block);
 }

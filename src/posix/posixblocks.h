@@ -1,6 +1,9 @@
 #pragma once
 // The named blocks as POSIX shared-memory objects "/<prefix><block>.<uid>", one set per
-// user, each created with mode 0600 and mapped from open() to close().
+// user, each created with mode 0600 and held open from open() to close(). They are read
+// and written through their descriptors (pread, pwrite), never through a mapping: another
+// process of the user may change an object's size at any moment, and a mapping touched
+// past the object's end ends the process, where a read only comes up short.
 //
 // A block that no live process holds starts zeroed. Every process attached to a block
 // holds a shared flock on its companion lock file "<prefix><block>.<uid>.lock" in the
@@ -23,7 +26,7 @@ class PosixBlocks : public blocks::SharedBlocks {
   PosixBlocks(const PosixBlocks&) = delete;
   PosixBlocks& operator=(const PosixBlocks&) = delete;
 
-  // Opens and maps the four blocks in order. Returns the messages to show the user, in
+  // Opens the four blocks in order. Returns the messages to show the user, in
   // order: "Can't create file map" for a block that could not be opened or created, and
   // "Can't create map view" for every block left without a view, then one message naming
   // the files of other users that stood in the way. The blocks that did open work
@@ -46,15 +49,15 @@ class PosixBlocks : public blocks::SharedBlocks {
 
  private:
   struct View {
-    int fd = -1;
+    int fd = -1;  // the object, open for reading and writing; -1 when this copy has no view
     int lockFd = -1;
-    char* data = nullptr;
     qsizetype size = 0;
   };
   View& view(blocks::Block block) { return views_[static_cast<size_t>(block)]; }
   int lock(blocks::Block block, bool& alone);
   int attach(blocks::Block block);
   bool sizeHolds(blocks::Block block);
+  void zero(blocks::Block block);
 
   QString prefix_;
   QString lockFolder_;

@@ -217,6 +217,17 @@ quint32 X11Windows::serverTime() {
   return XCB_CURRENT_TIME;
 }
 
+bool X11Windows::handled() {
+  // A flushed request has only reached the connection: a copy that ends at once can close
+  // it before the server has read the request, which then goes with the connection (half
+  // the time under load). The reply to a later request means the server has handled every
+  // request before it, and a manager asked through the root window has been sent its event.
+  Reply<xcb_get_input_focus_reply_t> reply{xcb_get_input_focus_reply(x_->c, xcb_get_input_focus(x_->c), nullptr)};
+  if (reply) return true;
+  qCWarning(lcWindows) << "the X connection broke before the server took the request";
+  return false;
+}
+
 bool X11Windows::activate(WindowId window) {
   if (!connected()) return false;
   xcb_connection_t* c = x_->c;
@@ -227,8 +238,7 @@ bool X11Windows::activate(WindowId window) {
     // the window.
     xcb_ewmh_request_change_active_window(&x_->ewmh, x_->screen, window, XCB_EWMH_CLIENT_SOURCE_TYPE_OTHER,
                                           serverTime(), XCB_NONE);
-    xcb_flush(c);
-    return true;
+    return handled();
   }
   const uint32_t above = XCB_STACK_MODE_ABOVE;
   xcb_configure_window(c, window, XCB_CONFIG_WINDOW_STACK_MODE, &above);
@@ -253,8 +263,7 @@ bool X11Windows::maximize(WindowId window) {
     xcb_ewmh_request_change_wm_state(&x_->ewmh, x_->screen, window, XCB_EWMH_WM_STATE_ADD,
                                      x_->ewmh._NET_WM_STATE_MAXIMIZED_VERT, x_->ewmh._NET_WM_STATE_MAXIMIZED_HORZ,
                                      XCB_EWMH_CLIENT_SOURCE_TYPE_OTHER);
-    xcb_flush(x_->c);
-    return true;
+    return handled();
   }
   Reply<xcb_get_geometry_reply_t> root{xcb_get_geometry_reply(x_->c, xcb_get_geometry(x_->c, x_->root), nullptr)};
   if (!root) return false;
@@ -262,8 +271,7 @@ bool X11Windows::maximize(WindowId window) {
   xcb_configure_window(x_->c, window,
                        XCB_CONFIG_WINDOW_X | XCB_CONFIG_WINDOW_Y | XCB_CONFIG_WINDOW_WIDTH | XCB_CONFIG_WINDOW_HEIGHT,
                        geometry);
-  xcb_flush(x_->c);
-  return true;
+  return handled();
 }
 
 std::optional<X11Windows::Pointer> X11Windows::pointer() {

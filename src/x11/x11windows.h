@@ -38,11 +38,13 @@ class X11Windows {
   // The window whose title equals `title`, else the first whose title begins with it.
   std::optional<WindowId> findWindow(QStringView title);
   // Brings the window forward and gives it the keyboard. False when that could not be
-  // asked for.
+  // asked for. Returns once the X server has handled the request, so that the process may
+  // end straight after.
   bool activate(WindowId window);
   // The activate-by-title operation: false when no window answers to the title.
   bool activateByTitle(QStringView title);
   // Asks for the window to fill the screen: through the window manager when there is one.
+  // Returns once the X server has handled the request.
   bool maximize(WindowId window);
 
   struct Pointer {
@@ -58,6 +60,8 @@ class X11Windows {
  private:
   QList<WindowId> candidates();
   quint32 serverTime();  // the X server's current time, for requests that must carry one
+  // One round trip: true once the server has handled every request sent before.
+  bool handled();
   // The client window inside a top-level (frame) window: the one that carries WM_STATE.
   WindowId clientIn(WindowId topLevel);
   bool hasWmState(WindowId window);

@@ -2,6 +2,7 @@
 
 #include <QClipboard>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QGuiApplication>
 #include <QHostAddress>
@@ -44,9 +45,46 @@ QImage importImage(QStringList args) {
 }
 }  // namespace
 
+namespace {
+// The readers whose output a timed-out wait shows.
+QList<Reader*>& liveReaders() {
+  static QList<Reader*> readers;
+  return readers;
+}
+}  // namespace
+
+bool waitUntil(const std::function<bool()>& condition, std::chrono::milliseconds timeout) {
+  QElapsedTimer clock;
+  clock.start();
+  for (;;) {
+    if (condition()) return true;
+    if (clock.elapsed() >= timeout.count()) break;
+    QTest::qWait(50);
+  }
+  // What the screen showed then, for the one who reads the failure.
+  static int shots = 0;
+  const QString shot = QDir::temp().filePath(
+      QStringLiteral("tavrin-e2e-%1-%2.png").arg(QCoreApplication::applicationPid()).arg(++shots));
+  if (screenshot().save(shot)) std::fprintf(stderr, "the screen when a wait timed out: %s\n", qPrintable(shot));
+  Reader::showAllOutputs("when a wait timed out");
+  return false;
+}
+
 QString buildDir() { return QString::fromLocal8Bit(TAVRIN_BUILD_DIR); }
 
 QString blockPrefix() { return QStringLiteral("e2e%1-").arg(QCoreApplication::applicationPid()); }
+
+namespace {
+// The readers of a test leave their blocks and lock files behind, as every copy does; the test
+// takes them away when it ends.
+struct BlocksRemovedAtTheEnd {
+  ~BlocksRemovedAtTheEnd() {
+    const QDir shm(QStringLiteral("/dev/shm"));
+    for (const QString& name : shm.entryList({blockPrefix() + u'*'}, QDir::Files | QDir::System))
+      QFile::remove(shm.filePath(name));
+  }
+} blocksRemovedAtTheEnd;
+}  // namespace
 
 QString activeWindowTitle() {
   // Without a window manager nobody keeps the active window; the window with the keyboard
@@ -55,6 +93,11 @@ QString activeWindowTitle() {
       run(QStringLiteral("xdotool"), {QStringLiteral("getactivewindow"), QStringLiteral("getwindowname")}).trimmed();
   if (!active.isEmpty()) return active;
   return run(QStringLiteral("xdotool"), {QStringLiteral("getwindowfocus"), QStringLiteral("getwindowname")}).trimmed();
+}
+
+QString activeWindow() {
+  const QString active = run(QStringLiteral("xdotool"), {QStringLiteral("getactivewindow")}).trimmed();
+  return active.isEmpty() ? run(QStringLiteral("xdotool"), {QStringLiteral("getwindowfocus")}).trimmed() : active;
 }
 
 QString windowOf(qint64 pid) {
@@ -207,18 +250,37 @@ Reader::Reader(const QString& courseBase) : env_(QProcessEnvironment::systemEnvi
   // Blocks of their own, apart from any reader of the person running the tests.
   env_.insert(QStringLiteral("TAVRIN_BLOCK_PREFIX"), blockPrefix());
   QObject::connect(&process_, &QProcess::readyRead, [this] { output_ += process_.readAll(); });
+  liveReaders() << this;
 }
 
 Reader::~Reader() {
+  liveReaders().removeOne(this);
   if (process_.state() != QProcess::NotRunning) {
     process_.kill();
     process_.waitForFinished(5000);
   }
   // What the reader said is only worth reading when the test it served failed.
   output_ += process_.readAll();
-  if (QTest::currentTestFailed() && !output_.isEmpty())
-    std::fprintf(stderr, "---- output of the reader ----\n%s\n---- end of the reader's output ----\n",
-                 output_.constData());
+  if (QTest::currentTestFailed()) show("at its end");
+}
+
+void Reader::show(const char* why) {
+  if (output_.size() <= shown_) return;
+  std::fprintf(stderr, "---- output of the reader (pid %lld), %s ----\n%s\n---- end of the reader's output ----\n",
+               process_.processId(), why, output_.constData() + shown_);
+  shown_ = output_.size();
+}
+
+void Reader::showOutputIfFailed() {
+  output();
+  if (QTest::currentTestFailed()) show("after the failure");
+}
+
+void Reader::showAllOutputs(const char* why) {
+  for (Reader* reader : liveReaders()) {
+    reader->output();
+    reader->show(why);
+  }
 }
 
 void Reader::start(const QStringList& arguments) {
@@ -300,6 +362,17 @@ QRect outerRect(const QString& window) {
 }
 
 QImage windowImage(const QString& window) { return importImage({QStringLiteral("-window"), window}); }
+
+bool drawnIn(const QString& window, const QRect& area) {
+  const QImage image = windowImage(window);
+  const QRect inside = area & image.rect();
+  if (inside.isEmpty()) return false;
+  const QRgb first = image.pixel(inside.topLeft());
+  for (int y = inside.top(); y <= inside.bottom(); ++y)
+    for (int x = inside.left(); x <= inside.right(); ++x)
+      if (image.pixel(x, y) != first) return true;
+  return false;
+}
 
 QImage screenshot(const QRect& area) {
   QStringList args{QStringLiteral("-window"), QStringLiteral("root")};

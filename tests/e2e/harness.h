@@ -2,14 +2,25 @@
 // The real program against the sample course: a loopback course server, reader
 // processes with their own folders, and the X windows they show.
 #include <QImage>
+#include <QList>
 #include <QPoint>
 #include <QProcess>
 #include <QRect>
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
+#include <QTest>
+
+#include <chrono>
+#include <functional>
 
 namespace e2e {
+
+// Looks at `condition` until it holds or `timeout` has gone by on the clock, however long
+// each look takes (a screenshot takes a third of a second), handling events meanwhile.
+// True when it held. On a timeout the screen is saved (the path is printed) and the output
+// of every reader still running is shown.
+bool waitUntil(const std::function<bool()>& condition, std::chrono::milliseconds timeout);
 
 // Folder of the built program (holds tavrin, files.qx, words.qx and course/).
 QString buildDir();
@@ -53,17 +64,26 @@ class Reader {
   void setEnvironment(const QString& name, const QString& value) { env_.insert(name, value); }
   // What the running copy has written to stdout and stderr so far.
   QByteArray output();
+  // Shows what the copy wrote since it was last shown, when the running test has failed:
+  // for a test's cleanup(), so that a failure comes with the reader's side of it.
+  void showOutputIfFailed();
+  // Shows what every reader still running wrote since it was last shown.
+  static void showAllOutputs(const char* why);
 
  private:
   QTemporaryDir home_;
   QProcessEnvironment env_;
   QProcess process_;
-  QByteArray output_;  // stdout and stderr of the copy, shown when the test fails
+  QByteArray output_;    // stdout and stderr of the copy, shown when the test fails
+  qsizetype shown_ = 0;  // how much of it has been shown
+  void show(const char* why);
 };
 
 // The name prefix of the shared blocks of the readers this test starts.
 QString blockPrefix();
 
+// X window id of the window that has the keyboard (the active one under a window manager).
+QString activeWindow();
 // Titles of the visible top-level windows of the display.
 QStringList windowTitles();
 // X window id of the first visible window whose title matches the pattern.
@@ -91,6 +111,9 @@ QString windowName(const QString& window);
 QRect outerRect(const QString& window);
 // What the window shows, as the screen has it.
 QImage windowImage(const QString& window);
+// Whether the window shows more than one flat colour in `area` (of its own coordinates):
+// text or a picture has been drawn there.
+bool drawnIn(const QString& window, const QRect& area);
 // Types text into whatever has the keyboard.
 void type(const QString& text);
 // The screen, or the part of it in `area`; a null image when it could not be taken.
@@ -103,3 +126,15 @@ QString pageText(const QString& window, QPoint at);
 QList<qint64> pageRenderers(qint64 pid);
 
 }  // namespace e2e
+
+// QTRY_VERIFY_WITH_TIMEOUT and QTRY_COMPARE_WITH_TIMEOUT by the clock: Qt 6.4's count the
+// steps of their loop, so a slow look makes them wait many times longer than they say
+// (past QtTest's watchdog, which then ends the test without a word of the reader's).
+#define E2E_TRY_VERIFY(expr, ms)                                                              \
+  QVERIFY2(::e2e::waitUntil([&]() -> bool { return (expr); }, std::chrono::milliseconds(ms)), \
+           "not so within " #ms " ms: " #expr)
+#define E2E_TRY_COMPARE(actual, expected, ms)                                                               \
+  do {                                                                                                      \
+    if (!::e2e::waitUntil([&]() -> bool { return (actual) == (expected); }, std::chrono::milliseconds(ms))) \
+      QCOMPARE(actual, expected);                                                                           \
+  } while (false)

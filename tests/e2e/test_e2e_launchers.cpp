@@ -59,7 +59,10 @@ class TestE2ELaunchers : public QObject {
     QVERIFY2(!server->base().isEmpty(), "the course server did not start");
     reader = std::make_unique<Reader>(server->base());
     reader->start();
-    QTRY_VERIFY_WITH_TIMEOUT(!reader->history().isEmpty(), 30000);
+    E2E_TRY_VERIFY(!reader->history().isEmpty(), 30000);
+  }
+  void cleanup() {
+    if (reader) reader->showOutputIfFailed();
   }
   void cleanupTestCase() {
     reader.reset();
@@ -67,7 +70,7 @@ class TestE2ELaunchers : public QObject {
   }
 
   // In a Wayland session too, where Qt would otherwise take its Wayland platform.
-  void theReaderIsAnX11Client() { QTRY_VERIFY_WITH_TIMEOUT(!windowOf(reader->process().processId()).isEmpty(), 15000); }
+  void theReaderIsAnX11Client() { E2E_TRY_VERIFY(!windowOf(reader->process().processId()).isEmpty(), 15000); }
 
   void aSecondCopyBringsTheReaderForward() {
     QProcess other;  // another program's window in front of the reader
@@ -77,18 +80,43 @@ class TestE2ELaunchers : public QObject {
     other.setProcessEnvironment(otherEnv);
     other.start(QStringLiteral(TAVRIN_STANDIN),
                 {QStringLiteral("trivex"), QStringLiteral("--prefix"), blockPrefix() + QStringLiteral("other-")});
-    QTRY_VERIFY_WITH_TIMEOUT(!findWindow(QStringLiteral("^Trivex - - exercise$")).isEmpty(), 15000);
-    QTest::qWait(500);
-    QVERIFY(activeWindowTitle() != u"Tavrin");
+    QString otherWindow;
+    E2E_TRY_VERIFY(!(otherWindow = findWindow(QStringLiteral("^Trivex - - exercise$"))).isEmpty(), 15000);
+    sendKeys(otherWindow, {});  // brought forward and given the keyboard, as its user would
+    E2E_TRY_COMPARE(activeWindow(), otherWindow, 10000);
     auto copy = launch({}, {}, true);
     QVERIFY(ended(*copy, 20000));
     QCOMPARE(copy->exitCode(), 0);
     // It had no window to show: the browser and the player were never loaded.
     QVERIFY(!copy->readAllStandardError().contains("tavrin-engines.so"));
-    QTRY_COMPARE_WITH_TIMEOUT(activeWindowTitle(), QStringLiteral("Tavrin"), 10000);
+    E2E_TRY_COMPARE(activeWindowTitle(), QStringLiteral("Tavrin"), 10000);
     QCOMPARE(windowTitles().count(QStringLiteral("Tavrin")), 1);
     other.kill();
     other.waitForFinished();
+  }
+
+  // A simulator that is there already is brought forward by the copy, which ends at once:
+  // the same request as above, on behalf of another program.
+  void anExerciseCopyBringsASimulatorThatIsThereForward() {
+    QProcess simulator;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+    simulator.setProcessEnvironment(env);
+    simulator.start(QStringLiteral(TAVRIN_STANDIN),
+                    {QStringLiteral("ampvale"), QStringLiteral("--prefix"), blockPrefix() + QStringLiteral("there-")});
+    QString simulatorWindow;
+    E2E_TRY_VERIFY(!(simulatorWindow = findWindow(QStringLiteral("^Ampvale - exercise$"))).isEmpty(), 15000);
+    const QString readerWindow = findWindow(QStringLiteral("^Tavrin$"));
+    sendKeys(readerWindow, {});
+    E2E_TRY_COMPARE(activeWindow(), readerWindow, 10000);
+    auto copy =
+        launch({QStringLiteral("lab4.ckt")}, {QStringLiteral("ProgramFiles=") + scratch.filePath("none")}, true);
+    QVERIFY(ended(*copy, 20000));
+    QCOMPARE(copy->exitCode(), 0);
+    QVERIFY(!copy->readAllStandardError().contains("tavrin-engines.so"));  // no window of its own
+    E2E_TRY_COMPARE(activeWindow(), simulatorWindow, 10000);
+    simulator.kill();
+    simulator.waitForFinished();
   }
 
   void anExerciseCopyStartsTheSimulatorWhichSeesTheExercise() {
@@ -112,13 +140,12 @@ class TestE2ELaunchers : public QObject {
   void anExerciseCopyGivesUpOnASimulatorThatNeverComes() {
     auto copy = launch({QStringLiteral("lab1.cir")}, {QStringLiteral("ProgramFiles=") + scratch.filePath("none"),
                                                       QStringLiteral("TAVRIN_EXERCISE_TICKS=2")});
-    QTRY_VERIFY_WITH_TIMEOUT(windowTitles().contains(QStringLiteral("Tavrin")), 15000);
+    E2E_TRY_VERIFY(windowTitles().contains(QStringLiteral("Tavrin")), 15000);
     QString message;
-    QTRY_VERIFY_WITH_TIMEOUT(!(message = windowOf(copy->processId())).isEmpty(), 15000);
-    QCOMPARE(copy->state(), QProcess::Running);  // the message waits for the reader
-    QTest::qWait(300);
-    sendKeys(message, {QStringLiteral("Return")});
-    QTRY_COMPARE_WITH_TIMEOUT(copy->state(), QProcess::NotRunning, 10000);
+    E2E_TRY_VERIFY(!(message = windowOf(copy->processId())).isEmpty(), 15000);
+    QCOMPARE(copy->state(), QProcess::Running);     // the message waits for the reader
+    sendKeys(message, {QStringLiteral("Return")});  // once the box has the keyboard
+    E2E_TRY_COMPARE(copy->state(), QProcess::NotRunning, 10000);
     QCOMPARE(copy->exitCode(), 0);
   }
 
@@ -128,10 +155,8 @@ class TestE2ELaunchers : public QObject {
     auto copy = launch({QStringLiteral("/POPJPG=c23/pic2301.jpg"), QStringLiteral("/W:200"), QStringLiteral("/H:150")},
                        {}, true);
     QString popup;
-    QTRY_VERIFY_WITH_TIMEOUT(!(popup = windowOf(copy->processId())).isEmpty(), 20000);
-    QTRY_VERIFY_WITH_TIMEOUT(server->requests().contains(QStringLiteral("/qx_cbt/qx2/c23/pic2301.jpg")), 10000);
-    QTest::qWait(1000);
-    QCOMPARE(copy->state(), QProcess::Running);
+    E2E_TRY_VERIFY(!(popup = windowOf(copy->processId())).isEmpty(), 20000);
+    E2E_TRY_VERIFY(server->requests().contains(QStringLiteral("/qx_cbt/qx2/c23/pic2301.jpg")), 10000);
     // No caption bar and a name no search for the reader matches; the whole window, frame
     // and all, 200 twips (13 px) short of the screen's edges; the picture on white.
     QVERIFY2(!windowName(popup).startsWith(QStringLiteral("Tavrin")), qPrintable(windowName(popup)));
@@ -142,8 +167,9 @@ class TestE2ELaunchers : public QObject {
     const QImage shown = windowImage(popup);
     QVERIFY(!shown.isNull());
     QCOMPARE(QColor(shown.pixel(shown.width() - 10, shown.height() - 10)), QColor(Qt::white));
+    QCOMPARE(copy->state(), QProcess::Running);  // open all along, until the click
     click(popup, {50, 50});
-    QTRY_COMPARE_WITH_TIMEOUT(copy->state(), QProcess::NotRunning, 5000);
+    E2E_TRY_COMPARE(copy->state(), QProcess::NotRunning, 5000);
     QCOMPARE(copy->exitCode(), 0);
     QVERIFY(copy->readAllStandardError().contains("tavrin-engines.so"));   // its picture needs the browser
     QVERIFY(!windowTitles().contains(QStringLiteral("Tavrin - Search")));  // the reader was not involved
@@ -155,10 +181,10 @@ class TestE2ELaunchers : public QObject {
     auto copy = launch({QStringLiteral("/POPJPG=c23/pic2301.jpg"), QStringLiteral("/W:200"), QStringLiteral("/H:150")},
                        {QStringLiteral("QT_SCALE_FACTOR=2")});
     QString popup;
-    QTRY_VERIFY_WITH_TIMEOUT(!(popup = windowOf(copy->processId())).isEmpty(), 20000);
-    QTRY_COMPARE_WITH_TIMEOUT(outerRect(popup).topLeft(), QPoint(400, 300), 5000);
+    E2E_TRY_VERIFY(!(popup = windowOf(copy->processId())).isEmpty(), 20000);
+    E2E_TRY_COMPARE(outerRect(popup).topLeft(), QPoint(400, 300), 5000);
     click(popup, {50, 50});
-    QTRY_COMPARE_WITH_TIMEOUT(copy->state(), QProcess::NotRunning, 5000);
+    E2E_TRY_COMPARE(copy->state(), QProcess::NotRunning, 5000);
   }
 
   // A reader killed while an exercise name stands: the next copy to open the blocks finds

@@ -7,6 +7,8 @@
 #include "manywords.h"
 #include "support/lines.h"
 
+#include <QDir>
+#include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -242,26 +244,42 @@ class TestIndexer : public QObject {
     for (const QString& part : message) QVERIFY2(refusal.contains(part), qPrintable(refusal));
   }
 
+  // Beyond a capacity nothing is refused page by page: the builder counts on, and says how
+  // many there are and which came first beyond it.
   void capacity_data() {
     QTest::addColumn<int>("pages");
     QTest::addColumn<int>("words");
-    QTest::addColumn<QString>("refusal");
-    QTest::newRow("exactly full") << kCapacity << kCapacity << QString();
-    QTest::newRow("one page too many") << kCapacity + 1 << 1 << "more than 12400 pages";
-    QTest::newRow("one word too many") << 1 << kCapacity + 1 << "12400 different words";
+    QTest::addColumn<QStringList>("overflows");
+    QTest::newRow("exactly full") << kCapacity << kCapacity << QStringList{};
+    QTest::newRow("two pages too many")
+        << kCapacity + 2 << 1
+        << QStringList{"12402 pages to list, but files.qx holds at most 12400; the first beyond them is p12401.qx"};
+    QTest::newRow("three words too many")
+        << 1 << kCapacity + 3
+        << QStringList{
+               "12403 different words, but words.qx holds at most 12400; the first beyond them is \"ZQSIY\", "
+               "on p1.qx"};
+    QTest::newRow("both") << kCapacity + 1 << kCapacity + 1
+                          << QStringList{"12401 pages to list", "12401 different words"};
   }
   void capacity() {
     QFETCH(int, pages);
     QFETCH(int, words);
-    QFETCH(QString, refusal);
+    QFETCH(QStringList, overflows);
+    // The words beyond the capacity come on the last page, so that pages beyond the
+    // capacity of files.qx count theirs too.
     const QString text = differentWords(words);
     indexer::Builder builder;
-    std::optional<QString> got;
-    for (int p = 1; p <= pages && !got; ++p)
-      got = builder.addPage(QStringLiteral("p%1.qx").arg(p),
-                            indexer::PageContent{QStringLiteral("Page"), p == 1 ? text : QString()}, true);
-    if (refusal.isEmpty()) {
-      QVERIFY2(!got, qPrintable(got.value_or(QString())));
+    for (int p = 1; p <= pages; ++p) {
+      const auto refusal =
+          builder.addPage(QStringLiteral("p%1.qx").arg(p),
+                          indexer::PageContent{QStringLiteral("Page"), p == pages ? text : QString()}, true);
+      QVERIFY2(!refusal, qPrintable(refusal.value_or(QString())));
+    }
+    const QStringList got = builder.overflows();
+    QCOMPARE(got.size(), overflows.size());
+    for (qsizetype i = 0; i < got.size(); ++i) QVERIFY2(got[i].startsWith(overflows[i]), qPrintable(got[i]));
+    if (overflows.isEmpty()) {
       const indexer::Output out = builder.finish();
       QCOMPARE(out.pages, pages);
       QCOMPARE(out.words, words);
@@ -269,9 +287,6 @@ class TestIndexer : public QObject {
       QVERIFY(!search::PageTable::read(out.filesQx).status().tooMany);
       QVERIFY(!search::WordTable::read(out.wordsQx).status().tooMany);
       QCOMPARE(search::WordTable::read(out.wordsQx).status().lines, kCapacity);
-    } else {
-      QVERIFY(got);
-      QVERIFY2(got->contains(refusal), qPrintable(*got));
     }
   }
 
@@ -324,6 +339,32 @@ class TestIndexer : public QObject {
     });
     QVERIFY2(outcome, qPrintable(outcome.error()));
     QCOMPARE(reports, (QList<int>{1, 2, 3, 4, 5, 6, 7}));
+  }
+
+  // One run names every page it refuses, in course order, and what overflows, then counts
+  // them; a page it cannot read is one of them.
+  void everyProblemOfAFolderInOneRun() {
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const auto write = [&dir](const QString& name, const QString& page) {
+      QFile f(dir.filePath(name));
+      return f.open(QIODevice::WriteOnly) && f.write(page.toUtf8()) >= 0;
+    };
+    QVERIFY(write("qx010001.qx", html(u"10 kΩ"_qs, "ohm")));
+    QVERIFY(write("qx010002.qx", html("Fine", differentWords(kCapacity + 1))));
+    QVERIFY(write("qx010003.qx", html(u"π"_qs, "pi")));
+    QVERIFY(write("qxa.qx", html("Start", "ok")));
+    // A file that opens but fails at the first read, whoever runs the test.
+    QVERIFY(QFile::link(QStringLiteral("/proc/self/mem"), dir.filePath("qx010004.qx")));
+
+    // The words of the refused pages are not counted: the start page's "OK" and 12401 more.
+    const QStringList lines = indexer::indexFolder(dir.path()).error().split(u'\n');
+    QCOMPARE(lines.size(), 5);
+    QVERIFY2(lines[0].startsWith(u"qx010001.qx: the title holds \"Ω\""_qs), qPrintable(lines[0]));
+    QVERIFY2(lines[1].startsWith(u"qx010003.qx: the title holds \"π\""_qs), qPrintable(lines[1]));
+    QVERIFY2(lines[2].startsWith("qx010004.qx: cannot read it"), qPrintable(lines[2]));
+    QVERIFY2(lines[3].startsWith("12402 different words") && lines[3].endsWith("on qx010002.qx"), qPrintable(lines[3]));
+    QCOMPARE(lines[4], "nothing written: 3 of 5 pages refused; too many words for words.qx");
   }
 };
 

@@ -64,9 +64,23 @@ class TestIndexerProgram : public QObject {
   void refusals_data() {
     QTest::addColumn<QString>("course");
     QTest::addColumn<QStringList>("message");  // parts the message must hold
-    QTest::newRow("too many pages") << "pages" << QStringList{"12401 pages", "12400"};
-    QTest::newRow("too many words") << "words" << QStringList{"p1.qx", "12400 different words"};
-    QTest::newRow("title outside the code page") << "omega" << QStringList{"qx010002.qx", "title", "U+03A9"};
+    QTest::newRow("too many pages") << "pages"
+                                    << QStringList{
+                                           "tavrin-index: 12401 pages to list, but files.qx holds at most "
+                                           "12400; the first beyond them is p9999.qx\n",
+                                           "tavrin-index: nothing written: too many pages for files.qx\n"};
+    QTest::newRow("too many words") << "words"
+                                    << QStringList{"12401 different words, but words.qx holds at most 12400",
+                                                   "\"ZQSIY\", on p1.qx\n",
+                                                   "tavrin-index: nothing written: too many words for words.qx\n"};
+    // Every refused page in one run, one line each, and a count.
+    QTest::newRow("titles outside the code page")
+        << "omega"
+        << QStringList{
+               "tavrin-index: qx010002.qx: the title holds \"Ω\" (U+03A9), which Windows-1252 cannot write\n"
+               "tavrin-index: qx010003.qx: the title holds \"Ω\" (U+03A9)",
+               "\ntavrin-index: qx010005.qx: the title holds \"≈\" (U+2248)",
+               "\ntavrin-index: nothing written: 3 of 5 pages refused\n"};
     QTest::newRow("no pages") << "none" << QStringList{"no course pages"};
     QTest::newRow("no folder") << "missing" << QStringList{"no such folder"};
   }
@@ -85,6 +99,9 @@ class TestIndexerProgram : public QObject {
     } else if (course == u"omega") {
       QVERIFY(write(pages + "/qx010001.qx", page.arg("Ohm's law", "Resistor").toUtf8()));
       QVERIFY(write(pages + "/qx010002.qx", page.arg(u"Resistors of 10 kΩ"_qs, "Resistor").toUtf8()));
+      QVERIFY(write(pages + "/qx010003.qx", page.arg(u"Ω and A"_qs, "Resistor").toUtf8()));
+      QVERIFY(write(pages + "/qx010004.qx", page.arg("Kirchhoff", "Current").toUtf8()));
+      QVERIFY(write(pages + "/qx010005.qx", page.arg(u"About ≈ 5 V"_qs, "Voltage").toUtf8()));
     } else if (course == u"none") {
       QVERIFY(write(pages + "/notes.txt", "Not a page"));
       QVERIFY(write(pages + "/mod01a.qx", page.arg("Class page", "Resistor").toUtf8()));

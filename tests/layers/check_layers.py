@@ -29,7 +29,8 @@ def link_graph():
         for name, linked in LIBRARY.findall(cmake.read_text(encoding="utf-8")):
             folder_of[name] = cmake.parent.name
             links[cmake.parent.name] = linked.split()
-    links["app"] = [lib for linked in PROGRAM.findall((SRC / "CMakeLists.txt").read_text(encoding="utf-8"))
+    links["app"] = [re.sub(r"\$<TARGET_OBJECTS:(\w+)>", r"\1", lib)  # the module links objects of libraries
+                    for linked in PROGRAM.findall((SRC / "CMakeLists.txt").read_text(encoding="utf-8"))
                     for lib in linked.split()]
     graph = {folder: {folder_of[lib] for lib in linked if lib in folder_of} for folder, linked in links.items()}
     qt = {folder: {m for lib in linked for m in QT_LINK.findall(lib)} for folder, linked in links.items()}

@@ -6,6 +6,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QLoggingCategory>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTest>
@@ -13,9 +14,11 @@
 #include <fcntl.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 #include <csignal>
 #include <cstring>
+#include <ctime>
 
 using blocks::Block;
 
@@ -284,6 +287,52 @@ class TestPosixBlocks : public QObject {
     blocks::writeExercise(reader, u"/x/f.ckt", blocks::kKindAmpvale);
     QCOMPARE(blocks::decodeName(rawBytes(PosixBlocks::objectName(Block::AmpvaleName, prefix_), 255)),
              QStringLiteral("/x/f.ckt"));
+  }
+
+  // A process of the same user cuts the blocks to nothing and sizes them again, over and
+  // over, while the reader polls and hands exercises over: no size it catches them at may
+  // end the reader.
+  void aBlockShrunkAndRegrownMeanwhileNeverEndsTheReader() {
+    PosixBlocks reader(prefix_);
+    QCOMPARE(reader.open(), QStringList());
+    const pid_t peer = ::fork();
+    QVERIFY(peer >= 0);
+    if (peer == 0) {
+      // Bounded: two seconds, or two million cuts, whichever comes first.
+      int fds[2];
+      for (int i = 0; i < 2; ++i) {
+        const Block b = i == 0 ? Block::QXwav : Block::AmpvaleName;
+        fds[i] = ::shm_open(QFile::encodeName(PosixBlocks::objectName(b, prefix_)).constData(), O_RDWR, 0);
+        if (fds[i] < 0) ::_exit(2);
+      }
+      timespec start{}, now{};
+      ::clock_gettime(CLOCK_MONOTONIC, &start);
+      for (int n = 0; n < 2'000'000; ++n) {
+        for (int fd : fds) {
+          if (::ftruncate(fd, 0) != 0 || ::ftruncate(fd, 255) != 0) ::_exit(3);
+        }
+        ::clock_gettime(CLOCK_MONOTONIC, &now);
+        if (now.tv_sec - start.tv_sec >= 2) break;
+      }
+      ::_exit(0);
+    }
+    // Every cut the reader meets is logged; thousands of lines would bury the test's own.
+    QLoggingCategory::setFilterRules(QStringLiteral("tavrin.blocks.warning=false"));
+    int polls = 0, status = 0;
+    while (::waitpid(peer, &status, WNOHANG) == 0) {
+      blocks::poll(reader);
+      blocks::writeExercise(reader, u"/x/e.ckt", blocks::kKindAmpvale);
+      ++polls;
+    }
+    QLoggingCategory::setFilterRules(QString());
+    QVERIFY(WIFEXITED(status));
+    QCOMPARE(WEXITSTATUS(status), 0);
+    QVERIFY(polls > 0);
+    // Still whole: what is written is there to read, at the block's size.
+    blocks::writeExercise(reader, u"/x/g.ckt", blocks::kKindAmpvale);
+    QCOMPARE(blocks::decodeName(*reader.read(Block::AmpvaleName)), QStringLiteral("/x/g.ckt"));
+    QCOMPARE(QFileInfo(QStringLiteral("/dev/shm") + PosixBlocks::objectName(Block::AmpvaleName, prefix_)).size(),
+             blocks::size(Block::AmpvaleName));
   }
 };
 

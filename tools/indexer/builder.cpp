@@ -59,8 +59,9 @@ int Builder::entryOf(const QByteArray& word, bool room) {
 }
 
 std::optional<QString> Builder::addPage(const QString& name, const PageContent& content, bool indexed) {
-  if (pages_ == kCapacity)
-    return QStringLiteral("%1: more than %2 pages to list, but files.qx holds at most %2").arg(name).arg(kCapacity);
+  ++offered_;
+  const bool beyond = pages_ == kCapacity;
+  if (beyond && firstPageBeyond_.isEmpty()) firstPageBeyond_ = name;
   if (const auto bad = firstUnwritable(name))
     return QStringLiteral("%1: the page name holds %2, which Windows-1252 cannot write").arg(name, *bad);
   if (!search::fitsNameField(name))
@@ -69,29 +70,46 @@ std::optional<QString> Builder::addPage(const QString& name, const PageContent& 
   if (const auto bad = firstUnwritable(title))
     return QStringLiteral("%1: the title holds %2, which Windows-1252 cannot write").arg(name, *bad);
 
-  ++pages_;
-  search::appendPageLine(files_, pages_, cp1252::encode(name), cp1252::encode(title));
-  if (!indexed) return std::nullopt;
-  return addWords(name, content.text);
+  // A page beyond the capacity is not listed, but its words are counted all the same.
+  if (!beyond) {
+    ++pages_;
+    search::appendPageLine(files_, pages_, cp1252::encode(name), cp1252::encode(title));
+  }
+  if (indexed) addWords(name, content.text, !beyond);
+  return std::nullopt;
 }
 
-std::optional<QString> Builder::addWords(const QString& name, QStringView text) {
-  std::optional<QString> refusal;
+void Builder::addWords(const QString& name, QStringView text, bool listed) {
   forEachWord(text, key_, [&](const QByteArray& word) {
-    if (refusal) return;
     const bool room = int(entries_.size()) - stopWords_ < kCapacity;
     const int k = entryOf(word, room);
     if (k < 0) {
-      refusal = QStringLiteral("%1: the word \"%2\" is one more than the %3 different words that words.qx holds")
-                    .arg(name, cp1252::decode(word))
-                    .arg(kCapacity);
+      if (wordsBeyond_.isEmpty()) {
+        firstWordBeyond_ = word;
+        firstWordBeyondPage_ = name;
+      }
+      wordsBeyond_.insert(word);
       return;
     }
     Entry& entry = entries_[size_t(k)];
-    if (entry.stop) return;
+    if (entry.stop || !listed) return;
     if (entry.pages.empty() || entry.pages.back() != pages_) entry.pages.push_back(std::uint16_t(pages_));
   });
-  return refusal;
+}
+
+QStringList Builder::overflows() const {
+  QStringList lines;
+  if (tooManyPages())
+    lines << QStringLiteral("%1 pages to list, but files.qx holds at most %2; the first beyond them is %3")
+                 .arg(offered_)
+                 .arg(kCapacity)
+                 .arg(firstPageBeyond_);
+  if (tooManyWords())
+    lines << QStringLiteral("%1 different words, but words.qx holds at most %2; the first beyond them is \"%3\", on %4")
+                 .arg(int(entries_.size()) - stopWords_ + int(wordsBeyond_.size()))
+                 .arg(kCapacity)
+                 .arg(cp1252::decode(firstWordBeyond_), firstWordBeyondPage_);
+  return lines;
 }
 
 Output Builder::finish() const {

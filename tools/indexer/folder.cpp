@@ -18,26 +18,32 @@ Result<Output> indexFolder(const QString& folder, const Progress& progress) {
   const std::vector<CataloguedPage> pages = catalogue(dir.entryList(QDir::Files, QDir::NoSort));
   if (pages.empty())
     return Result<Output>::failed(QStringLiteral("%1 holds no course pages (files named *.qx)").arg(folder));
-  if (pages.size() > size_t(kCapacity))
-    return Result<Output>::failed(QStringLiteral("%1 holds %2 pages to list, but files.qx holds at most %3")
-                                      .arg(folder)
-                                      .arg(pages.size())
-                                      .arg(kCapacity));
+  // Every page is read whatever was refused before it: one run names every problem.
   Builder builder;
+  QStringList refused;
   const int total = int(pages.size());
   for (int i = 0; i < total; ++i) {
     const CataloguedPage& page = pages[size_t(i)];
     QFile file(dir.filePath(page.name));
-    if (!file.open(QIODevice::ReadOnly))
-      return Result<Output>::failed(QStringLiteral("%1: cannot read it: %2").arg(page.name, file.errorString()));
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-      return Result<Output>::failed(QStringLiteral("%1: cannot read it: %2").arg(page.name, file.errorString()));
-    if (auto refusal = builder.addPage(page.name, QStringView(decodePage(bytes)), page.indexed))
-      return Result<Output>::failed(*refusal);
+    QByteArray bytes;
+    if (file.open(QIODevice::ReadOnly)) bytes = file.readAll();
+    if (!file.isOpen() || file.error() != QFileDevice::NoError)
+      refused << QStringLiteral("%1: cannot read it: %2").arg(page.name, file.errorString());
+    else if (auto refusal = builder.addPage(page.name, QStringView(decodePage(bytes)), page.indexed))
+      refused << *refusal;
     if (progress) progress(i + 1, total);
   }
-  return builder.finish();
+  const QStringList overflows = builder.overflows();
+  if (refused.isEmpty() && overflows.isEmpty()) return builder.finish();
+
+  QStringList summary;
+  if (!refused.isEmpty())
+    summary << QStringLiteral("%1 of %2 %3 refused").arg(refused.size()).arg(total).arg(total == 1 ? "page" : "pages");
+  if (builder.tooManyPages()) summary << QStringLiteral("too many pages for files.qx");
+  if (builder.tooManyWords()) summary << QStringLiteral("too many words for words.qx");
+  return Result<Output>::failed(
+      (refused + overflows + QStringList{QStringLiteral("nothing written: ") + summary.join(QStringLiteral("; "))})
+          .join(u'\n'));
 }
 
 std::optional<QString> writeOutput(const Output& output, const QString& folder) {

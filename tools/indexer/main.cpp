@@ -89,7 +89,8 @@ int main(int argc, char** argv) {
   const Result<indexer::Output> outcome = indexer::indexFolder(pages, report);
   progress.clear();
   if (!outcome) {
-    printLine(stderr, QStringLiteral("tavrin-index: %1").arg(outcome.error()));
+    for (const QString& line : outcome.error().split(u'\n'))
+      printLine(stderr, QStringLiteral("tavrin-index: %1").arg(line));
     return 1;
   }
   if (const auto error = indexer::writeOutput(*outcome, target)) {
