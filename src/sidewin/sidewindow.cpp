@@ -30,11 +30,7 @@ const char* captionOf(SideWindowKind kind) {
 
 SideWindow::SideWindow(SideWindowKind kind, SideWindowHost& host, SideWindows& windows)
     : CommandWindow(kind == SideWindowKind::Search ? CommandBar::Slot3::Index : CommandBar::Slot3::Search,
-                    design::kSideHelp,
-                    [] {
-                      static const QPixmap image = sideHelpImage();  // one picture for the three windows
-                      return image;
-                    }),
+                    design::kSideHelp, sideHelp()),
       host_(host),
       windows_(windows),
       services_(windows.services()),
@@ -65,7 +61,7 @@ void SideWindow::cmdPrint_Click() { host_.printFrom(picHelp, this); }
 
 void SideWindow::cmdCalc_Click() {
   picHelp->hide();
-  host_.startCalculator();
+  host_.startCalculator(this);
 }
 
 void SideWindow::goTo(SideWindowKind target) {
@@ -114,8 +110,26 @@ void SideWindow::openInMainWindow(const QString& page) {
 // ---- Keys ---------------------------------------------------------------------------
 
 void SideWindow::Form_KeyDown(int& key, int& shift) {
+  const bool helpShown = picHelp->isVisible();
   takeSharedKeys(key, shift);
-  if (key == keys::kEnter) enterPressed(key);
+  if (host_.returnWindowKey(key, shift)) {
+    key = 0;
+  } else if (key == keys::kEnter) {
+    enterPressed(key);
+  } else if (key == keys::kEscape && shift == 0 && !helpShown) {
+    // Esc with no help picture to put away goes back to the page on show.
+    key = 0;
+    backToMainWindow();
+  }
+}
+
+void SideWindow::backToMainWindow() {
+  QWidget& main = host_.mainWindow();
+  handOver(*this, main, services_.waitOneSecond);
+  main.show();
+  main.raise();
+  main.activateWindow();
+  hide();
 }
 
 void SideWindow::askToQuit() { host_.AskQuit(this); }

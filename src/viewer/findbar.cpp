@@ -31,6 +31,8 @@ FindBar::FindBar(Browser& browser, QWidget* parent) : QWidget(parent), browser_(
   txtFind->setAccessibleName(QStringLiteral("Text to find"));
   txtFind->setFont(font);
   txtFind->setClearButtonEnabled(true);
+  // The clear button Qt puts in the box has no name of its own.
+  for (auto* clear : txtFind->findChildren<QToolButton*>()) clear->setAccessibleName(QStringLiteral("Clear the text"));
   txtFind->setMinimumWidth(260);
   txtFind->setMaximumWidth(360);
   caption->setBuddy(txtFind);
