@@ -30,6 +30,7 @@ frmPopup::frmPopup(Platform& platform, std::function<void()> endQX)
   setAutoFillBackground(true);
   QPalette white = palette();
   white.setColor(QPalette::Window, Qt::white);
+  white.setColor(QPalette::WindowText, Qt::black);  // a ground of its own, and text to go on it
   setPalette(white);
   Web2 = platform_.createBrowser(this);
   Web2->widget()->setObjectName(QStringLiteral("Web2"));

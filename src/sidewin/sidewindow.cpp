@@ -39,8 +39,11 @@ SideWindow::SideWindow(SideWindowKind kind, SideWindowHost& host, SideWindows& w
   resize(design::kClientSize);
   move(design::kWindowPos);
   setAutoFillBackground(true);
+  // The design's grey ground with black on it, whatever the desktop's theme: a dark theme's
+  // light text would hardly show on it.
   QPalette grey = palette();
   grey.setColor(QPalette::Window, design::kSideBackground);
+  grey.setColor(QPalette::WindowText, Qt::black);
   setPalette(grey);
 
   connectCommandBar(bar_, this,

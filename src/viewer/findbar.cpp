@@ -110,8 +110,9 @@ void FindBar::showResult(int activeMatch, int matches) {
   lblMatches->setText(none      ? QStringLiteral("No matches")
                       : matches ? QStringLiteral("%1 of %2").arg(activeMatch).arg(matches)
                                 : QString());
-  // Nothing found shows in the box as well, where the eyes are.
-  txtFind->setStyleSheet(none ? QStringLiteral("QLineEdit { background: #fbd5d5; }") : QString());
+  // Nothing found shows in the box as well, where the eyes are: a pale red ground, with
+  // dark text on it in any theme.
+  txtFind->setStyleSheet(none ? QStringLiteral("QLineEdit { background: #fbd5d5; color: black; }") : QString());
 }
 
 void FindBar::close() {
