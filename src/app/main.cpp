@@ -9,6 +9,7 @@
 #include "desktop/process.h"
 #include "desktop/qpaplatform.h"
 #include "desktop/qtmessageboxes.h"
+#include "desktop/screenreaderbus.h"
 #include "engines.h"
 #include "external/launchercopy.h"
 #include "logic/launcher.h"
@@ -218,8 +219,11 @@ int main(int argc, char* argv[]) {
   Engines engines(platform.programFolder + QStringLiteral("/modules/tavrin-engines.so"));
   std::optional<QString> enginesMissing;
   // Whatever needs windows may need the browser, whose engine must be loaded before the
-  // application object exists.
-  OnDemandApplication app(argc, argv, [&] { enginesMissing = engines.load(); });
+  // application object exists, and told before that whether a screen reader reads its pages.
+  OnDemandApplication app(argc, argv, [&] {
+    applyScreenReaderChoice();
+    enginesMissing = engines.load();
+  });
   OnDemandMessageBoxes messages(app);
   InstanceLock instance;
   SteadyClock clock;

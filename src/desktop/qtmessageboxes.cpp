@@ -83,7 +83,13 @@ MessageBoxes::Answer QtMessageBoxes::ask(const Message& m) {
   switch (m.buttons) {
     case Buttons::Ok: box->setStandardButtons(QMessageBox::Ok); break;
     case Buttons::OkCancel: box->setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel); break;
-    case Buttons::YesNo: box->setStandardButtons(QMessageBox::Yes | QMessageBox::No); break;
+    case Buttons::YesNo:
+      // The program's questions are whether to quit: Enter, or a key pressed unawares, keeps
+      // the course open.
+      box->setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+      box->setDefaultButton(QMessageBox::No);
+      box->setEscapeButton(QMessageBox::No);
+      break;
   }
   box->setWindowFlag(Qt::WindowStaysOnTopHint);  // brought to the foreground
   switch (box->exec()) {

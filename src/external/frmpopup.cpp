@@ -30,6 +30,7 @@ frmPopup::frmPopup(Platform& platform, std::function<void()> endQX)
   setAutoFillBackground(true);
   QPalette white = palette();
   white.setColor(QPalette::Window, Qt::white);
+  white.setColor(QPalette::WindowText, Qt::black);  // a ground of its own, and text to go on it
   setPalette(white);
   Web2 = platform_.createBrowser(this);
   Web2->widget()->setObjectName(QStringLiteral("Web2"));
@@ -57,7 +58,13 @@ frmPopup::~frmPopup() = default;
 
 void frmPopup::showPicture(const QString& address, int width, int height) {
   address_ = address;
-  setAccessibleName(QFileInfo(QUrl(address).path()).fileName());
+  // The picture is an image document in a page view: to a screen reader it is the view,
+  // named by the picture's file.
+  const QString file = QFileInfo(QUrl(address).path()).fileName();
+  setAccessibleName(file);
+  Web2->widget()->setAccessibleName(file);
+  Web2->widget()->setAccessibleDescription(
+      QStringLiteral("The course picture %1. A click or a key closes it.").arg(file));
   // The picture at the reader's zoom, in a window grown (or shrunk) with it.
   const double zoom = zoom::load(*platform_.files, startup::settingsFile(platform_.environment));
   if (zoom != zoom::kNormal) {

@@ -1,9 +1,11 @@
 #include "external/withfile.h"
 
+#include "layout/keypreview.h"
 #include "layout/returnpicture.h"
 #include "logic/blocks.h"
 #include "logic/placement.h"
 
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 
@@ -15,10 +17,14 @@ withfile::withfile(Host host)
   setObjectName(QStringLiteral("withfile"));
   setWindowTitle(QStringLiteral("withfile"));
   setAccessibleName(QStringLiteral("Return to text"));
+  setAccessibleDescription(
+      QStringLiteral("Left click, Enter or Ctrl+R: back to the course. Right click or Ctrl+Shift+R: quit the course."));
   // The simulator keeps the keyboard while the window comes and goes above it.
   setAttribute(Qt::WA_ShowWithoutActivating);
   setFixedSize(kSize);
   picRuv29->setObjectName(QStringLiteral("picRuv29"));
+  picRuv29->setAccessibleName(QStringLiteral("Return to text, held down"));
+  picRuv29->setAccessibleDescription(QStringLiteral("The RETURN TO TEXT button, pressed."));
   picRuv29->setFrameStyle(QFrame::Panel | QFrame::Sunken);
   picRuv29->setLineWidth(2);
   picRuv29->setPixmap(picture(true));
@@ -74,6 +80,38 @@ void withfile::returnToText() {
   Unload();
   // With the name gone, the reader's poll does not bring the window back.
   blocks::shutOffWithfile(*host_.blocks);
+}
+
+bool withfile::takeKey(int key, int shift) {
+  if (key != keys::kR) return false;
+  if (shift == keys::kCtrl) {
+    returnToText();
+    return true;
+  }
+  if (shift == (keys::kCtrl | keys::kShift)) {
+    askToQuitCourse();
+    return true;
+  }
+  return false;
+}
+
+void withfile::keyPressEvent(QKeyEvent* event) {
+  const auto [code, shift] = KeyPreview::codeOf(*event);
+  if (takeKey(code, shift)) return;
+  switch (event->key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+    case Qt::Key_Space: returnToText(); return;
+    case Qt::Key_Menu: askToQuitCourse(); return;
+    case Qt::Key_F10:
+      if (event->modifiers() == Qt::ShiftModifier) {
+        askToQuitCourse();
+        return;
+      }
+      break;
+    default: break;
+  }
+  QWidget::keyPressEvent(event);
 }
 
 void withfile::paintEvent(QPaintEvent*) {

@@ -37,6 +37,11 @@ class withfile : public QWidget {
   bool loaded() const { return loaded_; }
   // What a left click does: the reader comes forward and the window goes for good.
   void returnToText();
+  // What a right click does: asks whether to quit the course (No is the answer Enter gives).
+  void askToQuitCourse() { mouseDown(Qt::RightButton, false); }
+  // Its keys, from the reader's windows: Ctrl+R returns to the text, Ctrl+Shift+R asks
+  // whether to quit the course. True when the key was one of them.
+  bool takeKey(int keyCode, int shift);
 
   void Form_MouseDown(Qt::MouseButton button) { mouseDown(button, false); }
   void Form_MouseUp(Qt::MouseButton button) { mouseUp(button); }
@@ -50,6 +55,9 @@ class withfile : public QWidget {
 
  protected:
   void paintEvent(QPaintEvent* event) override;
+  // Reached with the keyboard (the window list, Alt+Tab): Enter or Space returns to the
+  // text, the menu key or Shift+F10 asks whether to quit, as the right click's menu would.
+  void keyPressEvent(QKeyEvent* event) override;
   void mousePressEvent(QMouseEvent* event) override;
   void mouseReleaseEvent(QMouseEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;

@@ -16,7 +16,7 @@
 #include <QListView>
 
 frmHist::frmHist(SideWindowHost& host, SideWindows& windows) : SideWindow(SideWindowKind::History, host, windows) {
-  lbResults = makeResultList(this, design::kHistResults);
+  lbResults = makeResultList(this, design::kHistResults, QStringLiteral("Pages visited"));
   model_ = new RowsModel([this] { return list_.size(); }, [this](int row) { return list_.text(row); }, this);
   lbResults->setModel(model_);
   help()->raise();
@@ -77,6 +77,7 @@ void frmHist::lbResults_DblClick() {
 
 void frmHist::enterPressed(int& key) {
   key = 0;
+  if (focusWidget() == lbResults) selectRowForEnter(*lbResults);
   lbResults_DblClick();
 }
 

@@ -4,13 +4,29 @@
 #include "layout/keypreview.h"
 #include "layout/picturebox.h"
 
-CommandWindow::CommandWindow(CommandBar::Slot3 slot3, QRect helpArea, std::function<QPixmap()> drawHelp)
-    : bar_(this, slot3), drawHelp_(std::move(drawHelp)) {
-  auto* help = new PictureBox(this);
-  help->onClick = [this] { picHelp_Click(); };
-  picHelp = help;
+#include <QAccessibleWidget>
+
+namespace {
+
+// A top-level QWidget reads as a "filler" to a screen reader; these windows are the
+// program's main windows, as a QMainWindow would be.
+QAccessibleInterface* readAsWindow(const QString&, QObject* object) {
+  auto* window = qobject_cast<CommandWindow*>(object);
+  return window && window->isWindow() ? new QAccessibleWidget(window, QAccessible::Window) : nullptr;
+}
+
+}  // namespace
+
+CommandWindow::CommandWindow(CommandBar::Slot3 slot3, QRect helpArea, HelpPicture help)
+    : bar_(this, slot3), drawHelp_(std::move(help.draw)) {
+  static const bool readAsWindows = (QAccessible::installFactory(readAsWindow), true);
+  Q_UNUSED(readAsWindows);
+  auto* picture = new PictureBox(this);
+  picture->onClick = [this] { picHelp_Click(); };
+  picHelp = picture;
   picHelp->setObjectName(QStringLiteral("picHelp"));
   picHelp->setAccessibleName(QStringLiteral("Help"));
+  picHelp->setAccessibleDescription(help.text);
   picHelp->setGeometry(helpArea);
   picHelp->hide();
   KeyPreview::attach(

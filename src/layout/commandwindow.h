@@ -4,6 +4,7 @@
 // the keys that work in all four (Alt+Q asks to quit, Alt+, and Alt+. step back and on), and
 // the rescue of a window moved off the left edge of the screen.
 #include "layout/commandbar.h"
+#include "layout/helpimage.h"
 
 #include <QLabel>
 #include <QPixmap>
@@ -15,8 +16,9 @@
 class CommandWindow : public QWidget {
   Q_OBJECT
  public:
-  // The help picture covers `helpArea`; `drawHelp` draws it the first time it is shown.
-  CommandWindow(CommandBar::Slot3 slot3, QRect helpArea, std::function<QPixmap()> drawHelp);
+  // The help picture covers `helpArea`; it is drawn the first time it is shown. To a screen
+  // reader the window is a window (a frame), and the picture is described by its text.
+  CommandWindow(CommandBar::Slot3 slot3, QRect helpArea, HelpPicture help);
   ~CommandWindow() override;
 
   const CommandBar& commandBar() const { return bar_; }

@@ -22,8 +22,16 @@ struct Entry {
   const char* what;
 };
 
-QPixmap drawHelp(QSize size, const char* heading, const std::vector<Entry>& buttons,
-                 const std::vector<Entry>& keyList) {
+struct Help {
+  const char* heading;
+  std::vector<Entry> buttons;
+  std::vector<Entry> keys;
+};
+
+QPixmap drawHelp(QSize size, const Help& help) {
+  const char* heading = help.heading;
+  const std::vector<Entry>& buttons = help.buttons;
+  const std::vector<Entry>& keyList = help.keys;
   QPixmap image = pixmapForScreen(size);
   image.fill(QColor(0xff, 0xfb, 0xe8));
   QPainter p(&image);
@@ -75,46 +83,72 @@ QPixmap drawHelp(QSize size, const char* heading, const std::vector<Entry>& butt
   return image;
 }
 
-}  // namespace
-
-QPixmap mainHelpImage() {
-  return drawHelp(design::kMainHelpImage, "Finding your way through the course",
-                  {
-                      {"Contents", "The start page; on the start page, the table of contents."},
-                      {"Print", "Prints the page on show, or this picture while it is open."},
-                      {"Search", "Finds the pages that hold one or two words."},
-                      {"Back", "Returns to the page you saw before."},
-                      {"<<", "The previous page of the module."},
-                      {">>", "The next page of the module."},
-                      {"History", "The pages you have visited, newest last."},
-                      {"Calc", "Opens the calculator."},
-                      {"Help", "Shows this picture; click it or press a key to close it."},
-                      {"Section", "The first page of the section you are reading."},
-                  },
-                  {
-                      {"Page Down,  Alt + >", "next page"},
-                      {"Page Up,  Alt + <", "previous page"},
-                      {"Esc", "stops a video or narration and closes this picture"},
-                      {"Alt + Q", "quits Tavrin"},
-                      {"Alt + underlined letter", "the button with that letter"},
-                  });
+// The picture's words in its order, a line each.
+QString helpText(const Help& help) {
+  QStringList lines{QString::fromUtf8(help.heading) + u'.'};
+  for (const Entry& b : help.buttons)
+    lines << QStringLiteral("%1: %2").arg(QString::fromUtf8(b.label).simplified(), QString::fromUtf8(b.what));
+  lines << QStringLiteral("Keys.");
+  for (const Entry& k : help.keys)
+    lines << QStringLiteral("%1: %2.").arg(QString::fromUtf8(k.label).simplified(), QString::fromUtf8(k.what));
+  return lines.join(u'\n');
 }
 
-QPixmap sideHelpImage() {
-  return drawHelp(design::kSideHelpImage, "Search, index and history",
-                  {
-                      {"Contents", "Back to the course, at its start page."},
-                      {"Print", "Prints the course page, or this picture while it is open."},
-                      {"Search / Index", "Finds pages by word, or lists every word of the course."},
-                      {"Back  <<  >>", "Back to the course page you came from."},
-                      {"History", "The pages you have visited, newest last."},
-                      {"Calc", "Opens the calculator."},
-                      {"Help, Section", "Show or hide this picture."},
-                  },
-                  {
-                      {"Enter", "searches, or opens the page picked in the list"},
-                      {"Double click", "opens the page picked in the list"},
-                      {"Esc", "closes this picture"},
-                      {"Alt + Q", "quits Tavrin"},
-                  });
+const Help& mainHelpContent() {
+  static const Help help{"Finding your way through the course",
+                         {
+                             {"Contents", "The start page; on the start page, the table of contents."},
+                             {"Print", "Prints the page on show, or this picture while it is open."},
+                             {"Search", "Finds the pages that hold one or two words."},
+                             {"Back", "Returns to the page you saw before."},
+                             {"<<", "The previous page of the module."},
+                             {">>", "The next page of the module."},
+                             {"History", "The pages you have visited, newest last."},
+                             {"Calc", "Opens the calculator."},
+                             {"Help", "Shows this picture; click it or press a key to close it."},
+                             {"Section", "The first page of the section you are reading."},
+                         },
+                         {
+                             {"Page Down,  Alt + >", "next page"},
+                             {"Page Up,  Alt + <", "previous page"},
+                             {"Esc", "stops a video or narration and closes this picture"},
+                             {"Alt + Q", "quits Tavrin"},
+                             {"Alt + underlined letter", "the button with that letter"},
+                         }};
+  return help;
+}
+
+const Help& sideHelpContent() {
+  static const Help help{"Search, index and history",
+                         {
+                             {"Contents", "Back to the course, at its start page."},
+                             {"Print", "Prints the course page, or this picture while it is open."},
+                             {"Search / Index", "Finds pages by word, or lists every word of the course."},
+                             {"Back  <<  >>", "Back to the course page you came from."},
+                             {"History", "The pages you have visited, newest last."},
+                             {"Calc", "Opens the calculator."},
+                             {"Help, Section", "Show or hide this picture."},
+                         },
+                         {
+                             {"Enter", "searches, or opens the page picked in the list"},
+                             {"Double click", "opens the page picked in the list"},
+                             {"Esc", "closes this picture, or goes back to the course page"},
+                             {"Alt + Q", "quits Tavrin"},
+                             {"Alt + underlined letter", "the button with that letter"},
+                         }};
+  return help;
+}
+
+}  // namespace
+
+HelpPicture mainHelp() {
+  return {[] { return drawHelp(design::kMainHelpImage, mainHelpContent()); }, helpText(mainHelpContent())};
+}
+
+HelpPicture sideHelp() {
+  return {[] {
+            static const QPixmap image = drawHelp(design::kSideHelpImage, sideHelpContent());
+            return image;
+          },
+          helpText(sideHelpContent())};
 }

@@ -18,7 +18,8 @@ QPixmap returnWindowPicture(QSize size, bool pressed) {
   // The button: a blue face with a bevel, lit from the top left; held down, it is darker
   // and the light comes from the other side.
   QLinearGradient blue(face.topLeft(), face.bottomLeft());
-  blue.setColorAt(0, pressed ? QColor(0x1a, 0x3f, 0x8c) : QColor(0x4f, 0x8c, 0xf0));
+  // Dark enough at its lightest for the white words on it to read (4.5:1).
+  blue.setColorAt(0, pressed ? QColor(0x1a, 0x3f, 0x8c) : QColor(0x2f, 0x6f, 0xd6));
   blue.setColorAt(1, pressed ? QColor(0x0b, 0x1f, 0x4d) : QColor(0x1c, 0x4e, 0xb8));
   p.setPen(Qt::NoPen);
   p.setBrush(blue);

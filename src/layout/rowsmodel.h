@@ -30,9 +30,19 @@ class RowsModel : public QAbstractListModel {
   std::function<QString(int)> text_;
 };
 
+class QLabel;
 class QListView;
 class QRect;
 class QWidget;
-// A result list of the side windows: single selection, not editable, rows of one height
-// (so that thousands of them are laid out without measuring each).
-QListView* makeResultList(QWidget* parent, const QRect& geometry);
+// A result list of the side windows, named `name` for screen readers: single selection, not
+// editable, rows of one height (so that thousands of them are laid out without measuring each).
+QListView* makeResultList(QWidget* parent, const QRect& geometry, const QString& name);
+
+// Enter in a result list that has the keyboard opens a row even where none is picked yet:
+// selects the current row, or else the first. False when the list is empty.
+bool selectRowForEnter(QListView& list);
+
+// Shows what a search or a filter found in the count line `found`, and tells it a screen
+// reader too, as the description of `controls`: a screen reader reads out a change of the
+// description of the control that has the keyboard, and not a change of a label beside it.
+void showFound(QLabel& found, const QString& text, std::initializer_list<QWidget*> controls);

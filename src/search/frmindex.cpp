@@ -18,6 +18,7 @@ frmIndex::frmIndex(SideWindowHost& host, SideWindows& windows) : SideWindow(Side
   const QFont font = designFont(13);  // 9.75 points
   txtInput = new QLineEdit(this);
   txtInput->setObjectName(QStringLiteral("txtInput"));
+  txtInput->setAccessibleName(QStringLiteral("Words beginning with"));
   txtInput->setFont(font);
   txtInput->setGeometry(design::kTxtInput);
   lblIndex = new QLabel(QStringLiteral("Index Results:"), this);
@@ -27,7 +28,7 @@ frmIndex::frmIndex(SideWindowHost& host, SideWindows& windows) : SideWindow(Side
   lblFound->setObjectName(QStringLiteral("lblFound"));
   lblFound->setFont(font);
   lblFound->setGeometry(design::kLblFound);
-  lbResults = makeResultList(this, design::kLbResults);
+  lbResults = makeResultList(this, design::kLbResults, QStringLiteral("Index results"));
   model_ = new RowsModel([this] { return int(rows_.size()); },
                          [this](int row) { return WordText.row(rows_[size_t(row)]); }, this);
   lbResults->setModel(model_);
@@ -65,7 +66,7 @@ void frmIndex::LoadWords() {
 
 void frmIndex::txtInput_Change() {
   model_->replace([&] { rows_ = WordText.filter(txtInput->text()); });
-  lblFound->setText(search::WordIndex::foundText(qsizetype(rows_.size())));
+  showFound(*lblFound, search::WordIndex::foundText(qsizetype(rows_.size())), {txtInput, lbResults});
 }
 
 void frmIndex::lbResults_DblClick() {
@@ -87,6 +88,7 @@ void frmIndex::lbResults_DblClick() {
 
 void frmIndex::enterPressed(int& key) {
   key = 0;
+  if (focusWidget() == lbResults) selectRowForEnter(*lbResults);
   lbResults_DblClick();
 }
 

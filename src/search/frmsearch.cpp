@@ -18,6 +18,7 @@ frmSearch::frmSearch(SideWindowHost& host, SideWindows& windows) : SideWindow(Si
   const QFont font = designFont(13);  // 9.75 points
   txtInput = new QLineEdit(this);
   txtInput->setObjectName(QStringLiteral("txtInput"));
+  txtInput->setAccessibleName(QStringLiteral("Words to search for"));
   txtInput->setFont(font);
   txtInput->setGeometry(design::kTxtInput);
   cmdFTS = new QPushButton(QStringLiteral("&Search"), this);
@@ -32,7 +33,7 @@ frmSearch::frmSearch(SideWindowHost& host, SideWindows& windows) : SideWindow(Si
   lblFound->setObjectName(QStringLiteral("lblFound"));
   lblFound->setFont(font);
   lblFound->setGeometry(design::kLblFound);
-  lbResults = makeResultList(this, design::kLbResults);
+  lbResults = makeResultList(this, design::kLbResults, QStringLiteral("Search results"));
   model_ =
       new RowsModel([this] { return int(SearchResults.size()); },
                     [this](int row) { return cp1252::decode(pages_.title(SearchResults[size_t(row)])) + u' '; }, this);
@@ -87,7 +88,7 @@ void frmSearch::cmdFTS_Click() {
   if (!engine_.search(query, found)) return;  // blank: the list stays as it is
   model_->replace([&] { SearchResults.swap(found); });
   resultsQuery_ = std::move(query);
-  lblFound->setText(QStringLiteral("Found:  %1 pages").arg(SearchResults.size()));
+  showFound(*lblFound, QStringLiteral("Found:  %1 pages").arg(SearchResults.size()), {txtInput, lbResults});
 }
 
 void frmSearch::lbResults_DblClick() {
@@ -109,7 +110,7 @@ void frmSearch::enterPressed(int& key) {
     cmdFTS_Click();
   } else if (focusWidget() == lbResults) {
     key = 0;
-    lbResults_DblClick();
+    if (selectRowForEnter(*lbResults)) lbResults_DblClick();
   }
 }
 

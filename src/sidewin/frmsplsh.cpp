@@ -9,7 +9,9 @@
 #include <QWindow>
 
 frmSplsh::frmSplsh() : QWidget(nullptr, Qt::Dialog | Qt::WindowStaysOnTopHint) {
-  setWindowTitle(QStringLiteral(" "));
+  setWindowTitle(QStringLiteral(" "));  // no caption, as designed
+  setAccessibleName(QStringLiteral("One moment please"));
+  setAccessibleDescription(QStringLiteral("Tavrin is getting the search ready."));
   setFixedSize(design::kSplashClient);
   auto* Label1 = new QLabel(QStringLiteral("One moment please..."), this);
   Label1->setObjectName(QStringLiteral("Label1"));

@@ -34,7 +34,11 @@ class SideWindowHost {
   // Print and Calc of a side window: `help` is its own help picture, the page the main
   // browser's.
   virtual void printFrom(QLabel* help, QWidget* window) = 0;
-  virtual void startCalculator() = 0;
+  // Calc; where no calculator can be started, a box over `window` says so.
+  virtual void startCalculator(QWidget* window) = 0;
+  // The return window's keys, from any of the reader's windows while an exercise is open:
+  // true when the key was one of them.
+  virtual bool returnWindowKey(int keyCode, int shift) = 0;
 
  protected:
   ~SideWindowHost() = default;

@@ -31,11 +31,7 @@ const char* captionOf(SideWindowKind kind) {
 
 SideWindow::SideWindow(SideWindowKind kind, SideWindowHost& host, SideWindows& windows)
     : CommandWindow(kind == SideWindowKind::Search ? CommandBar::Slot3::Index : CommandBar::Slot3::Search,
-                    design::kSideHelp,
-                    [] {
-                      static const QPixmap image = sideHelpImage();  // one picture for the three windows
-                      return image;
-                    }),
+                    design::kSideHelp, sideHelp()),
       host_(host),
       windows_(windows),
       services_(windows.services()),
@@ -44,8 +40,11 @@ SideWindow::SideWindow(SideWindowKind kind, SideWindowHost& host, SideWindows& w
   resize(design::kClientSize);
   move(design::kWindowPos);
   setAutoFillBackground(true);
+  // The design's grey ground with black on it, whatever the desktop's theme: a dark theme's
+  // light text would hardly show on it.
   QPalette grey = palette();
   grey.setColor(QPalette::Window, design::kSideBackground);
+  grey.setColor(QPalette::WindowText, Qt::black);
   setPalette(grey);
 
   connectCommandBar(bar_, this,
@@ -66,7 +65,7 @@ void SideWindow::cmdPrint_Click() { host_.printFrom(picHelp, this); }
 
 void SideWindow::cmdCalc_Click() {
   picHelp->hide();
-  host_.startCalculator();
+  host_.startCalculator(this);
 }
 
 void SideWindow::goTo(SideWindowKind target) {
@@ -117,13 +116,30 @@ void SideWindow::openAddressInMainWindow(const QString& address) {
 // ---- Keys ---------------------------------------------------------------------------
 
 void SideWindow::Form_KeyDown(int& key, int& shift) {
+  const bool helpShown = picHelp->isVisible();
   takeSharedKeys(key, shift);
-  if (key == keys::kB && shift == keys::kCtrl && kind_ != SideWindowKind::Course) {
+  if (host_.returnWindowKey(key, shift)) {
+    key = 0;
+  } else if (key == keys::kB && shift == keys::kCtrl && kind_ != SideWindowKind::Course) {
     key = 0;
     picHelp->hide();
     windows_.openFrom(*this, SideWindowKind::Course);
+  } else if (key == keys::kEnter) {
+    enterPressed(key);
+  } else if (key == keys::kEscape && shift == 0 && !helpShown) {
+    // Esc with no help picture to put away goes back to the page on show.
+    key = 0;
+    backToMainWindow();
   }
-  if (key == keys::kEnter) enterPressed(key);
+}
+
+void SideWindow::backToMainWindow() {
+  QWidget& main = host_.mainWindow();
+  handOver(*this, main, services_.waitOneSecond);
+  main.show();
+  main.raise();
+  main.activateWindow();
+  hide();
 }
 
 void SideWindow::askToQuit() { host_.AskQuit(this); }

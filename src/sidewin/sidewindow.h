@@ -41,6 +41,9 @@ class SideWindow : public CommandWindow {
   void cmdCalc_Click();
   void cmdSecn_Click() { cmdHelp_Click(); }
   void Form_KeyDown(int& keyCode, int& shift) override;
+  // Esc: the main window comes back in this one's place, on the page it shows; no page is
+  // loaded.
+  void backToMainWindow();
 
  protected:
   // Enter, once the bar's keys are done with it. The index and history windows open the

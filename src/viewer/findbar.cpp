@@ -31,6 +31,8 @@ FindBar::FindBar(Browser& browser, QWidget* parent) : QWidget(parent), browser_(
   txtFind->setAccessibleName(QStringLiteral("Text to find"));
   txtFind->setFont(font);
   txtFind->setClearButtonEnabled(true);
+  // The clear button Qt puts in the box has no name of its own.
+  for (auto* clear : txtFind->findChildren<QToolButton*>()) clear->setAccessibleName(QStringLiteral("Clear the text"));
   txtFind->setMinimumWidth(260);
   txtFind->setMaximumWidth(360);
   caption->setBuddy(txtFind);
@@ -108,8 +110,9 @@ void FindBar::showResult(int activeMatch, int matches) {
   lblMatches->setText(none      ? QStringLiteral("No matches")
                       : matches ? QStringLiteral("%1 of %2").arg(activeMatch).arg(matches)
                                 : QString());
-  // Nothing found shows in the box as well, where the eyes are.
-  txtFind->setStyleSheet(none ? QStringLiteral("QLineEdit { background: #fbd5d5; }") : QString());
+  // Nothing found shows in the box as well, where the eyes are: a pale red ground, with
+  // dark text on it in any theme.
+  txtFind->setStyleSheet(none ? QStringLiteral("QLineEdit { background: #fbd5d5; color: black; }") : QString());
 }
 
 void FindBar::close() {

@@ -1,5 +1,6 @@
 #include "viewer/frmqx.h"
 
+#include "external/calc.h"
 #include "external/printing.h"
 #include "external/withfile.h"
 #include "history/frmhist.h"
@@ -48,7 +49,7 @@ std::unique_ptr<SideWindow> makeSideWindow(SideWindowKind kind, SideWindowHost& 
 }  // namespace
 
 frmQX::frmQX(Platform& platform, CourseSetup setup)
-    : CommandWindow(CommandBar::Slot3::Search, design::kMainHelp, mainHelpImage),
+    : CommandWindow(CommandBar::Slot3::Search, design::kMainHelp, mainHelp()),
       platform_(platform),
       WaitOneSecond{platform.clock, platform.processEvents},
       FileExists{platform.messages, [this] { EndQX(); }, platform.files},
@@ -326,9 +327,7 @@ void frmQX::Form_KeyDown(int& key, int& shift) {
   } else if (key == keys::kPageDown) {
     cmdNext_Click();
     key = 0;
-  } else if (key == keys::kR && shift == keys::kCtrl && withfile_ && withfile_->loaded()) {
-    // The return window's click from the keyboard, while an exercise is open.
-    withfile_->returnToText();
+  } else if (returnWindowKey(key, shift)) {
     key = 0;
   }
 }
@@ -342,11 +341,13 @@ void frmQX::StopMedia() {
 
 void frmQX::cmdCalc_Click() {
   picHelp->hide();
-  startCalculator();
+  startCalculator(this);
 }
 
-void frmQX::startCalculator() {
-  if (!platform_.startCalculator()) qCWarning(lcLauncher) << "no calculator to start";
+void frmQX::startCalculator(QWidget* window) { calc::start(platform_.startCalculator, *platform_.messages, window); }
+
+bool frmQX::returnWindowKey(int key, int shift) {
+  return withfile_ && withfile_->loaded() && withfile_->takeKey(key, shift);
 }
 
 void frmQX::cmdPrint_Click() { printFrom(picHelp, this); }

@@ -64,7 +64,8 @@ class frmQX : public CommandWindow, public SideWindowHost {
   void markOnArrival(const QStringList& words) override { pages_->markOnArrival(words); }
   void goBackWeb1() override { pages_->stepBack(); }
   void printFrom(QLabel* help, QWidget* window) override;
-  void startCalculator() override;
+  void startCalculator(QWidget* window) override;
+  bool returnWindowKey(int keyCode, int shift) override;
 
   const QString& fileLocn() const { return setup_.FileLocn; }
   const QString& userDir() const { return setup_.UserDir; }

@@ -1,6 +1,7 @@
 // The return window with stand-ins for the blocks, the message boxes and the reader: its
 // place and look, the pressed picture, the way back to the reader and the quit.
 #include "external/withfile.h"
+#include "layout/keypreview.h"
 #include "logic/blocks.h"
 #include "support/fakeblocks.h"
 #include "support/fakes.h"
@@ -145,6 +146,42 @@ class TestWithfile : public QObject {
     QCOMPARE(blocks_.content[Block::AmpvaleEnd], QByteArray(1, char(blocks::kCourseEnded)));
     QCOMPARE(blocks_.log, (QStringList{"write AmpvaleEnd 1", "flush AmpvaleEnd 1"}));
     QCOMPARE(blocks::decodeName(blocks_.content[Block::AmpvaleName]), kExercise);
+  }
+
+  // The same from the keyboard: in the reader's windows (which hand their keys over) Ctrl+R
+  // returns and Ctrl+Shift+R asks whether to quit; in the window itself, reached from the
+  // window list, Enter and Space return and the menu key asks.
+  void keys_data() {
+    QTest::addColumn<int>("key");
+    QTest::addColumn<int>("modifiers");
+    QTest::addColumn<bool>("asks");  // else it returns to the reader
+    QTest::newRow("Ctrl+R") << int(Qt::Key_R) << int(Qt::ControlModifier) << false;
+    QTest::newRow("Ctrl+Shift+R") << int(Qt::Key_R) << int(Qt::ControlModifier | Qt::ShiftModifier) << true;
+    QTest::newRow("Enter") << int(Qt::Key_Return) << 0 << false;
+    QTest::newRow("Space") << int(Qt::Key_Space) << 0 << false;
+    QTest::newRow("menu key") << int(Qt::Key_Menu) << 0 << true;
+    QTest::newRow("Shift+F10") << int(Qt::Key_F10) << int(Qt::ShiftModifier) << true;
+  }
+  void keys() {
+    QFETCH(int, key);
+    QFETCH(int, modifiers);
+    QFETCH(bool, asks);
+    messages_.answers = {MessageBoxes::Answer::No};
+    QTest::keyClick(window_.get(), Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+    if (asks) {
+      QCOMPARE(messages_.asked.size(), 1u);
+      QCOMPARE(messages_.asked[0].text, QStringLiteral("Are you sure you want to quit?"));
+      QVERIFY(window_->loaded());
+    } else {
+      QVERIFY(messages_.asked.empty());
+      QCOMPARE(reader_, QStringList{"activate"});
+      QVERIFY(!window_->loaded());
+      QVERIFY(blocks::decodeName(blocks_.content[Block::AmpvaleName]).isEmpty());
+    }
+    // Handed over by a reader's window, only the two keys of the reader are the window's.
+    int code = keys::kR, shift = keys::kAlt;
+    QVERIFY(!window_->takeKey(code, shift));
+    QVERIFY(!window_->takeKey(keys::kEnter, 0));
   }
 
   void otherButtonsDoNothing() {

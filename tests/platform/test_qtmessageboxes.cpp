@@ -30,6 +30,15 @@ void answerWhenShown(Seen& seen, QMessageBox::StandardButton button) {
   });
 }
 
+// Presses `key` in the next modal box once it is on screen.
+void pressWhenShown(Qt::Key key) {
+  QTimer::singleShot(0, [key] {
+    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    if (!box || !box->isVisible()) return pressWhenShown(key);
+    QTest::keyClick(box, key);
+  });
+}
+
 }  // namespace
 
 class TestQtMessageBoxes : public QObject {
@@ -78,6 +87,22 @@ class TestQtMessageBoxes : public QObject {
     const QRect owner = owner_.frameGeometry();
     QVERIFY(qAbs(seen.frame.center().x() - owner.center().x()) <= 1);
     QCOMPARE(seen.frame.top(), owner.top() + 10);
+  }
+
+  // A question whether to quit answers No to Enter and to Esc: a key pressed unawares keeps
+  // the course open.
+  void enterAndEscapeAnswerAQuestionNo_data() {
+    QTest::addColumn<int>("key");
+    QTest::newRow("Enter") << int(Qt::Key_Return);
+    QTest::newRow("Esc") << int(Qt::Key_Escape);
+  }
+  void enterAndEscapeAnswerAQuestionNo() {
+    QFETCH(int, key);
+    pressWhenShown(Qt::Key(key));
+    QtMessageBoxes boxes;
+    QCOMPARE(boxes.ask({QStringLiteral("Are you sure you want to quit?"), QStringLiteral("Tavrin"),
+                        MessageBoxes::Buttons::YesNo, MessageBoxes::Icon::Question, &owner_}),
+             MessageBoxes::Answer::No);
   }
 
   void boxLargerThanItsOwnerStartsBeforeIt() {

@@ -1,13 +1,17 @@
 // The three side windows on fakes: the command bar and keys they share, the one window on
 // screen at a time, the index handing a word to the search, and the history list.
+#include "external/withfile.h"
 #include "history/frmhist.h"
 #include "layout/keypreview.h"
+#include "logic/blocks.h"
+#include "media/blockpoll.h"
 #include "search/frmindex.h"
 #include "search/frmsearch.h"
 #include "support/files.h"
 #include "support/readeronfakes.h"
 #include "viewer/frmqx.h"
 
+#include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
@@ -54,6 +58,18 @@ class TestSideWindows : public QObject, ReaderOnFakes {
     return static_cast<Window&>(window);
   }
   QStringList calls() const { return fake->browser->calls; }
+  static constexpr const char* kTriggers[] = {"search.qx", "index.qx", "hist.qx"};
+  static void kinds() {
+    QTest::addColumn<int>("kind");
+    QTest::newRow("search") << int(SideWindowKind::Search);
+    QTest::newRow("index") << int(SideWindowKind::Index);
+    QTest::newRow("history") << int(SideWindowKind::History);
+  }
+  // The key as the window sees it first; what is left of it.
+  static int press(SideWindow& window, int key, int shift = 0) {
+    window.Form_KeyDown(key, shift);
+    return key;
+  }
 
  private slots:
   void cleanup() {
@@ -173,7 +189,8 @@ class TestSideWindows : public QObject, ReaderOnFakes {
     h.Form_KeyPress(escape);
     QCOMPARE(escape, 0);
     QVERIFY(!h.help()->isVisibleTo(&h));
-    // Enter with nothing selected opens nothing.
+    // Enter with nothing selected, the keyboard on a button, opens nothing.
+    h.commandBar().cmdCont->setFocus();
     key = keys::kEnter, shift = 0;
     h.Form_KeyDown(key, shift);
     QCOMPARE(calls().size(), 2);
@@ -192,6 +209,145 @@ class TestSideWindows : public QObject, ReaderOnFakes {
     QVERIFY(!close.isAccepted());
     QCOMPARE(fake->ended, std::optional<int>(0));
     QVERIFY(!QFile::exists(w.historyPath()));
+  }
+
+  // Esc puts the help picture away first; with none showing it brings the main window back
+  // in the side window's place, on the page it shows: nothing is loaded or recorded.
+  void escapeGoesBackToThePageOnShow_data() { kinds(); }
+  void escapeGoesBackToThePageOnShow() {
+    QFETCH(int, kind);
+    frmQX& w = startReader();
+    SideWindow& side = open<SideWindow>(SideWindowKind(kind), kTriggers[kind]);
+    QVERIFY(!w.isVisible());
+    const QByteArray history = readFile(w.historyPath());
+    side.help()->show();
+    press(side, keys::kEscape);  // the character is swallowed (Form_KeyPress)
+    QVERIFY(!side.help()->isVisibleTo(&side));
+    QVERIFY(side.isVisible() && !w.isVisible());
+    QCOMPARE(press(side, keys::kEscape), 0);
+    QVERIFY(w.isVisible());
+    QVERIFY(!side.isVisible());
+    QVERIFY(calls().isEmpty());
+    QCOMPARE(readFile(w.historyPath()), history);
+    QCOMPARE(w.viewer().CurrentPage, QString::fromLatin1(kTriggers[kind]));
+  }
+
+  // The return window's keys work in the side windows as in the main window, while an
+  // exercise is open: Ctrl+R returns from it, Ctrl+Shift+R asks whether to quit the course.
+  void returnWindowKeysInASideWindow_data() { kinds(); }
+  void returnWindowKeysInASideWindow() {
+    QFETCH(int, kind);
+    frmQX& w = startReader();
+    SideWindow& side = open<SideWindow>(SideWindowKind(kind), kTriggers[kind]);
+    QCOMPARE(press(side, keys::kR, keys::kCtrl), keys::kR);  // no exercise: the key goes on
+    blocks::writeExercise(fake->blocks, u"/x/lab3.ckt", blocks::kKindAmpvale);
+    w.findChild<BlockPoll*>()->TimerEnd_Timer();
+    auto* returnWindow = [] {
+      for (QWidget* top : QApplication::topLevelWidgets())
+        if (auto* found = qobject_cast<withfile*>(top)) return found;
+      return static_cast<withfile*>(nullptr);
+    }();
+    QVERIFY(returnWindow && returnWindow->loaded());
+
+    fake->messages.answers = {MessageBoxes::Answer::No};
+    QCOMPARE(press(side, keys::kR, keys::kCtrl | keys::kShift), 0);
+    QCOMPARE(fake->messages.asked.back().text, QStringLiteral("Are you sure you want to quit?"));
+    QVERIFY(!fake->ended);
+    QVERIFY(returnWindow->loaded());
+
+    QCOMPARE(press(side, keys::kR, keys::kCtrl), 0);
+    QVERIFY(!returnWindow->loaded());
+    QVERIFY(fake->calls.contains(QStringLiteral("activate Tavrin")));
+    QCOMPARE(fake->blocks.content[blocks::Block::AmpvaleName], QByteArray(blocks::size(blocks::Block::AmpvaleName), 0));
+  }
+
+  // Enter in a list that has the keyboard opens a row even where none is picked: the first,
+  // as Tab leaves the list.
+  void enterInAListWithNoRowPickedOpensTheFirst_data() { kinds(); }
+  void enterInAListWithNoRowPickedOpensTheFirst() {
+    QFETCH(int, kind);
+    frmQX& w = startReader();
+    SideWindow& side = open<SideWindow>(SideWindowKind(kind), kTriggers[kind]);
+    QListView* list = side.findChild<QListView*>(QStringLiteral("lbResults"));
+    if (kind == int(SideWindowKind::Search)) {
+      auto& search = static_cast<frmSearch&>(side);
+      search.input()->setText(QStringLiteral("re"));
+      search.cmdFTS_Click();
+    } else if (kind == int(SideWindowKind::Index)) {
+      QTest::keyClicks(static_cast<frmIndex&>(side).input(), QStringLiteral("re"));
+    }
+    QVERIFY(list->model()->rowCount() > 0);
+    QVERIFY(!list->selectionModel()->hasSelection());
+    list->setFocus(Qt::TabFocusReason);
+    QCOMPARE(side.focusWidget(), list);
+    QCOMPARE(press(side, keys::kEnter), 0);
+    const QString opened[] = {"navigate " + kBase + "qx010005.qx", "navigate " + kBase + "search.qx",
+                              "navigate " + kBase + "qx010005.qx"};
+    QCOMPARE(calls(), QStringList{opened[kind]});
+    if (kind == int(SideWindowKind::Index)) {
+      auto& search = static_cast<frmSearch&>(*w.sideWindows().window(SideWindowKind::Search));
+      QCOMPARE(search.input()->text(), QStringLiteral("RESISTOR "));  // the first word listed
+    }
+  }
+
+  // Tab goes through the controls as they lie on the screen: the command bar from left to
+  // right, then the window's own controls from the top down, and round again.
+  void tabOrderFollowsTheScreen_data() { kinds(); }
+  void tabOrderFollowsTheScreen() {
+    QFETCH(int, kind);
+    startReader();
+    SideWindow& side = open<SideWindow>(SideWindowKind(kind), kTriggers[kind]);
+    QList<QWidget*> onScreen;
+    for (QWidget* w : side.findChildren<QWidget*>())
+      if ((w->focusPolicy() & Qt::TabFocus) && w->isVisibleTo(&side)) onScreen << w;
+    // The screen's order: by row (a widget's top within half a row of another's is on its
+    // row), then from left to right.
+    std::sort(onScreen.begin(), onScreen.end(), [](QWidget* a, QWidget* b) {
+      if (qAbs(a->y() - b->y()) > 10) return a->y() < b->y();
+      return a->x() < b->x();
+    });
+    QList<QWidget*> tabbed;
+    QWidget* w = onScreen.first();
+    do {
+      tabbed << w;
+      do w = w->nextInFocusChain();
+      while (!(w->focusPolicy() & Qt::TabFocus) || !w->isVisibleTo(&side) || w == &side);
+    } while (w != onScreen.first() && tabbed.size() <= onScreen.size());
+    const auto names = [](const QList<QWidget*>& widgets) {
+      QStringList out;
+      for (QWidget* w : widgets) out << w->objectName();
+      return out;
+    };
+    QCOMPARE(names(tabbed), names(onScreen));
+  }
+
+  // Calc where no calculator can be started says so, over the window it was pressed in.
+  void calcWithoutACalculatorSaysSo_data() {
+    QTest::addColumn<int>("kind");  // -1: the main window
+    QTest::newRow("main window") << -1;
+    QTest::newRow("search") << int(SideWindowKind::Search);
+    QTest::newRow("index") << int(SideWindowKind::Index);
+    QTest::newRow("history") << int(SideWindowKind::History);
+  }
+  void calcWithoutACalculatorSaysSo() {
+    QFETCH(int, kind);
+    frmQX& w = startReader();
+    QWidget* window = &w;
+    const CommandBar* bar = &w.commandBar();
+    if (kind >= 0) {
+      SideWindow& side = open<SideWindow>(SideWindowKind(kind), kTriggers[kind]);
+      window = &side;
+      bar = &side.commandBar();
+    }
+    bar->cmdCalc->click();
+    QVERIFY(fake->messages.asked.empty());  // started: nothing to say
+    fake->platform.startCalculator = [] { return false; };
+    bar->cmdCalc->click();
+    QCOMPARE(fake->messages.asked.size(), size_t(1));
+    const MessageBoxes::Message& told = fake->messages.asked.front();
+    QCOMPARE(told.title, QStringLiteral("Tavrin"));
+    QVERIFY2(told.text.contains(QStringLiteral("calculator")), qPrintable(told.text));
+    QCOMPARE(told.owner, window);
   }
 
   // When a side window becomes active it alone stays on screen; the main window, when it
