@@ -113,8 +113,11 @@ def main():
         print(f"recording: {label} from {start_url}", file=sys.stderr)
 
         def progress(label):
-            return lambda i, loaded: (i % 50 == 0 or i == options.turns) and print(
-                f"recording: {label} turn {i}: {' '.join(u.rpartition('/')[2] for u in loaded)}", file=sys.stderr)
+            def say(i, loaded):
+                if i % 50 == 0 or i == options.turns:
+                    names = " ".join(url.rpartition("/")[2] for url in loaded)
+                    print(f"recording: {label} turn {i}: {names}", file=sys.stderr)
+            return say
 
         addresses, references = turning.record(program, options.turns, options.quiet, options.timeout,
                                                progress(label))
