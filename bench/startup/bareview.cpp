@@ -1,7 +1,7 @@
 // The least a Qt WebEngine program does to show a course page: a maximised view on an
 // off-the-record profile (as the reader's browser has) that loads the address given as
 // its argument. It says "loaded <url>" on stderr when that page has finished loading,
-// as the reader does with QT_LOGGING_RULES="tavrin.browser.debug=true"; the start-up
+// as the reader does with QT_LOGGING_RULES="tavrin.bench.debug=true"; the start-up
 // benchmark times both programs from their start to that line.
 //
 //     bareview [--load-first] URL

@@ -18,8 +18,8 @@ std::optional<QString> Engines::load() {
   return std::nullopt;
 }
 
-Browser* Engines::createBrowser(QWidget* parent, std::chrono::milliseconds pageTimeLimit) {
-  return browser_ ? browser_(parent, static_cast<int>(pageTimeLimit.count())) : nullptr;
+Browser* Engines::createBrowser(QWidget* parent, const QString& courseBase, std::chrono::milliseconds pageTimeLimit) {
+  return browser_ ? browser_(parent, courseBase, static_cast<int>(pageTimeLimit.count())) : nullptr;
 }
 
 MediaPlayer* Engines::createPlayer(QWidget* window) { return player_ ? player_(window) : nullptr; }

@@ -25,12 +25,13 @@ class Engines {
   // does nothing. The reason when it cannot be loaded.
   std::optional<QString> load();
 
+  // `courseBase`: the course's address, whose origin alone the browser shows;
   // `pageTimeLimit`: how long a page may take to arrive before it counts as failed.
-  Browser* createBrowser(QWidget* parent, std::chrono::milliseconds pageTimeLimit);
+  Browser* createBrowser(QWidget* parent, const QString& courseBase, std::chrono::milliseconds pageTimeLimit);
   MediaPlayer* createPlayer(QWidget* window);
 
  private:
-  using BrowserFactory = Browser* (*)(QWidget*, int);
+  using BrowserFactory = Browser* (*)(QWidget*, const QString&, int);
   using PlayerFactory = MediaPlayer* (*)(QWidget*);
 
   QString path_;

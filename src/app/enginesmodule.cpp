@@ -3,8 +3,8 @@
 #include "qtmedia/qtmediaplayer.h"
 #include "webengine/webenginebrowser.h"
 
-extern "C" Q_DECL_EXPORT Browser* tavrinCreateBrowser(QWidget* parent, int pageTimeLimitMs) {
-  return new WebEngineBrowser(parent, std::chrono::milliseconds(pageTimeLimitMs));
+extern "C" Q_DECL_EXPORT Browser* tavrinCreateBrowser(QWidget* parent, const QString& courseBase, int pageTimeLimitMs) {
+  return new WebEngineBrowser(parent, QUrl(courseBase), std::chrono::milliseconds(pageTimeLimitMs));
 }
 
 extern "C" Q_DECL_EXPORT MediaPlayer* tavrinCreatePlayer(QWidget* window) { return new QtMediaPlayer(window); }

@@ -114,8 +114,10 @@ QString commandLineOf(int argc, char* argv[]) {
 QString programFolder() { return QFileInfo(QStringLiteral("/proc/self/exe")).canonicalFilePath().section(u'/', 0, -2); }
 
 // The browser and the player, from the engines module; a program whose module is missing
-// cannot show the course at all, and says so.
-void connectEngines(Platform& platform, Engines& engines, const std::optional<QString>& enginesMissing) {
+// cannot show the course at all, and says so. Every browser shows the pages of the course
+// base's origin and no others.
+void connectEngines(Platform& platform, Engines& engines, const std::optional<QString>& enginesMissing,
+                    const QString& courseBase) {
   const auto withEngines = [&platform, &enginesMissing]<typename Made>(Made* made) {
     if (made) return made;
     platform.messages->ask(
@@ -131,8 +133,8 @@ void connectEngines(Platform& platform, Engines& engines, const std::optional<QS
   std::chrono::milliseconds pageTimeLimit = pagerecovery::kPageTimeLimit;
   if (const int seconds = qEnvironmentVariableIntValue("TAVRIN_PAGE_TIME_LIMIT"); seconds > 0)
     pageTimeLimit = std::chrono::seconds(seconds);
-  platform.createBrowser = [&engines, withEngines, pageTimeLimit](QWidget* parent) {
-    return withEngines(engines.createBrowser(parent, pageTimeLimit));
+  platform.createBrowser = [&engines, withEngines, courseBase, pageTimeLimit](QWidget* parent) {
+    return withEngines(engines.createBrowser(parent, courseBase, pageTimeLimit));
   };
   platform.createPlayer = [&engines, withEngines](QWidget* window) {
     return withEngines(engines.createPlayer(window));
@@ -232,13 +234,13 @@ int main(int argc, char* argv[]) {
   platform.clock = &clock;
   platform.anotherCopyRuns = [&instance] { return instance.anotherCopyRuns(); };
   platform.commandLine = commandLineOf(argc, argv);
-  connectEngines(platform, engines, enginesMissing);
   connectProcess(platform, app);
   connectBlocks(platform, blocks);
   connectOtherWindows(platform, x11);
 
   const std::optional<CourseSetup> setup = startEveryCopy(platform);
   if (!setup) return 1;
+  connectEngines(platform, engines, enginesMissing, setup->FileLocn);
 
   if (!platform.anotherCopyRuns()) {
     app.get();

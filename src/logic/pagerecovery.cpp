@@ -10,6 +10,26 @@ bool CrashWindow::restoreAfterCrash(std::chrono::milliseconds now) {
   return crashes_.size() < static_cast<size_t>(kLimit);
 }
 
+bool onCourse(const QUrl& page, const QUrl& courseBase) {
+  // QUrl keeps a web address's host in lower case; the port counts as the scheme's own when
+  // not given.
+  const int port = courseBase.port(courseBase.scheme() == u"https" ? 443 : 80);
+  return page.isValid() && !courseBase.host().isEmpty() && page.scheme() == courseBase.scheme() &&
+         page.host() == courseBase.host() && page.port(page.scheme() == u"https" ? 443 : 80) == port;
+}
+
+DialogGate::Answer DialogGate::ask(std::chrono::milliseconds now) {
+  if (heldBack_) return ++*heldBack_ >= kAskedWhileHeld ? Answer::StopPage : Answer::HoldBack;
+  repeats_ = lastClosed_ && now - *lastClosed_ < kQuick ? repeats_ + 1 : 0;
+  if (repeats_ < kRepeats) return Answer::Show;
+  heldBack_ = 1;
+  return Answer::HoldBack;
+}
+
+bool askedForAgain(Trouble trouble) {
+  return trouble == Trouble::NoAnswer || trouble == Trouble::TimedOut || trouble == Trouble::Unfinished;
+}
+
 namespace {
 
 QString seconds(std::chrono::milliseconds span) {
@@ -47,10 +67,29 @@ QString standInPage(Trouble trouble, const QString& address, const QString& reas
                  .arg(seconds(limit)) +
              shown + byItself + QStringLiteral("<p>%1 now</p>").arg(link(address, QStringLiteral("Retry")));
       break;
+    case Trouble::Unfinished:
+      heading = QStringLiteral("The course server does not send the page");
+      body = QStringLiteral("<p>The server began to send this page but did not finish it within %1:</p>")
+                 .arg(seconds(limit)) +
+             shown + byItself + QStringLiteral("<p>%1 now</p>").arg(link(address, QStringLiteral("Retry")));
+      break;
+    case Trouble::TooLarge:
+      heading = QStringLiteral("The page is too large");
+      body = QStringLiteral(
+                 "<p>This page grew past %1 MB as it loaded, which no page of the course comes near, so Tavrin "
+                 "stopped it and does not ask for it again:</p>")
+                 .arg(kPageMemoryLimit / (1024 * 1024)) +
+             shown + QStringLiteral("<p>%1</p>").arg(link(address, QStringLiteral("Retry")));
+      break;
     case Trouble::Refused:
       heading = QStringLiteral("The page could not be loaded");
       body = QStringLiteral("<p>This page could not be loaded:</p>") + shown + why +
              QStringLiteral("<p>%1</p>").arg(link(address, QStringLiteral("Retry")));
+      break;
+    case Trouble::Stopped:
+      heading = QStringLiteral("The page was stopped");
+      body = QStringLiteral("<p>This page kept asking to show messages, one after another, so Tavrin stopped it:</p>") +
+             shown + QStringLiteral("<p>%1 the page</p>").arg(link(address, QStringLiteral("Reload")));
       break;
     case Trouble::Crashed:
       heading = QStringLiteral("The page display stopped working");

@@ -1,6 +1,7 @@
 #include "platform/logging.h"
 
 // Warnings and information show unless the user's rules say otherwise; debug lines are off.
+Q_LOGGING_CATEGORY(lcBench, "tavrin.bench", QtInfoMsg)
 Q_LOGGING_CATEGORY(lcBlocks, "tavrin.blocks", QtInfoMsg)
 Q_LOGGING_CATEGORY(lcBrowser, "tavrin.browser", QtInfoMsg)
 Q_LOGGING_CATEGORY(lcHistory, "tavrin.history", QtInfoMsg)

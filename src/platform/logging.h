@@ -4,6 +4,7 @@
 // README and tavrin(1) list them, and a test holds those lists to this one.
 #include <QLoggingCategory>
 
+Q_DECLARE_LOGGING_CATEGORY(lcBench)     // tavrin.bench: marks the benchmarks time the program by (debug)
 Q_DECLARE_LOGGING_CATEGORY(lcBlocks)    // tavrin.blocks: the shared blocks
 Q_DECLARE_LOGGING_CATEGORY(lcBrowser)   // tavrin.browser: pages that fail, the renderer, zoom
 Q_DECLARE_LOGGING_CATEGORY(lcHistory)   // tavrin.history: the history log and window

@@ -1,10 +1,14 @@
 #include "webengine/webenginebrowser.h"
 
 #include "platform/logging.h"
+#include "webengine/sandbox.h"
 
 #include <QLoggingCategory>
 
+#include <QCoreApplication>
+#include <QDesktopServices>
 #include <QEventLoop>
+#include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QUrl>
@@ -19,9 +23,23 @@
 #include <QWebEngineUrlRequestInterceptor>
 #include <QWebEngineView>
 
+#include <unistd.h>
+#include <csignal>
 #include <utility>
 
 namespace {
+// Chromium's network errors that the browser tells apart.
+namespace neterror {
+constexpr int kTimedOut = -7;            // ERR_TIMED_OUT
+constexpr int kBlockedByClient = -20;    // ERR_BLOCKED_BY_CLIENT: the blocked load that makes room for the stand-in
+constexpr int kNetworkChanged = -21;     // ERR_NETWORK_CHANGED
+constexpr int kDisallowedScheme = -301;  // ERR_DISALLOWED_URL_SCHEME
+constexpr int kUnknownScheme = -302;     // ERR_UNKNOWN_URL_SCHEME
+constexpr int kInvalidRedirect = -303;   // ERR_INVALID_REDIRECT
+constexpr int kTooManyRedirects = -310;  // ERR_TOO_MANY_REDIRECTS
+constexpr int kUnsafeRedirect = -311;    // ERR_UNSAFE_REDIRECT: to file:, say
+}  // namespace neterror
+
 // How long the page's scrolling must pause before where it came to is read.
 constexpr std::chrono::milliseconds kScrollSettles{250};
 
@@ -36,17 +54,63 @@ void writeLink(QWebEnginePage* page, int i, const QString& href) {
 }
 
 // Failures that asking again may mend: no connection, no name, a connection broken off,
-// a network that changed or timed out. Answers of the server and refused certificates stay.
+// a network that changed or timed out. Answers of the server, refused certificates and
+// redirects that lead nowhere a page may go stay as they are.
 bool mendedByAskingAgain(const QWebEngineLoadingInfo& info) {
   switch (info.errorDomain()) {
     case QWebEngineLoadingInfo::ConnectionErrorDomain:
-    case QWebEngineLoadingInfo::DnsErrorDomain:
-    case QWebEngineLoadingInfo::HttpErrorDomain: return true;
+    case QWebEngineLoadingInfo::DnsErrorDomain: return true;
+    case QWebEngineLoadingInfo::HttpErrorDomain:
+      switch (info.errorCode()) {
+        case neterror::kDisallowedScheme:
+        case neterror::kUnknownScheme:
+        case neterror::kInvalidRedirect:
+        case neterror::kTooManyRedirects:
+        case neterror::kUnsafeRedirect: return false;
+        default: return true;
+      }
     case QWebEngineLoadingInfo::InternalErrorDomain:
-      return info.errorCode() == -7 /* timed out */ || info.errorCode() == -21 /* network changed */;
+      return info.errorCode() == neterror::kTimedOut || info.errorCode() == neterror::kNetworkChanged;
     default: return false;
   }
 }
+
+// Chromium counts a navigation 10 % on its way as it starts, before anything of the page
+// has come.
+constexpr int kProgressAtStart = 10;
+// How often the page renderer's size is read while a page loads.
+constexpr std::chrono::milliseconds kRendererWatch{250};
+// How long a load the browser stopped may take to say so.
+constexpr std::chrono::seconds kStopGrace{2};
+// How often the blocked load for a stand-in is made again when something else ends it.
+constexpr int kRoomAttempts = 3;
+// How long after a click on a link the navigation it starts counts as the user's.
+constexpr qint64 kClickMs = 2000;
+
+// The bytes of the process `pid` in memory, or -1 when they cannot be read.
+qint64 residentBytes(qint64 pid) {
+  QFile statm(QStringLiteral("/proc/%1/statm").arg(pid));
+  if (!statm.open(QIODevice::ReadOnly)) return -1;
+  const QList<QByteArray> fields = statm.readLine().split(' ');
+  bool ok = false;
+  const qint64 pages = fields.value(1).toLongLong(&ok);
+  return ok ? pages * ::sysconf(_SC_PAGESIZE) : -1;
+}
+
+// Records the last link the user clicked (a click of the page's own script is no user's), in
+// the browser's own script world, which the page can neither see nor touch.
+const char* const kRecordClicks = R"(window.addEventListener('click', function (e) {
+  if (!e.isTrusted || !e.target || !e.target.closest) return;
+  var a = e.target.closest('a[href]');
+  if (a) window.tavrinClick = {href: String(a.href), at: Date.now()};
+}, true);)";
+// The link clicked last, if it was clicked within kClickMs.
+const char* const kTakeClick = R"((function () {
+  var c = window.tavrinClick;
+  window.tavrinClick = null;
+  return c && Date.now() - c.at < %1 ? c.href : '';
+})())";
+
 }  // namespace
 
 // A page that never arrived leaves nothing on show to hold its stand-in. A load that is
@@ -55,24 +119,64 @@ bool mendedByAskingAgain(const QWebEngineLoadingInfo& info) {
 class StandInBlocker : public QWebEngineUrlRequestInterceptor {
  public:
   using QWebEngineUrlRequestInterceptor::QWebEngineUrlRequestInterceptor;
-  QUrl blockOnce;
+  QUrl blocked;  // while the blocked load for its stand-in is on its way
+  bool installed = false;
 
   void interceptRequest(QWebEngineUrlRequestInfo& info) override {
-    if (blockOnce.isEmpty() || info.resourceType() != QWebEngineUrlRequestInfo::ResourceTypeMainFrame ||
-        info.requestUrl() != blockOnce)
-      return;
-    info.block(true);
-    blockOnce.clear();
+    if (!blocked.isEmpty() && info.resourceType() == QWebEngineUrlRequestInfo::ResourceTypeMainFrame &&
+        info.requestUrl() == blocked)
+      info.block(true);
   }
 };
 
-WebEngineBrowser::WebEngineBrowser(QWidget* parent, std::chrono::milliseconds pageTimeLimit)
+// The page, with the messages it asks to show put through the browser's gate.
+class CoursePage : public QWebEnginePage {
+ public:
+  CoursePage(QWebEngineProfile* profile, QObject* parent, WebEngineBrowser& browser)
+      : QWebEnginePage(profile, parent), browser_(browser) {}
+
+ protected:
+  void javaScriptAlert(const QUrl& origin, const QString& message) override {
+    if (!browser_.mayShowDialog()) return;
+    QWebEnginePage::javaScriptAlert(origin, message);
+    browser_.dialogClosed();
+  }
+  bool javaScriptConfirm(const QUrl& origin, const QString& message) override {
+    // Asked before a page is left: a course page holds nothing that leaving loses, and the
+    // reader's commands do not wait on a page's word.
+    if (message == leaveQuestion()) return true;
+    if (!browser_.mayShowDialog()) return false;
+    const bool yes = QWebEnginePage::javaScriptConfirm(origin, message);
+    browser_.dialogClosed();
+    return yes;
+  }
+  bool javaScriptPrompt(const QUrl& origin, const QString& message, const QString& defaultValue,
+                        QString* result) override {
+    if (!browser_.mayShowDialog()) return false;
+    const bool given = QWebEnginePage::javaScriptPrompt(origin, message, defaultValue, result);
+    browser_.dialogClosed();
+    return given;
+  }
+
+ private:
+  // The engine's own question before a page with an unload handler is left.
+  static QString leaveQuestion() {
+    return QCoreApplication::translate("QWebEnginePage",
+                                       "Are you sure you want to leave this page? Changes that you made may not be "
+                                       "saved.");
+  }
+
+  WebEngineBrowser& browser_;
+};
+
+WebEngineBrowser::WebEngineBrowser(QWidget* parent, const QUrl& courseBase, std::chrono::milliseconds pageTimeLimit)
     : Browser(parent),
+      courseBase_(courseBase),
       // Off the record: the course server is the only state the reader relies on, and
       // concurrent copies (launchers, tests) never fight over a profile on disk.
       profile_(new QWebEngineProfile(this)),
       view_(new QWebEngineView(parent)) {
-  view_->setPage(new QWebEnginePage(profile_, view_));
+  view_->setPage(new CoursePage(profile_, view_, *this));
   // The view gets its drawing surface when its page is first used, and a window that is
   // already on screen is then made over again: it loses its maximised state and is drawn
   // twice before the first page can start. So the page is made ready now, before the
@@ -91,6 +195,12 @@ WebEngineBrowser::WebEngineBrowser(QWidget* parent, std::chrono::milliseconds pa
                      "  img.style.margin = '0'; img.style.background = 'white';"
                      "}"));
   profile_->scripts()->insert(plainPicture);
+  QWebEngineScript clicks;
+  clicks.setName(QStringLiteral("userClicks"));
+  clicks.setInjectionPoint(QWebEngineScript::DocumentCreation);
+  clicks.setWorldId(QWebEngineScript::ApplicationWorld);
+  clicks.setSourceCode(QString::fromLatin1(kRecordClicks));
+  profile_->scripts()->insert(clicks);
   pageTimeLimit_.setInterval(pageTimeLimit);
   setUpRecovery();
   // Scrolling comes in many small steps; where it came to is read once it pauses.
@@ -134,21 +244,21 @@ void WebEngineBrowser::reportFailure(const QString& location, const QString& rea
 }
 
 void WebEngineBrowser::readLinksAndReport(const QString& location) {
-  // The start-up benchmark (bench/startup) times the reader to this line.
-  qCDebug(lcBrowser).noquote() << "loaded" << location;
-  view_->page()->runJavaScript(
-      QStringLiteral("[Array.from(document.links, function (a) { return a.href; }),"
-                     " document.documentElement ? document.documentElement.scrollHeight : 0]"),
-      QWebEngineScript::ApplicationWorld, [this, location](const QVariant& result) {
-        const QVariantList linksAndHeight = result.toList();
-        location_ = location;
-        links_ = linksAndHeight.value(0).toStringList();
-        pageHeight_ = linksAndHeight.value(1).toInt();
-        title_ = view_->title();
-        rewrittenLinks_.clear();
-        loadSucceeded_ = true;
-        emit documentComplete();
-      });
+  qCDebug(lcBrowser).noquote() << "the page" << location << "arrived";
+  // The mark the benchmarks time a page's arrival by (bench/startup): its words stay as they are.
+  qCDebug(lcBench).noquote() << "loaded" << location;
+  view_->page()->runJavaScript(QStringLiteral("[Array.from(document.links, function (a) { return a.href; }),"
+                                              " document.documentElement ? document.documentElement.scrollHeight : 0]"),
+                               QWebEngineScript::ApplicationWorld, [this, location](const QVariant& result) {
+                                 const QVariantList linksAndHeight = result.toList();
+                                 location_ = location;
+                                 links_ = linksAndHeight.value(0).toStringList();
+                                 pageHeight_ = linksAndHeight.value(1).toInt();
+                                 title_ = view_->title();
+                                 rewrittenLinks_.clear();
+                                 loadSucceeded_ = true;
+                                 emit documentComplete();
+                               });
 }
 
 std::optional<QString> WebEngineBrowser::linkHref(int i) const {
@@ -165,14 +275,21 @@ bool WebEngineBrowser::setLinkHref(int i, const QString& href) {
 }
 
 void WebEngineBrowser::navigate(const QString& url) {
+  const QUrl address(url);
+  if (!pagerecovery::onCourse(address, courseBase_)) {
+    qCWarning(lcBrowser).noquote() << "not a page of the course, not shown:" << url;
+    return;
+  }
   userNavigates();
-  view_->load(QUrl(url));
+  dialogs_.reset();  // a page the reader's own command asks for shows its messages again
+  view_->load(address);
 }
 
 bool WebEngineBrowser::canGoBack() const { return view_->history()->canGoBack(); }
 
 void WebEngineBrowser::goBack() {
   userNavigates();
+  dialogs_.reset();
   view_->back();
 }
 
@@ -271,35 +388,97 @@ void WebEngineBrowser::markWords(const QStringList& words, const QString& foldFr
   });
 }
 
-// ---- Recovery from crashes and failed loads ---------------------------------------------
+// ---- The load on its way ----------------------------------------------------------------
 
-void WebEngineBrowser::setUpRecovery() {
-  clock_.start();
-  blocker_ = new StandInBlocker(this);
-  retryTimer_.setSingleShot(true);
-  retryTimer_.setInterval(pagerecovery::kRetryInterval);
-  connect(&retryTimer_, &QTimer::timeout, this, &WebEngineBrowser::retry);
-  pageTimeLimit_.setSingleShot(true);
-  connect(&pageTimeLimit_, &QTimer::timeout, this, &WebEngineBrowser::onPageTimeLimit);
-  QWebEnginePage* page = view_->page();
-  connect(page, &QWebEnginePage::loadingChanged, this, &WebEngineBrowser::onLoadingChanged);
-  connect(page, &QWebEnginePage::navigationRequested, this, &WebEngineBrowser::onNavigationRequested);
-  connect(page, &QWebEnginePage::renderProcessTerminated, this,
-          [this](QWebEnginePage::RenderProcessTerminationStatus status, int exitCode) {
-            onRendererEnded(status, exitCode);
-          });
+void WebEngineBrowser::onNavigationRequested(QWebEngineNavigationRequest& request) {
+  using Type = QWebEngineNavigationRequest::NavigationType;
+  if (!request.isMainFrame()) return;
+  const QUrl address = request.url();
+  const Type type = request.navigationType();
+  if (type == Type::RedirectNavigation) {
+    if (pagerecovery::onCourse(address, courseBase_)) return;  // the same load goes on
+    request.reject();
+    qCWarning(lcBrowser).noquote() << QStringLiteral("%1 leads off the course, to %2: not followed")
+                                          .arg(load_ ? load_->address.toString() : QStringLiteral("a page"),
+                                               address.toString());
+    if (load_ && load_->cut == Cut::No) {
+      load_->cut = Cut::LedAway;
+      load_->ledTo = address;
+    }
+    return;
+  }
+  // The browser's own loads: it loads or reloads the address itself. One may be asked for
+  // late, after another of its own began (a renderer that ended between them).
+  if (ownNext_ && ownNext_->address == address && (type == Type::TypedNavigation || type == Type::ReloadNavigation))
+    return beginLoad(address, ownNext_->asker);
+  // The program's own loads are the course's by then (navigate() sees to it); a document a
+  // test writes is one too.
+  if (type != Type::TypedNavigation && !pagerecovery::onCourse(address, courseBase_)) {
+    request.reject();
+    return refuse(address, type == Type::LinkClickedNavigation);
+  }
+  if (standIn_ && type == Type::LinkClickedNavigation && address == standIn_->address) {
+    // The stand-in's own Retry or Reload link: asked for now, as the browser would.
+    if (standIn_->trouble == pagerecovery::Trouble::Crashed) crashes_.reset();
+    dialogs_.reset();
+    retryTimer_.stop();
+    return beginLoad(address, Asker::Again);
+  }
+  // The user went elsewhere: by a link, or the browser's own menu.
+  userNavigates();
+  beginLoad(address, Asker::User);
+}
+
+void WebEngineBrowser::beginLoad(const QUrl& address, Asker asker) {
+  load_.emplace();
+  load_->address = address;
+  load_->asker = asker;
+  if (asker == Asker::MakingRoom) {  // blocked at once, and nothing of it is shown
+    pageTimeLimit_.stop();
+    rendererWatch_.stop();
+    return;
+  }
+  // Each load has all of the time limit, a load begun while another is on its way too.
+  pageTimeLimit_.start();
+  load_->renderer = view_->page()->renderProcessPid();
+  load_->rendererStart = load_->renderer > 0 ? residentBytes(load_->renderer) : -1;
+  rendererWatch_.start();
 }
 
 void WebEngineBrowser::onLoadingChanged(const QWebEngineLoadingInfo& info) {
-  if (info.status() == QWebEngineLoadingInfo::LoadStartedStatus) {
-    loading_ = info.url();
-    pageTimeLimit_.start();
-    return;
-  }
+  // A load is followed from its navigation's request: the engine says nothing of a start
+  // for a load begun while another was on its way.
+  if (info.status() == QWebEngineLoadingInfo::LoadStartedStatus) return;
+  // Once, after the first page, off the way of the start: the renderer's sandbox.
+  static bool sandboxNoted = false;
+  if (!std::exchange(sandboxNoted, true)) QTimer::singleShot(0, this, [] { sandbox::noteMissingNamespaces(); });
+  onLoadEnded(info);
+}
+
+void WebEngineBrowser::onLoadEnded(const QWebEngineLoadingInfo& info) {
+  using pagerecovery::Trouble;
+  // A load the page renderer's end broke off: that end is dealt with on its own.
+  if (info.status() == QWebEngineLoadingInfo::LoadFailedStatus && info.errorCode() == 0 && !info.isErrorPage()) return;
+  std::optional<Load> load = std::exchange(load_, std::nullopt);
   pageTimeLimit_.stop();
-  loading_.clear();
-  const bool own = std::exchange(ownLoad_, false);
-  const QString location = info.url().toString();
+  rendererWatch_.stop();
+  if (load && load->cut != Cut::No) return endCutLoad(*load);
+  // A navigation refused while nothing else was on its way changed nothing on show.
+  if (!load && info.status() == QWebEngineLoadingInfo::LoadStoppedStatus) return;
+  const Asker asker = load ? load->asker : Asker::User;
+  const bool own = asker != Asker::User;
+
+  // The blocked load that makes room for the stand-in (only the browser blocks a page). A
+  // renderer that ends just then leaves no error page, and can make it look like a load of
+  // any other kind: the room is made again.
+  if (standIn_ && info.errorCode() == neterror::kBlockedByClient && info.url() == standIn_->address) {
+    if (!info.isErrorPage()) return makeRoomAgain(info.errorString());
+    stopBlocking();
+    roomAttempts_ = 0;
+    return showStandIn();
+  }
+  if (asker == Asker::MakingRoom && info.status() != QWebEngineLoadingInfo::LoadSucceededStatus)
+    return makeRoomAgain(info.errorString());
 
   if (info.status() == QWebEngineLoadingInfo::LoadSucceededStatus) {
     endRecovery();
@@ -315,42 +494,155 @@ void WebEngineBrowser::onLoadingChanged(const QWebEngineLoadingInfo& info) {
   }
 
   if (info.status() == QWebEngineLoadingInfo::LoadStoppedStatus) {
-    if (std::exchange(timedOut_, false))
-      return failed(info.url(), pagerecovery::Trouble::TimedOut,
-                    QStringLiteral("nothing came within %1 ms").arg(pageTimeLimit_.interval()), own);
-    if (!cutShort_.isEmpty() && std::exchange(cutShort_, {}) == info.url()) return;
-    if (own) return;  // the browser's own load gave way to the user's
+    if (own) return;  // the browser's own load gave way
     return reportFailure(view_->url().toString(), info.errorString());
   }
 
-  if (own && standInLoading_) {
-    stopBlocking();
-    return showStandIn();
-  }
   if (!info.isErrorPage()) {
     // The server answered, with a page of its own that says why: that stays on show.
     endRecovery();
-    if (own && location == location_ && !loadSucceeded_) return;
+    if (own && info.url().toString() == location_ && !loadSucceeded_) return;
     return reportFailure(view_->url().toString(), info.errorString());
   }
-  failed(info.url(), mendedByAskingAgain(info) ? pagerecovery::Trouble::NoAnswer : pagerecovery::Trouble::Refused,
-         info.errorString(), own);
+  failed(info.url(), mendedByAskingAgain(info) ? Trouble::NoAnswer : Trouble::Refused, info.errorString(), asker, true);
 }
 
-void WebEngineBrowser::failed(const QUrl& address, pagerecovery::Trouble trouble, const QString& reason, bool ownLoad) {
+void WebEngineBrowser::endCutLoad(const Load& load) {
+  using pagerecovery::Trouble;
+  const qint64 limitMs = pageTimeLimit_.interval();
+  switch (load.cut) {
+    case Cut::No: break;
+    case Cut::TimeLimit:
+      if (load.arriving)
+        return failed(load.address, Trouble::Unfinished,
+                      QStringLiteral("it had not all come within %1 ms").arg(limitMs), load.asker, false);
+      return failed(load.address, Trouble::TimedOut, QStringLiteral("nothing came within %1 ms").arg(limitMs),
+                    load.asker, false);
+    case Cut::TooLarge:
+      return failed(load.address, Trouble::TooLarge,
+                    QStringLiteral("it grew past %1 MB").arg(pagerecovery::kPageMemoryLimit / (1024 * 1024)),
+                    load.asker, false);
+    case Cut::LedAway:
+      return failed(load.address, Trouble::Refused,
+                    QStringLiteral("it leads off the course, to %1").arg(load.ledTo.toString()), load.asker, false);
+  }
+}
+
+void WebEngineBrowser::cutLoad(Cut cut) {
+  load_->cut = cut;
+  pageTimeLimit_.stop();
+  rendererWatch_.stop();
+  view_->page()->triggerAction(QWebEnginePage::Stop);
+  // Should the engine not say that the load has ended, it ends here.
+  QTimer::singleShot(kStopGrace, this, [this, address = load_->address] {
+    if (!load_ || load_->cut == Cut::No || load_->address != address) return;
+    endCutLoad(*std::exchange(load_, std::nullopt));
+  });
+}
+
+void WebEngineBrowser::onPageTimeLimit() {
+  if (!load_ || load_->cut != Cut::No) return;
+  qCWarning(lcBrowser) << load_->address.toString() << "did not arrive within" << pageTimeLimit_.interval() << "ms";
+  cutLoad(Cut::TimeLimit);
+}
+
+void WebEngineBrowser::measureRenderer() {
+  if (!load_ || load_->cut != Cut::No) return rendererWatch_.stop();
+  const qint64 renderer = view_->page()->renderProcessPid();
+  const qint64 size = renderer > 0 ? residentBytes(renderer) : -1;
+  if (size < 0) return;
+  if (renderer != load_->renderer || load_->rendererStart < 0) {
+    // A renderer of its own for this page: measured from now.
+    load_->renderer = renderer;
+    load_->rendererStart = size;
+    return;
+  }
+  if (size - load_->rendererStart <= pagerecovery::kPageMemoryLimit) return;
+  qCWarning(lcBrowser) << load_->address.toString() << "grew the page renderer by"
+                       << (size - load_->rendererStart) / (1024 * 1024) << "MB as it loaded: stopped";
+  cutLoad(Cut::TooLarge);
+}
+
+void WebEngineBrowser::startOwnLoad(const QUrl& address, Asker asker, bool reload) {
+  ownNext_ = OwnLoad{address, asker};
+  if (reload)
+    view_->page()->triggerAction(QWebEnginePage::Reload);
+  else
+    view_->load(address);
+}
+
+void WebEngineBrowser::refuse(const QUrl& address, bool followsAClick) {
+  const bool web = address.scheme() == u"http" || address.scheme() == u"https";
+  if (!followsAClick || !web) {
+    qCWarning(lcBrowser).noquote()
+        << QStringLiteral("a page asked for %1, off the course: not shown").arg(address.toString());
+    return;
+  }
+  // A link the user clicked leads out of the reader, into the desktop's browser; one the
+  // page's script followed leads nowhere.
+  QPointer<WebEngineBrowser> self(this);
+  view_->page()->runJavaScript(
+      QString::fromLatin1(kTakeClick).arg(kClickMs), QWebEngineScript::ApplicationWorld,
+      [self, address](const QVariant& clicked) {
+        if (!self) return;
+        if (QUrl(clicked.toString()) != address) {
+          qCWarning(lcBrowser).noquote()
+              << QStringLiteral("a page asked for %1, off the course: not shown").arg(address.toString());
+          return;
+        }
+        qCInfo(lcBrowser).noquote()
+            << QStringLiteral("a link off the course, to %1, opens in the desktop's browser").arg(address.toString());
+        if (!QDesktopServices::openUrl(address))
+          qCWarning(lcBrowser).noquote() << "the desktop's browser did not open" << address.toString();
+      });
+}
+
+// ---- Recovery from crashes and failed loads ---------------------------------------------
+
+void WebEngineBrowser::setUpRecovery() {
+  clock_.start();
+  blocker_ = new StandInBlocker(this);
+  retryTimer_.setSingleShot(true);
+  retryTimer_.setInterval(pagerecovery::kRetryInterval);
+  connect(&retryTimer_, &QTimer::timeout, this, &WebEngineBrowser::retry);
+  pageTimeLimit_.setSingleShot(true);
+  connect(&pageTimeLimit_, &QTimer::timeout, this, &WebEngineBrowser::onPageTimeLimit);
+  rendererWatch_.setInterval(kRendererWatch);
+  connect(&rendererWatch_, &QTimer::timeout, this, &WebEngineBrowser::measureRenderer);
+  QWebEnginePage* page = view_->page();
+  connect(page, &QWebEnginePage::loadingChanged, this, &WebEngineBrowser::onLoadingChanged);
+  connect(page, &QWebEnginePage::loadProgress, this, [this](int progress) {
+    // The engine says 100 % as any load ends, one the browser stopped too.
+    if (load_ && load_->cut == Cut::No && progress > kProgressAtStart && progress < 100) load_->arriving = true;
+  });
+  connect(page, &QWebEnginePage::navigationRequested, this, &WebEngineBrowser::onNavigationRequested);
+  connect(page, &QWebEnginePage::renderProcessTerminated, this,
+          [this](QWebEnginePage::RenderProcessTerminationStatus status, int exitCode) {
+            onRendererEnded(status, exitCode);
+          });
+}
+
+void WebEngineBrowser::failed(const QUrl& address, pagerecovery::Trouble trouble, const QString& reason, Asker asker,
+                              bool onErrorPage) {
   using pagerecovery::Trouble;
   standIn_ = StandIn{address, trouble, reason};
-  if (trouble == Trouble::TimedOut)
-    loadStandIn();
-  else
+  if (onErrorPage) {
     showStandIn();
-  if (trouble == Trouble::NoAnswer || trouble == Trouble::TimedOut)
+  } else {
+    // What is on show is the last page, what came of this one, or nothing (its renderer
+    // ended): a blocked load puts an error page at the address first, once the load that
+    // ended has been dealt with.
+    QTimer::singleShot(0, this, [this] {
+      if (standIn_ && !usersLoad()) loadStandIn();
+    });
+  }
+  if (pagerecovery::askedForAgain(trouble))
     retryTimer_.start();
   else
     retryTimer_.stop();
   // Last: the viewer may send the browser elsewhere as it hears of the failure.
   const QString location = address.toString();
-  if (ownLoad && location == location_ && !loadSucceeded_) {
+  if (asker != Asker::User && location == location_ && !loadSucceeded_) {
     qCDebug(lcBrowser) << "still no" << location << ":" << reason;
     return;
   }
@@ -359,10 +651,22 @@ void WebEngineBrowser::failed(const QUrl& address, pagerecovery::Trouble trouble
 
 void WebEngineBrowser::loadStandIn() {
   // Every request waits for the interceptor while one is set: it is there for this load only.
-  blocker_->blockOnce = standIn_->address;
-  profile_->setUrlRequestInterceptor(blocker_);
-  standInLoading_ = true;
-  startOwnLoad(standIn_->address, false);
+  blocker_->blocked = standIn_->address;
+  if (!std::exchange(blocker_->installed, true)) profile_->setUrlRequestInterceptor(blocker_);
+  startOwnLoad(standIn_->address, Asker::MakingRoom, false);
+}
+
+void WebEngineBrowser::makeRoomAgain(const QString& why) {
+  stopBlocking();
+  if (!standIn_) return;
+  if (++roomAttempts_ > kRoomAttempts) {
+    qCWarning(lcBrowser) << "the page of the program's own for" << standIn_->address.toString()
+                         << "could not be shown:" << why;
+    return;
+  }
+  QTimer::singleShot(0, this, [this] {
+    if (standIn_ && !usersLoad()) loadStandIn();
+  });
 }
 
 void WebEngineBrowser::showStandIn() {
@@ -379,69 +683,42 @@ void WebEngineBrowser::showStandIn() {
 
 void WebEngineBrowser::retry() {
   if (!standIn_) return;
-  if (!loading_.isEmpty()) return retryTimer_.start();  // one load at a time
+  if (load_) return retryTimer_.start();  // one load at a time
   qCDebug(lcBrowser) << "asking again for" << standIn_->address;
   // A reload keeps the failed page's one place in the history.
-  startOwnLoad(standIn_->address, view_->url() == standIn_->address);
-}
-
-void WebEngineBrowser::startOwnLoad(const QUrl& address, bool reload) {
-  ownLoad_ = true;
-  ownNavigationNext_ = true;
-  if (reload)
-    view_->page()->triggerAction(QWebEnginePage::Reload);
-  else
-    view_->load(address);
+  startOwnLoad(standIn_->address, Asker::Again, view_->url() == standIn_->address);
 }
 
 void WebEngineBrowser::userNavigates() {
   endRecovery();
-  // A load of the browser's own that this one cuts short ends unheard of.
-  if (std::exchange(ownLoad_, false) && !loading_.isEmpty()) cutShort_ = loading_;
+  ownNext_.reset();
 }
 
 void WebEngineBrowser::stopBlocking() {
-  if (!standInLoading_) return;
-  standInLoading_ = false;
-  blocker_->blockOnce.clear();
-  profile_->setUrlRequestInterceptor(nullptr);
+  blocker_->blocked.clear();
+  if (std::exchange(blocker_->installed, false)) profile_->setUrlRequestInterceptor(nullptr);
 }
 
 void WebEngineBrowser::endRecovery() {
   standIn_.reset();
   retryTimer_.stop();
   stopBlocking();
-  ownNavigationNext_ = false;
-}
-
-void WebEngineBrowser::onNavigationRequested(QWebEngineNavigationRequest& request) {
-  if (!request.isMainFrame() || request.navigationType() == QWebEngineNavigationRequest::RedirectNavigation) return;
-  if (std::exchange(ownNavigationNext_, false)) return;
-  if (standIn_ && request.navigationType() == QWebEngineNavigationRequest::LinkClickedNavigation &&
-      request.url() == standIn_->address) {
-    // The stand-in's own Retry or Reload link: asked for now, as the browser would.
-    if (standIn_->trouble == pagerecovery::Trouble::Crashed) crashes_.reset();
-    retryTimer_.stop();
-    ownLoad_ = true;
-    return;
-  }
-  // The user went elsewhere: by a link, or the browser's own menu.
-  userNavigates();
-}
-
-void WebEngineBrowser::onPageTimeLimit() {
-  if (loading_.isEmpty()) return;
-  qCWarning(lcBrowser) << loading_.toString() << "did not arrive within" << pageTimeLimit_.interval() << "ms";
-  timedOut_ = true;
-  view_->page()->triggerAction(QWebEnginePage::Stop);
+  roomAttempts_ = 0;
 }
 
 void WebEngineBrowser::onRendererEnded(int status, int exitCode) {
-  const QUrl address = loading_.isEmpty() ? view_->url() : loading_;
+  const std::optional<Load> load = std::exchange(load_, std::nullopt);
+  pageTimeLimit_.stop();
+  rendererWatch_.stop();
+  roomAttempts_ = 0;  // what a renderer's end did to a load of the browser's own is mended below
+  const QUrl address = load ? load->address : view_->url();
+  if (std::exchange(stopping_, false)) {
+    endRecovery();
+    return failed(address, pagerecovery::Trouble::Stopped, QStringLiteral("it kept asking to show messages"),
+                  Asker::User, false);
+  }
   qCWarning(lcBrowser) << "the page renderer ended, status" << status << "exit code" << exitCode << "on"
                        << address.toString();
-  pageTimeLimit_.stop();
-  loading_.clear();
   if (address.isEmpty()) return;
   if (!crashes_.restoreAfterCrash(std::chrono::milliseconds(clock_.elapsed()))) {
     qCWarning(lcBrowser) << "the page renderer ended" << pagerecovery::CrashWindow::kLimit
@@ -449,10 +726,40 @@ void WebEngineBrowser::onRendererEnded(int status, int exitCode) {
     endRecovery();
     standIn_ = StandIn{address, pagerecovery::Trouble::Crashed, {}};
     QTimer::singleShot(0, this, [this] {
-      if (standIn_) loadStandIn();
+      if (standIn_ && !usersLoad()) loadStandIn();
     });
     return;
   }
-  // Once the crash has been dealt with; the viewer hears of nothing it had already.
-  QTimer::singleShot(0, this, [this, address] { startOwnLoad(address, view_->url() == address); });
+  // Once the crash has been dealt with; the viewer hears of nothing it had already. A load
+  // the user began meanwhile goes on instead.
+  QTimer::singleShot(0, this, [this, address] {
+    if (!usersLoad()) startOwnLoad(address, Asker::Again, view_->url() == address);
+  });
+}
+
+// ---- Messages a page puts up ------------------------------------------------------------
+
+bool WebEngineBrowser::mayShowDialog() {
+  using Answer = pagerecovery::DialogGate::Answer;
+  switch (dialogs_.ask(std::chrono::milliseconds(clock_.elapsed()))) {
+    case Answer::Show: return true;
+    case Answer::HoldBack:
+      if (dialogs_.heldBack() == 1)
+        qCWarning(lcBrowser) << "the page" << view_->url().toString()
+                             << "asks for one message after another: its messages are held back";
+      return false;
+    case Answer::StopPage: QTimer::singleShot(0, this, &WebEngineBrowser::stopPage); return false;
+  }
+  return false;
+}
+
+void WebEngineBrowser::dialogClosed() { dialogs_.closed(std::chrono::milliseconds(clock_.elapsed())); }
+
+void WebEngineBrowser::stopPage() {
+  const qint64 renderer = view_->page()->renderProcessPid();
+  if (stopping_ || renderer <= 0) return;
+  qCWarning(lcBrowser) << "the page" << view_->url().toString()
+                       << "goes on asking for messages while they are held back: its renderer is ended";
+  // Its script never returns to the renderer's loop, so nothing but the renderer's end stops it.
+  stopping_ = ::kill(static_cast<pid_t>(renderer), SIGKILL) == 0;
 }

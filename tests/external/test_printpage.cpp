@@ -27,7 +27,7 @@ class TestPrintPage : public QObject {
 
   void pagePrintsAsShown() {
     QWidget window;
-    WebEngineBrowser browser(&window);
+    WebEngineBrowser browser(&window, QUrl(server_->base()));
     QWebEngineView& view = *browser.view();
     view.resize(1024, 768);
     window.resize(1024, 768);
