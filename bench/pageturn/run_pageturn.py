@@ -14,10 +14,11 @@ on to their variant for the screen, so those turns load two pages, and the bare 
 for the second once the first has finished loading, as the reader does.
 
 First an unmeasured recording pass: the reader turns N pages from its start page and the
-driver notes what each turn loads ("loaded <url>" lines, which the reader's browser writes
-with QT_LOGGING_RULES="tavrin.browser.debug=true") and, once the window has kept still for
---quiet seconds, a hash of every pixel of the window; the reader's history log must then hold
-exactly those turns.  The bare view does the same over the reader's addresses.
+driver notes what each turn loads ("loaded <url>" lines, which the reader's browser writes as
+a mark for the benchmarks with QT_LOGGING_RULES="tavrin.bench.debug=true") and, once the
+window has kept still for --quiet seconds, a hash of every pixel of the window; the reader's
+history log must then hold exactly those turns.  The bare view does the same over the
+reader's addresses.
 
 Then R measured runs: both programs started afresh, and turn by turn, alternating (the order
 swapping every turn), the driver's helper (DIR/bench/pixelwatch) sends Page Down through XTEST

@@ -6,7 +6,8 @@ turn's page had been shown and left alone in a recording pass of the same progra
 same pages (pixelwatch, bench/pageturn/pixelwatch.cpp, hashes every pixel of the window each
 time the X server reports drawing in it). The recording pass learns the addresses each turn
 loads from the programs' "loaded <url>" lines: the reader's browser writes one per finished
-load with QT_LOGGING_RULES="tavrin.browser.debug=true", the bare view always.
+load as a mark for the benchmarks with QT_LOGGING_RULES="tavrin.bench.debug=true", the bare
+view always.
 """
 
 import os
@@ -25,14 +26,13 @@ import run_startup as startup  # noqa: E402  (the displays, the course server, p
 Failure = startup.Failure
 SOURCE = startup.SOURCE
 KEY = "Next"  # Page Down
-LOADED = re.compile(r"\bloaded (\S+)")
 
 
 def program_env(build):
     """The environment both programs run in, as the start-up benchmark gives it."""
     env = dict(os.environ)
     env.pop("QT_QPA_PLATFORM", None)  # real X11 windows
-    env.update(QT_LOGGING_RULES="tavrin.browser.debug=true", QT_FORCE_STDERR_LOGGING="1",
+    env.update(QT_LOGGING_RULES="tavrin.bench.debug=true", QT_FORCE_STDERR_LOGGING="1",
                QTWEBENGINE_CHROMIUM_FLAGS=env.get("QTWEBENGINE_CHROMIUM_FLAGS", "--disable-gpu"))
     if os.geteuid() == 0:
         env["QTWEBENGINE_DISABLE_SANDBOX"] = "1"  # as the reader sets it for itself
@@ -154,9 +154,9 @@ class Program:
                 pending += chunk
                 *lines, pending = pending.split(b"\n")
                 for line in lines:
-                    match = LOADED.search(line.decode(errors="replace"))
+                    match = startup.LOADED.match(line)
                     if match:
-                        self.loads.append((now, match.group(1)))
+                        self.loads.append((now, match.group(1).decode()))
                 self._changed.notify_all()
 
     def output(self):
