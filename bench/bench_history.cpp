@@ -56,14 +56,7 @@ void openList(benchmark::State& state) {
 }
 
 void openListFromDisk(benchmark::State& state) {
-  int items = 0;
-  for (auto _ : state) {
-    const history::HistoryList list = history::HistoryList::load(search::readWholeFile(files, fx->logPath).value_or(""),
-                                                                 search::readWholeFile(files, fx->filesPath).take());
-    items = list.size();
-    benchmark::DoNotOptimize(list);
-  }
-  state.counters["items"] = items;
+  openHistoryListFromDisk(state, files, fx->logPath, fx->filesPath);
 }
 
 void openStraight(benchmark::State& state) {

@@ -190,14 +190,7 @@ void scrollSaved(benchmark::State& state, store::Writing writing) {
 
 // The peer: the history window's list at the same size, both files read from disk.
 void historyOpened(benchmark::State& state) {
-  int items = 0;
-  for (auto _ : state) {
-    const history::HistoryList list = history::HistoryList::load(search::readWholeFile(files, fx->logPath).value_or(""),
-                                                                 search::readWholeFile(files, fx->filesPath).take());
-    items = list.size();
-    benchmark::DoNotOptimize(list);
-  }
-  state.counters["items"] = items;
+  openHistoryListFromDisk(state, files, fx->logPath, fx->filesPath);
 }
 
 }  // namespace

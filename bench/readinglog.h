@@ -2,8 +2,14 @@
 // A reader's history log for the history benchmarks: visits in runs of pages through a
 // module, jumps to other modules and steps back, now and then a start or contents page (not
 // in the catalogue) or a page typed in capitals. The same count always gives the same bytes.
+#include "logic/datafiles.h"
+#include "logic/historylist.h"
+#include "platform/filesystem.h"
+
 #include <QByteArray>
 #include <QRandomGenerator>
+
+#include <benchmark/benchmark.h>
 
 inline QByteArray makeReadingLog(int records) {
   QRandomGenerator rnd(1207);
@@ -29,4 +35,17 @@ inline QByteArray makeReadingLog(int records) {
     log += '"' + name + "\"\r\n";
   }
   return log;
+}
+
+// The history window's list as it opens, the log and files.qx read from disk each time.
+inline void openHistoryListFromDisk(benchmark::State& state, FileSystem& files, const QString& logPath,
+                                    const QString& filesPath) {
+  int items = 0;
+  for (auto _ : state) {
+    const history::HistoryList list = history::HistoryList::load(search::readWholeFile(files, logPath).value_or(""),
+                                                                 search::readWholeFile(files, filesPath).take());
+    items = list.size();
+    benchmark::DoNotOptimize(list);
+  }
+  state.counters["items"] = items;
 }

@@ -34,9 +34,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const QByteArrayView bytes = fuzzing::bytes(data, size);
   const QString decoded = cp1252::decode(bytes);
   fuzzing::same("decoded size", decoded.size(), bytes.size());
-  bool ok = false;
-  fuzzing::same("bytes round trip", cp1252::encode(decoded, '?', &ok), bytes);
-  fuzzing::same("bytes round trip is ok", ok, true);
+  const Result<QByteArray> again = cp1252::encodeExactly(decoded);
+  fuzzing::same("bytes round trip is exact", bool(again), true);
+  fuzzing::same("bytes round trip", again.value_or(QByteArray()), bytes);
 
   for (const QChar c : decoded) {
     const QString upper = QString(c).toUpper();
@@ -49,7 +49,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const char replacement = char(data[0]);
   QString text(qsizetype((size - 1) / 2), Qt::Uninitialized);
   std::memcpy(text.data(), data + 1, size_t(text.size()) * 2);
-  const QByteArray encoded = cp1252::encode(text, replacement, &ok);
+  const QByteArray encoded = cp1252::encode(text, replacement);
   fuzzing::same("encoded size", encoded.size(), text.size());
   bool all = true;
   for (qsizetype i = 0; i < text.size(); ++i) {
@@ -58,6 +58,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     fuzzing::same("encoded byte", int(static_cast<unsigned char>(encoded[i])),
                   b >= 0 ? b : int(static_cast<unsigned char>(replacement)), " of character ", i);
   }
-  fuzzing::same("encode ok", ok, all);
+  const Result<QByteArray> exact = cp1252::encodeExactly(text);
+  fuzzing::same("encoded exactly", bool(exact), all);
+  if (exact) fuzzing::same("exact bytes", *exact, encoded);
   return 0;
 }

@@ -87,7 +87,7 @@ def main():
     watch = os.path.join(options.build, "bench", "pixelwatch")
     turning.check_built([path for _, path in readers] + [bare, watch])
 
-    env = turning.program_env(options.build)
+    env = turning.startup.program_env()
     load_before = turning.load_average()
     print(f"load average before: {turning.format_load(load_before)}", file=sys.stderr)
     screens, server, running = {}, None, []
@@ -185,13 +185,7 @@ def main():
         print(f"run_pageturn: {failure}", file=sys.stderr)
         return 1
     finally:
-        for program in running:
-            program.stop()
-        for screen in screens.values():
-            screen.close()
-        if server:
-            turning.startup.stop(server)
-        work.cleanup()
+        turning.close_all(running, screens, server, work)
     load_after = turning.load_average()
 
     if options.json:

@@ -101,16 +101,7 @@ def memory(program):
 
 
 def cpu_ticks(pids):
-    ticks = {}
-    for pid in pids:
-        try:
-            with open(f"/proc/{pid}/stat", "rb") as f:
-                stat = f.read()
-        except OSError:
-            continue
-        fields = stat[stat.rfind(b")") + 2:].split()
-        ticks[pid] = int(fields[11]) + int(fields[12])  # utime, stime
-    return ticks
+    return {pid: ticks for pid in pids if (ticks := turning.startup.cpu_ticks(pid)) is not None}
 
 
 def mib(kb):
@@ -162,7 +153,7 @@ def main():
     turning.check_built([reader, bare, watch])
     programs = [("reader", reader)] + ([(BARE, bare)] if options.bare else [])
 
-    env = turning.program_env(options.build)
+    env = turning.startup.program_env()
     load_before = turning.load_average()
     print(f"load average before: {turning.format_load(load_before)}", file=sys.stderr)
     screens, server, running = {}, None, []
@@ -291,13 +282,7 @@ def main():
         status = 1
         sample_after_idle = {}
     finally:
-        for program in running:
-            program.stop()
-        for screen in screens.values():
-            screen.close()
-        if server:
-            turning.startup.stop(server)
-        work.cleanup()
+        turning.close_all(running, screens, server, work)
     load_after = turning.load_average()
 
     if options.json:

@@ -28,15 +28,15 @@ SOURCE = startup.SOURCE
 KEY = "Next"  # Page Down
 
 
-def program_env(build):
-    """The environment both programs run in, as the start-up benchmark gives it."""
-    env = dict(os.environ)
-    env.pop("QT_QPA_PLATFORM", None)  # real X11 windows
-    env.update(QT_LOGGING_RULES="tavrin.bench.debug=true", QT_FORCE_STDERR_LOGGING="1",
-               QTWEBENGINE_CHROMIUM_FLAGS=env.get("QTWEBENGINE_CHROMIUM_FLAGS", "--disable-gpu"))
-    if os.geteuid() == 0:
-        env["QTWEBENGINE_DISABLE_SANDBOX"] = "1"  # as the reader sets it for itself
-    return env
+def close_all(running, screens, server, work):
+    """Ends what a run started: its programs, its displays, the course server, its folders."""
+    for program in running:
+        program.stop()
+    for screen in screens.values():
+        screen.close()
+    if server:
+        startup.stop(server)
+    work.cleanup()
 
 
 def check_built(paths):

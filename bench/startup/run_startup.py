@@ -103,19 +103,28 @@ def stop(process, timeout=5):
 
 # ---- processes and their memory ------------------------------------------------------
 
+def stat_fields(pid):
+    """The fields of /proc/PID/stat after the process's name (state first), or None once it has gone."""
+    try:
+        with open(f"/proc/{pid}/stat", "rb") as f:
+            stat = f.read()
+    except OSError:
+        return None
+    # The name in parentheses may hold spaces; the fields after it do not.
+    return stat[stat.rfind(b")") + 2:].split()
+
+
+def cpu_ticks(pid):
+    """Clock ticks of processor time (user and system) the process has used; None once it has gone."""
+    fields = stat_fields(pid)
+    return int(fields[11]) + int(fields[12]) if fields else None
+
+
 def parent_map():
     parents = {}
     for entry in os.listdir("/proc"):
-        if not entry.isdigit():
-            continue
-        try:
-            with open(f"/proc/{entry}/stat", "rb") as f:
-                stat = f.read()
-        except OSError:
-            continue
-        # The name in parentheses may hold spaces; the fields after it do not.
-        fields = stat[stat.rfind(b")") + 2:].split()
-        parents[int(entry)] = int(fields[1])
+        if entry.isdigit() and (fields := stat_fields(entry)):
+            parents[int(entry)] = int(fields[1])
     return parents
 
 
@@ -210,6 +219,17 @@ class MappedWatch:
         self._thread.join(timeout)
         self._stop.set()
         return self.seconds
+
+
+def program_env():
+    """The environment the measured programs run in: real X11 windows, the benchmarks' mark on."""
+    env = dict(os.environ)
+    env.pop("QT_QPA_PLATFORM", None)  # real X11 windows
+    env.update(QT_LOGGING_RULES="tavrin.bench.debug=true", QT_FORCE_STDERR_LOGGING="1",
+               QTWEBENGINE_CHROMIUM_FLAGS=env.get("QTWEBENGINE_CHROMIUM_FLAGS", "--disable-gpu"))
+    if os.geteuid() == 0:
+        env["QTWEBENGINE_DISABLE_SANDBOX"] = "1"  # as the reader sets it for itself
+    return env
 
 
 def home_env(env, home):
@@ -344,12 +364,7 @@ def main():
         if not os.access(path, os.X_OK):
             sys.exit(f"{path} is not built (cmake --build build --target tavrin bareview sample_course)")
 
-    env = dict(os.environ)
-    env.pop("QT_QPA_PLATFORM", None)  # real X11 windows
-    env.update(QT_LOGGING_RULES="tavrin.bench.debug=true", QT_FORCE_STDERR_LOGGING="1",
-               QTWEBENGINE_CHROMIUM_FLAGS=env.get("QTWEBENGINE_CHROMIUM_FLAGS", "--disable-gpu"))
-    if os.geteuid() == 0:
-        env["QTWEBENGINE_DISABLE_SANDBOX"] = "1"  # as the reader sets it for itself
+    env = program_env()
 
     helpers = []
     homes = tempfile.TemporaryDirectory(prefix="tavrin-homes-")

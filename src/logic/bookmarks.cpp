@@ -153,7 +153,7 @@ Result<std::vector<Bookmark>> read(QByteArrayView bytes) {
 }  // namespace bookmarkexport
 
 Bookmarks::Bookmarks(FileSystem& files, QString path, store::Writing writing)
-    : files_(files), file_(files, std::move(path), bookmarkfile::kLargest, writing) {}
+    : FileBacked(files, std::move(path), bookmarkfile::kLargest, writing), files_(files) {}
 
 void Bookmarks::load() {
   marks_.clear();

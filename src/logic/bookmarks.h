@@ -80,7 +80,7 @@ QByteArray write(const std::vector<BookmarkRow>& rows, const QString& fileLocn);
 Result<std::vector<Bookmark>> read(QByteArrayView bytes);
 }  // namespace bookmarkexport
 
-class Bookmarks {
+class Bookmarks : public store::FileBacked {
  public:
   static QString pathIn(const QString& userDir) { return userDir + QStringLiteral("bookmarks.txt"); }
 
@@ -129,20 +129,10 @@ class Bookmarks {
   // is not an export.
   Result<Merged> importFrom(const QString& path);
 
-  const QString& path() const { return file_.path(); }
-  bool refused() const { return file_.refused(); }
-  const QString& refusal() const { return file_.refusal(); }
-  // Why the last write failed (empty when it did not): the change stays, and the next one
-  // writes everything again.
-  QString writeFailure() const { return file_.writeFailure(); }
-  // Waits until every change is in the file (or has failed to be written).
-  void flush() { file_.flush(); }
-
  private:
   Done commit();
 
   FileSystem& files_;
-  store::StoreFile file_;
   QMap<QString, Bookmark> marks_;  // by kept name
 };
 

@@ -13,26 +13,41 @@ constexpr char16_t kHigh[32] = {
 
 }  // namespace
 
-QByteArray cp1252::encode(QStringView text, char replacement, bool* ok) {
-  if (ok) *ok = true;
-  QByteArray out;
-  out.reserve(text.size());
-  for (QChar qc : text) {
-    const char16_t c = qc.unicode();
-    const bool unusedC1 = c >= 0x80 && c < 0xA0 && kHigh[c - 0x80] == 0;
-    if (c < 0x80 || (c >= 0xA0 && c <= 0xFF) || unusedC1) {
-      out.append(static_cast<char>(c));
+namespace {
+
+// The byte of one UTF-16 unit; -1 when Windows-1252 has none.
+int byteOf(char16_t c) {
+  const bool unusedC1 = c >= 0x80 && c < 0xA0 && kHigh[c - 0x80] == 0;
+  if (c < 0x80 || (c >= 0xA0 && c <= 0xFF) || unusedC1) return c;
+  for (int i = 0; i < 32; ++i)
+    if (kHigh[i] == c && c != 0) return 0x80 + i;
+  return -1;
+}
+
+}  // namespace
+
+QByteArray cp1252::encode(QStringView text, char replacement) {
+  QByteArray out(text.size(), Qt::Uninitialized);
+  for (qsizetype i = 0; i < text.size(); ++i) {
+    const int byte = byteOf(text[i].unicode());
+    out[i] = byte < 0 ? replacement : static_cast<char>(byte);
+  }
+  return out;
+}
+
+Result<QByteArray> cp1252::encodeExactly(QStringView text) {
+  QByteArray out(text.size(), Qt::Uninitialized);
+  for (qsizetype i = 0; i < text.size(); ++i) {
+    const int byte = byteOf(text[i].unicode());
+    if (byte >= 0) {
+      out[i] = static_cast<char>(byte);
       continue;
     }
-    int found = -1;
-    for (int i = 0; i < 32; ++i)
-      if (kHigh[i] == c && c != 0) found = i;
-    if (found < 0) {
-      if (ok) *ok = false;
-      out.append(replacement);
-    } else {
-      out.append(static_cast<char>(0x80 + found));
-    }
+    const bool pair = text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate();
+    const char32_t code = pair ? QChar::surrogateToUcs4(text[i], text[i + 1]) : text[i].unicode();
+    return Result<QByteArray>::failed(QStringLiteral("\"%1\" (U+%2)")
+                                          .arg(text.sliced(i, pair ? 2 : 1).toString(),
+                                               QString::number(quint32(code), 16).toUpper().rightJustified(4, u'0')));
   }
   return out;
 }

@@ -1,6 +1,8 @@
 #pragma once
 // Windows-1252, the code page of the course's data files, the history log and the
 // exercise-name block. Qt 6 has no built-in converter for it, so it lives here.
+#include "platform/result.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -8,8 +10,11 @@
 
 namespace cp1252 {
 
-// Characters with no Windows-1252 code become `replacement`; `ok` (when given) is cleared then.
-QByteArray encode(QStringView text, char replacement = '?', bool* ok = nullptr);
+// Characters with no Windows-1252 code become `replacement`.
+QByteArray encode(QStringView text, char replacement = '?');
+// The bytes of `text` when Windows-1252 can write every character of it; else why not: the
+// first character it cannot write, as "\"Ω\" (U+03A9)".
+Result<QByteArray> encodeExactly(QStringView text);
 QString decode(QByteArrayView bytes);
 
 namespace detail {

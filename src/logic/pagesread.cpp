@@ -43,7 +43,7 @@ Result<std::vector<QString>> decode(QByteArrayView bytes, QSet<QString>* seen) {
 }  // namespace pagesreadfile
 
 PagesRead::PagesRead(FileSystem& files, QString path, store::Writing writing)
-    : file_(files, std::move(path), pagesreadfile::kLargest, writing) {}
+    : FileBacked(files, std::move(path), pagesreadfile::kLargest, writing) {}
 
 void PagesRead::load() {
   order_.clear();

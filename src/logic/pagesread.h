@@ -52,7 +52,7 @@ struct ModuleProgress {
   QString pageToOpen;
 };
 
-class PagesRead {
+class PagesRead : public store::FileBacked {
  public:
   static QString pathIn(const QString& userDir) { return userDir + QStringLiteral("pagesread.txt"); }
 
@@ -75,17 +75,7 @@ class PagesRead {
   // Forgets every page read.
   Done forget();
 
-  const QString& path() const { return file_.path(); }
-  bool refused() const { return file_.refused(); }
-  const QString& refusal() const { return file_.refusal(); }
-  // Why the last write failed (empty when it did not): the change stays, and the next one
-  // writes everything again.
-  QString writeFailure() const { return file_.writeFailure(); }
-  // Waits until every change is in the file (or has failed to be written).
-  void flush() { file_.flush(); }
-
  private:
-  store::StoreFile file_;
   std::vector<QString> order_;
   QSet<QString> read_;
   QByteArray encoded_;  // the file's bytes, made at the first page read and grown with each

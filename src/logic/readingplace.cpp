@@ -60,7 +60,7 @@ Result<std::optional<Place>> decode(QByteArrayView bytes) {
 }  // namespace placefile
 
 ReadingPlace::ReadingPlace(FileSystem& files, QString path, store::Writing writing)
-    : file_(files, std::move(path), placefile::kLargest, writing) {}
+    : FileBacked(files, std::move(path), placefile::kLargest, writing) {}
 
 void ReadingPlace::load() {
   place_.reset();

@@ -49,7 +49,7 @@ QByteArray encode(const std::optional<Place>& place);
 Result<std::optional<Place>> decode(QByteArrayView bytes);
 }  // namespace placefile
 
-class ReadingPlace {
+class ReadingPlace : public store::FileBacked {
  public:
   static QString pathIn(const QString& userDir) { return userDir + QStringLiteral("place.txt"); }
 
@@ -77,19 +77,9 @@ class ReadingPlace {
   // Forgets the place (the file then holds none).
   Done forget();
 
-  const QString& path() const { return file_.path(); }
-  bool refused() const { return file_.refused(); }
-  const QString& refusal() const { return file_.refusal(); }
-  // Why the last write failed (empty when it did not): the change stays, and the next one
-  // writes everything again.
-  QString writeFailure() const { return file_.writeFailure(); }
-  // Waits until every change is in the file (or has failed to be written).
-  void flush() { file_.flush(); }
-
  private:
   Done write();
 
-  store::StoreFile file_;
   std::optional<Place> place_;
   bool showing_ = false;  // the page on show is the place, so its scrolling moves it
   bool unsaved_ = false;

@@ -8,10 +8,8 @@ namespace search {
 using textrules::trimSpaces;
 
 Term toTerm(QStringView text) {
-  bool ok = true;
-  QByteArray bytes = cp1252::encode(text, '?', &ok);
-  if (!ok) return std::nullopt;
-  cp1252::upperInPlace(bytes);
+  std::optional<QByteArray> bytes = cp1252::encodeExactly(text).take();
+  if (bytes) cp1252::upperInPlace(*bytes);
   return bytes;
 }
 

@@ -114,4 +114,23 @@ class StoreFile {
   std::thread thread_;  // made with the first change written behind
 };
 
+// A store kept in one file: what every store tells of its file, said once.
+class FileBacked {
+ public:
+  const QString& path() const { return file_.path(); }
+  bool refused() const { return file_.refused(); }
+  const QString& refusal() const { return file_.refusal(); }
+  // Why the last write failed (empty when it did not): the change stays, and the next one
+  // writes everything again.
+  QString writeFailure() const { return file_.writeFailure(); }
+  // Waits until every change is in the file (or has failed to be written).
+  void flush() { file_.flush(); }
+
+ protected:
+  FileBacked(FileSystem& files, QString path, qint64 largest, Writing writing)
+      : file_(files, std::move(path), largest, writing) {}
+
+  StoreFile file_;
+};
+
 }  // namespace store

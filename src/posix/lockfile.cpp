@@ -8,28 +8,24 @@
 #include <cerrno>
 #include <cstring>
 
-lockfile::Opened lockfile::open(const QString& path) {
-  Opened opened;
+Result<int, lockfile::Refusal> lockfile::open(const QString& path) {
+  using Kind = Refusal::Kind;
+  const auto refused = [](Kind kind, QString why) { return Result<int, Refusal>::failed({kind, std::move(why)}); };
   const int fd = ::open(QFile::encodeName(path).constData(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
   if (fd < 0) {
     const int error = errno;
-    opened.outcome = error == ELOOP ? Outcome::Foreign : Outcome::Failed;
-    opened.why = error == ELOOP ? QStringLiteral("it is a link") : QString::fromLocal8Bit(std::strerror(error));
-    return opened;
+    if (error == ELOOP) return refused(Kind::Foreign, QStringLiteral("it is a link"));
+    return refused(Kind::Failed, QString::fromLocal8Bit(std::strerror(error)));
   }
   struct stat st {};
   if (::fstat(fd, &st) != 0) {
-    opened.why = QString::fromLocal8Bit(std::strerror(errno));
+    const int error = errno;
     ::close(fd);
-    return opened;
+    return refused(Kind::Failed, QString::fromLocal8Bit(std::strerror(error)));
   }
   if (st.st_uid != ::geteuid()) {
-    opened.outcome = Outcome::Foreign;
-    opened.why = QStringLiteral("it belongs to user %1").arg(st.st_uid);
     ::close(fd);
-    return opened;
+    return refused(Kind::Foreign, QStringLiteral("it belongs to user %1").arg(st.st_uid));
   }
-  opened.fd = fd;
-  opened.outcome = Outcome::Opened;
-  return opened;
+  return fd;
 }

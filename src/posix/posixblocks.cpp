@@ -102,22 +102,22 @@ QString PosixBlocks::lockPath(Block block) const {
 int PosixBlocks::lock(Block block, bool& alone) {
   alone = false;
   const QString path = lockPath(block);
-  const lockfile::Opened opened = lockfile::open(path);
-  if (opened.outcome == lockfile::Outcome::Foreign) {
+  const Result<int, lockfile::Refusal> opened = lockfile::open(path);
+  if (!opened && opened.error().kind == lockfile::Refusal::Kind::Foreign) {
     // Whether a peer holds the block cannot be told without the lock. A stale request
     // replayed at every start is worse than a live peer's block cleared: it counts as alone.
-    qCWarning(lcBlocks) << "the lock file" << path << "is not used:" << opened.why
+    qCWarning(lcBlocks) << "the lock file" << path << "is not used:" << opened.error().why
                         << "- the block is cleared at every start until it is removed";
-    foreign_ << QStringLiteral("%1 (%2)").arg(path, opened.why);
+    foreign_ << QStringLiteral("%1 (%2)").arg(path, opened.error().why);
     alone = true;
     return -1;
   }
-  if (opened.fd < 0) {
-    qCWarning(lcBlocks) << "cannot open the lock file" << path << ":" << opened.why
+  if (!opened) {
+    qCWarning(lcBlocks) << "cannot open the lock file" << path << ":" << opened.error().why
                         << "- the block keeps whatever it holds";
     return -1;
   }
-  const int fd = opened.fd;
+  const int fd = *opened;
   if (flockRetrying(fd, LOCK_EX | LOCK_NB) == 0) {
     alone = true;
     return fd;

@@ -1,9 +1,12 @@
 #include "e2e/harness.h"
 
+#include "support/files.h"
+
 #include <QClipboard>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QHostAddress>
 #include <QRegularExpression>
@@ -151,6 +154,11 @@ QList<qint64> pageRenderers(qint64 pid) {
   return renderers;
 }
 
+void CourseTest::startCourse() {
+  server = std::make_unique<CourseServer>();
+  QVERIFY2(!server->base().isEmpty(), "the course server did not start");
+}
+
 CourseServer::CourseServer(quint16 port) {
   endWithParent(process_);
   if (qEnvironmentVariable("TAVRIN_E2E_SERVER") == u"nginx") {
@@ -293,6 +301,12 @@ void Reader::start(const QStringList& arguments) {
 
 QString Reader::configDir() const { return home_.path() + QStringLiteral("/config"); }
 
+QString Reader::settingsFile() const { return configDir() + QStringLiteral("/Vendrel/TavrinLab.conf"); }
+
+bool Reader::writeSettings(const QByteArray& ini) {
+  return QDir().mkpath(QFileInfo(settingsFile()).path()) && writeFile(settingsFile(), ini);
+}
+
 QByteArray Reader::output() {
   output_ += process_.readAll();
   return output_;
@@ -320,6 +334,12 @@ QString findWindow(const QString& titleRegex) {
              {QStringLiteral("search"), QStringLiteral("--onlyvisible"), QStringLiteral("--name"), titleRegex})
       .section(u'\n', 0, 0)
       .trimmed();
+}
+
+QString waitForWindow(const QString& titleRegex, std::chrono::milliseconds timeout) {
+  QString found;
+  (void)waitUntil([&] { return !(found = findWindow(titleRegex)).isEmpty(); }, timeout);
+  return found;
 }
 
 bool isMaximised(const QString& window) {

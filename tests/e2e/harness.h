@@ -13,6 +13,7 @@
 
 #include <chrono>
 #include <functional>
+#include <memory>
 
 namespace e2e {
 
@@ -48,6 +49,20 @@ class CourseServer {
   QByteArray pendingLog_;
 };
 
+// A test class whose tests run over the sample course: one server for all of them, started
+// before the first and stopped after the last. A class with more to set up declares its own
+// initTestCase and calls startCourse() first.
+class CourseTest : public QObject {
+  Q_OBJECT
+ protected:
+  std::unique_ptr<CourseServer> server;
+  void startCourse();
+
+ private slots:
+  void initTestCase() { startCourse(); }
+  void cleanupTestCase() { server.reset(); }
+};
+
 class Reader {
  public:
   explicit Reader(const QString& courseBase);
@@ -58,6 +73,9 @@ class Reader {
   QProcess& process() { return process_; }
   QString userDir() const;
   QString configDir() const;   // XDG_CONFIG_HOME of its copies
+  QString settingsFile() const;  // the settings its copies keep (the zoom)
+  // Puts the settings file in place before a copy starts; false when it cannot be written.
+  bool writeSettings(const QByteArray& ini);
   QByteArray history() const;  // the bytes of history.qx ("" when there is none)
   QProcessEnvironment environment() const { return env_; }
   // For copies started afterwards.
@@ -88,6 +106,8 @@ QString activeWindow();
 QStringList windowTitles();
 // X window id of the first visible window whose title matches the pattern.
 QString findWindow(const QString& titleRegex);
+// The same, waited for by the clock; "" when none came.
+QString waitForWindow(const QString& titleRegex, std::chrono::milliseconds timeout = std::chrono::seconds(20));
 // Whether the window manager shows that window maximised both ways.
 bool isMaximised(const QString& window);
 // Sends keys (xdotool names, e.g. "Next", "alt+period") to that window after focusing it.

@@ -36,6 +36,7 @@ WINDOWS = [
     ("Tavrin - Search", [("alt+s", "Tavrin - Search")]),
     ("Tavrin - Index", [("alt+s", "Tavrin - Search"), ("alt+i", "Tavrin - Index")]),
     ("Tavrin - History", [("alt+t", "Tavrin - History")]),
+    ("Tavrin - My course", [("ctrl+b", "Tavrin - My course")]),
 ]
 
 WAIT = 30  # seconds any one state may take to come

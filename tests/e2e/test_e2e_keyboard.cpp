@@ -47,32 +47,17 @@ double undrawnShare(const QString& window) {
   return double(black) / (double(shot.width()) * shot.height());
 }
 
-// Waits for the one window whose title matches, by the clock.
-QString waitForWindow(const QString& titleRegex, int ms = 20000) {
-  QString found;
-  (void)QTest::qWaitFor([&] { return !(found = findWindow(titleRegex)).isEmpty(); }, ms);
-  return found;
-}
-
 }  // namespace
 
-class TestE2EKeyboard : public QObject {
+class TestE2EKeyboard : public CourseTest {
   Q_OBJECT
-  std::unique_ptr<CourseServer> server;
 
  private slots:
-  void initTestCase() {
-    server = std::make_unique<CourseServer>();
-    QVERIFY2(!server->base().isEmpty(), "the course server did not start");
-  }
-  void cleanupTestCase() { server.reset(); }
-
   // At start the keyboard is in the page: Down and Space scroll it (the page is drawn large
   // enough to scroll), and no command of the bar runs, the print dialog least of all.
   void downAndSpaceAtStartScrollThePage() {
     Reader reader(server->base());
-    QVERIFY(QDir().mkpath(reader.configDir() + QStringLiteral("/Vendrel")));
-    QVERIFY(writeFile(reader.configDir() + QStringLiteral("/Vendrel/TavrinLab.conf"), "[view]\nzoom=2\n"));
+    QVERIFY(reader.writeSettings("[view]\nzoom=2\n"));
     reader.start();
     QVERIFY(QTest::qWaitFor([&] { return !reader.history().isEmpty(); }, 30000));
     const QString main = waitForWindow(QStringLiteral("^Tavrin$"));

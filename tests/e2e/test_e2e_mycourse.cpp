@@ -25,12 +25,6 @@ bool waitFor(Done done, int ms = 20000) {
   return QTest::qWaitFor(done, ms);
 }
 
-QString waitForWindow(const QString& titleRegex, int ms = 20000) {
-  QString found;
-  (void)waitFor([&] { return !(found = findWindow(titleRegex)).isEmpty(); }, ms);
-  return found;
-}
-
 // The screen below the window's title, command bar and the strips above the page.
 QImage pageOnScreen() {
   const QSize screen = screenPixels();
@@ -69,26 +63,18 @@ QStringList modulePages(int module) {
 
 }  // namespace
 
-class TestE2EMyCourse : public QObject {
+class TestE2EMyCourse : public CourseTest {
   Q_OBJECT
-  std::unique_ptr<CourseServer> server;
 
   static QString userFile(Reader& reader, const char* name) { return reader.userDir() + QString::fromLatin1(name); }
 
  private slots:
-  void initTestCase() {
-    server = std::make_unique<CourseServer>();
-    QVERIFY2(!server->base().isEmpty(), "the course server did not start");
-  }
-  void cleanupTestCase() { server.reset(); }
-
   // A module page scrolled down, the reader killed: started again, it offers the page, and Alt+R
   // opens it (recorded) where it was.
   void thePlaceSurvivesAKillAndIsResumed() {
     Reader reader(server->base());
     // Drawn large, the pages are long enough to scroll.
-    QVERIFY(QDir().mkpath(reader.configDir() + QStringLiteral("/Vendrel")));
-    QVERIFY(writeFile(reader.configDir() + QStringLiteral("/Vendrel/TavrinLab.conf"), "[view]\nzoom=2\n"));
+    QVERIFY(reader.writeSettings("[view]\nzoom=2\n"));
     reader.start();
     QVERIFY(waitFor([&] { return !reader.history().isEmpty(); }, 30000));
     sendKeys(waitForWindow(QStringLiteral("^Tavrin$")), {QStringLiteral("Next")});

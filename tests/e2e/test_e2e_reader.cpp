@@ -11,17 +11,10 @@
 
 using namespace e2e;
 
-class TestE2EReader : public QObject {
+class TestE2EReader : public CourseTest {
   Q_OBJECT
-  std::unique_ptr<CourseServer> server;
 
  private slots:
-  void initTestCase() {
-    server = std::make_unique<CourseServer>();
-    QVERIFY2(!server->base().isEmpty(), "the course server did not start");
-  }
-  void cleanupTestCase() { server.reset(); }
-
   void firstPageIsTheStartPageOfTheScreenClass() {
     const QSize screen = screenPixels();
     const int cls = pages::classify(screen.width(), screen.height());

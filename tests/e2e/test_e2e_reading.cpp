@@ -71,17 +71,10 @@ QString bodyText(const QString& name) {
 
 }  // namespace
 
-class TestE2EReading : public QObject {
+class TestE2EReading : public CourseTest {
   Q_OBJECT
-  std::unique_ptr<CourseServer> server;
 
  private slots:
-  void initTestCase() {
-    server = std::make_unique<CourseServer>();
-    QVERIFY2(!server->base().isEmpty(), "the course server did not start");
-  }
-  void cleanupTestCase() { server.reset(); }
-
   // Ctrl+plus twice: the page is drawn larger, nothing is loaded again, and the class of the
   // screen stays. The next run opens at that zoom; Ctrl+0 brings back the page's own size.
   void zoomIsKeptForTheNextRunAndCtrl0Resets() {
@@ -96,7 +89,7 @@ class TestE2EReading : public QObject {
     sendKeys(window, {QStringLiteral("ctrl+plus"), QStringLiteral("ctrl+plus")});
     QTRY_VERIFY_WITH_TIMEOUT(difference(page(), ownSize) > 0.01, 10000);
     const QImage zoomed = settledPage();
-    const QString settings = reader.configDir() + QStringLiteral("/Vendrel/TavrinLab.conf");
+    const QString settings = reader.settingsFile();
     QFile kept(settings);
     QVERIFY(kept.open(QIODevice::ReadOnly));
     QVERIFY2(kept.readAll().contains("zoom=1.25"), qPrintable(settings));
@@ -119,11 +112,7 @@ class TestE2EReading : public QObject {
   // A picture copy shows its picture at the zoom the reader keeps, in a window grown with it.
   void thePicturePopupFollowsTheZoomKept() {
     Reader reader(server->base());
-    QVERIFY(QDir().mkpath(reader.configDir() + QStringLiteral("/Vendrel")));
-    QFile settings(reader.configDir() + QStringLiteral("/Vendrel/TavrinLab.conf"));
-    QVERIFY(settings.open(QIODevice::WriteOnly));
-    settings.write("[view]\nzoom=2\n");
-    settings.close();
+    QVERIFY(reader.writeSettings("[view]\nzoom=2\n"));
     reader.start();
     QTRY_VERIFY_WITH_TIMEOUT(!reader.history().isEmpty(), 30000);
 

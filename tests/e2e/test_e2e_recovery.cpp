@@ -122,9 +122,8 @@ QPoint blankSpot(const QString& window) {
 
 }  // namespace
 
-class TestE2ERecovery : public QObject {
+class TestE2ERecovery : public CourseTest {
   Q_OBJECT
-  std::unique_ptr<CourseServer> server;
   QString startPage;
 
   // A reader on the start page of the screen's class.
@@ -136,12 +135,11 @@ class TestE2ERecovery : public QObject {
 
  private slots:
   void initTestCase() {
-    server = std::make_unique<CourseServer>();
-    QVERIFY2(!server->base().isEmpty(), "the course server did not start");
+    startCourse();
+    if (QTest::currentTestFailed()) return;
     const QSize screen = screenPixels();
     startPage = pages::startPage(pages::classify(screen.width(), screen.height()));
   }
-  void cleanupTestCase() { server.reset(); }
 
   void aCrashedRendererIsRestartedOnThePageUntilItCrashesThreeTimesInAMinute() {
     Reader reader(server->base());

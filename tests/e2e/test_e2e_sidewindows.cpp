@@ -34,17 +34,10 @@ QString onlyWindow(const QString& title) {
 }
 }  // namespace
 
-class TestE2ESideWindows : public QObject {
+class TestE2ESideWindows : public CourseTest {
   Q_OBJECT
-  std::unique_ptr<CourseServer> server;
 
  private slots:
-  void initTestCase() {
-    server = std::make_unique<CourseServer>();
-    QVERIFY2(!server->base().isEmpty(), "the course server did not start");
-  }
-  void cleanupTestCase() { server.reset(); }
-
   // Search, then Index from the search window, a word typed and double-clicked: the search
   // window comes back with the word's pages, and the first of them opens.
   void indexHandsAWordToTheSearch() {

@@ -98,14 +98,15 @@ class TestShell : public QObject {
 
   void codepageRoundTrip() {
     const QString text = QStringLiteral("Widerstände – 10 µF € Ÿ ß");
-    bool ok = false;
-    const QByteArray bytes = cp1252::encode(text, '?', &ok);
-    QVERIFY(ok);
-    QCOMPARE(bytes, QByteArray("Widerst\xe4nde \x96 10 \xb5"
-                               "F \x80 \x9f \xdf"));
-    QCOMPARE(cp1252::decode(bytes), text);
-    QCOMPARE(cp1252::encode(u"Ω", '\0', &ok), QByteArray(1, '\0'));
-    QVERIFY(!ok);
+    const Result<QByteArray> bytes = cp1252::encodeExactly(text);
+    QVERIFY(bytes);
+    QCOMPARE(*bytes, QByteArray("Widerst\xe4nde \x96 10 \xb5"
+                                "F \x80 \x9f \xdf"));
+    QCOMPARE(cp1252::encode(text), *bytes);
+    QCOMPARE(cp1252::decode(*bytes), text);
+    QCOMPARE(cp1252::encode(u"aΩ", '\0'), QByteArray("a\0", 2));
+    QCOMPARE(cp1252::encodeExactly(u"aΩ").error(), QStringLiteral("\"Ω\" (U+03A9)"));
+    QCOMPARE(cp1252::encodeExactly(u"x\U0001F600").error(), QStringLiteral("\"\U0001F600\" (U+1F600)"));
     QCOMPARE(cp1252::upper(0xe4), 0xc4);  // ä Ä
     QCOMPARE(cp1252::upper(0xff), 0x9f);  // ÿ Ÿ
     QCOMPARE(cp1252::upper(0xdf), 0xdf);  // ß has no single upper-case letter

@@ -18,27 +18,6 @@ namespace {
 constexpr std::uint32_t kSlots = 32768;
 static_assert(kSlots > 2 * (kCapacity + std::size(kStopWords)));
 
-// The first character of `text` that Windows-1252 cannot write, as "“Ω” (U+03A9)".
-std::optional<QString> firstUnwritable(QStringView text) {
-  for (qsizetype i = 0; i < text.size(); ++i) {
-    qsizetype len = 1;
-    char32_t code = text[i].unicode();
-    if (text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
-      code = QChar::surrogateToUcs4(text[i], text[i + 1]);
-      len = 2;
-    }
-    bool ok = true;
-    cp1252::encode(text.sliced(i, len), '?', &ok);
-    if (!ok) {
-      return QStringLiteral("\"%1\" (U+%2)")
-          .arg(text.sliced(i, len).toString())
-          .arg(QString::number(quint32(code), 16).toUpper().rightJustified(4, u'0'));
-    }
-    i += len - 1;
-  }
-  return std::nullopt;
-}
-
 }  // namespace
 
 Builder::Builder() : slots_(kSlots, 0) {
@@ -62,13 +41,13 @@ std::optional<QString> Builder::addPage(const QString& name, const PageContent& 
   ++offered_;
   const bool beyond = pages_ == kCapacity;
   if (beyond && firstPageBeyond_.isEmpty()) firstPageBeyond_ = name;
-  if (const auto bad = firstUnwritable(name))
-    return QStringLiteral("%1: the page name holds %2, which Windows-1252 cannot write").arg(name, *bad);
+  if (const auto written = cp1252::encodeExactly(name); !written)
+    return QStringLiteral("%1: the page name holds %2, which Windows-1252 cannot write").arg(name, written.error());
   if (!search::fitsNameField(name))
     return QStringLiteral("%1: the page name holds a TAB or a line break, which files.qx cannot hold").arg(name);
   const QString& title = content.title.isEmpty() ? name : content.title;
-  if (const auto bad = firstUnwritable(title))
-    return QStringLiteral("%1: the title holds %2, which Windows-1252 cannot write").arg(name, *bad);
+  if (const auto written = cp1252::encodeExactly(title); !written)
+    return QStringLiteral("%1: the title holds %2, which Windows-1252 cannot write").arg(name, written.error());
 
   // A page beyond the capacity is not listed, but its words are counted all the same.
   if (!beyond) {

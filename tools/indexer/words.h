@@ -83,9 +83,9 @@ void forEachWord(QStringView text, QByteArray& key, Take take) {
       for (qsizetype j = 0; j < word.size(); ++j)
         k[j] = char(cp1252::upper(static_cast<unsigned char>(s[begin + j].unicode())));
     } else {
-      bool ok = true;
-      key = cp1252::encode(word, '?', &ok);
-      if (!ok) continue;
+      Result<QByteArray> written = cp1252::encodeExactly(word);
+      if (!written) continue;
+      key = *std::move(written);
       cp1252::upperInPlace(key);
     }
     take(key);
