@@ -223,6 +223,17 @@ def start(label, argv, screen, timeout, home=None):
         raise
 
 
+def start_drawn(label, argv, screen, start_pixels, timeout):
+    """A program started as start() does, once its window holds its start page as the recording
+    pass drew it."""
+    program = start(label, argv, screen, timeout)
+    shown, seen, _ = screen.watch.wait(program.window, start_pixels, timeout)
+    if not shown:
+        program.stop()
+        raise Failure(f"{label}: its start page is not drawn as in the recording pass ({seen})")
+    return program
+
+
 # ---- the recording pass ---------------------------------------------------------------
 
 def record(program, turns, quiet, timeout, progress=None):

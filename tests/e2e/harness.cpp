@@ -383,6 +383,14 @@ QRect outerRect(const QString& window) {
 
 QImage windowImage(const QString& window) { return importImage({QStringLiteral("-window"), window}); }
 
+double pixelsThatDiffer(const QImage& a, const QImage& b) {
+  if (a.size() != b.size() || a.isNull()) return 1.0;
+  qint64 differ = 0;
+  for (int y = 0; y < a.height(); ++y)
+    for (int x = 0; x < a.width(); ++x) differ += a.pixel(x, y) != b.pixel(x, y);
+  return double(differ) / (double(a.width()) * a.height());
+}
+
 bool drawnIn(const QString& window, const QRect& area) {
   const QImage image = windowImage(window);
   const QRect inside = area & image.rect();

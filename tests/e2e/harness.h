@@ -134,6 +134,9 @@ QImage windowImage(const QString& window);
 // Whether the window shows more than one flat colour in `area` (of its own coordinates):
 // text or a picture has been drawn there.
 bool drawnIn(const QString& window, const QRect& area);
+// The share of pixels in which two pictures of the same size differ; 1 for pictures of other
+// sizes or none.
+double pixelsThatDiffer(const QImage& a, const QImage& b);
 // Types text into whatever has the keyboard.
 void type(const QString& text);
 // The screen, or the part of it in `area`; a null image when it could not be taken.

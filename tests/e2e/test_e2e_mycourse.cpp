@@ -42,13 +42,6 @@ QImage settledPage() {
   }
   return last;
 }
-double difference(const QImage& a, const QImage& b) {
-  if (a.size() != b.size() || a.isNull()) return 1.0;
-  qint64 differ = 0;
-  for (int y = 0; y < a.height(); ++y)
-    for (int x = 0; x < a.width(); ++x) differ += a.pixel(x, y) != b.pixel(x, y);
-  return double(differ) / (double(a.width()) * a.height());
-}
 
 // The catalogue's pages of module `module`, in its order.
 QStringList modulePages(int module) {
@@ -100,8 +93,8 @@ class TestE2EMyCourse : public CourseTest {
     sendKeys(main, {QStringLiteral("alt+r")});
     QVERIFY(waitFor([&] { return reader.history().endsWith(record("qx010001.qx")); }));
     const QImage resumed = settledPage();
-    QVERIFY2(difference(scrolled, resumed) < 0.02,
-             qPrintable(QStringLiteral("the page is not where it was: %1 differs").arg(difference(scrolled, resumed))));
+    QVERIFY2(pixelsThatDiffer(scrolled, resumed) < 0.02,
+             qPrintable(QStringLiteral("the page is not where it was: %1 differs").arg(pixelsThatDiffer(scrolled, resumed))));
     reader.process().kill();
   }
 

@@ -41,14 +41,6 @@ QImage settledPage() {
   return last;
 }
 
-// The share of pixels in which two screenshots differ.
-double difference(const QImage& a, const QImage& b) {
-  if (a.size() != b.size() || a.isNull()) return 1.0;
-  qint64 differ = 0;
-  for (int y = 0; y < a.height(); ++y)
-    for (int x = 0; x < a.width(); ++x) differ += a.pixel(x, y) != b.pixel(x, y);
-  return double(differ) / (double(a.width()) * a.height());
-}
 
 // Pixels of the marks' colour.
 int markPixels(const QImage& image) {
@@ -87,7 +79,7 @@ class TestE2EReading : public CourseTest {
     const qsizetype requests = server->requests().size();
 
     sendKeys(window, {QStringLiteral("ctrl+plus"), QStringLiteral("ctrl+plus")});
-    QTRY_VERIFY_WITH_TIMEOUT(difference(page(), ownSize) > 0.01, 10000);
+    QTRY_VERIFY_WITH_TIMEOUT(pixelsThatDiffer(page(), ownSize) > 0.01, 10000);
     const QImage zoomed = settledPage();
     const QString settings = reader.settingsFile();
     QFile kept(settings);
@@ -101,10 +93,10 @@ class TestE2EReading : public CourseTest {
     reader.start();
     QTRY_COMPARE_WITH_TIMEOUT(reader.history(), start + start, 30000);
     QTest::qWait(500);
-    QVERIFY2(difference(settledPage(), zoomed) < 0.002, "the next run does not show the page at the zoom kept");
+    QVERIFY2(pixelsThatDiffer(settledPage(), zoomed) < 0.002, "the next run does not show the page at the zoom kept");
 
     sendKeys(findWindow(QStringLiteral("^Tavrin$")), {QStringLiteral("ctrl+0")});
-    QTRY_VERIFY_WITH_TIMEOUT(difference(page(), ownSize) < 0.002, 10000);
+    QTRY_VERIFY_WITH_TIMEOUT(pixelsThatDiffer(page(), ownSize) < 0.002, 10000);
     QTest::qWait(500);
     QCOMPARE(reader.history(), start + start);
   }
@@ -165,14 +157,14 @@ class TestE2EReading : public CourseTest {
     QTRY_VERIFY_WITH_TIMEOUT(counted(2), 10000);
     // The bar sits above the page and pushes it down; the matches are highlighted.
     const QImage found = settledPage();
-    QVERIFY(difference(found, before) > 0.01);
+    QVERIFY(pixelsThatDiffer(found, before) > 0.01);
     type(QStringLiteral("zq"));
     QTRY_VERIFY_WITH_TIMEOUT(reader.output().contains("found \"chargezq\": 0 of 0"), 10000);
 
     sendKeys(window, {QStringLiteral("Escape")});
     // The bar and the highlights are gone: the page is as it was but for the selection
     // left on the last match, as browsers leave it.
-    QTRY_VERIFY_WITH_TIMEOUT(difference(page(), before) < 0.01, 10000);
+    QTRY_VERIFY_WITH_TIMEOUT(pixelsThatDiffer(page(), before) < 0.01, 10000);
     QCOMPARE(reader.history(), start + record("qx010001.qx"));
     // Closed, the keys are the reader's again: Page Down turns the page.
     sendKeys(window, {QStringLiteral("Next")});
