@@ -12,6 +12,7 @@
 #include "sidewin/host.h"
 #include "sidewin/sidewindows.h"
 
+#include <QAbstractItemView>
 #include <QCloseEvent>
 #include <QLoggingCategory>
 
@@ -126,11 +127,20 @@ void SideWindow::Form_KeyDown(int& key, int& shift) {
     windows_.openFrom(*this, SideWindowKind::Course);
   } else if (key == keys::kEnter) {
     enterPressed(key);
-  } else if (key == keys::kEscape && shift == 0 && !helpShown) {
-    // Esc with no help picture to put away goes back to the page on show.
+  } else if (key == keys::kEscape && shift == 0 && !helpShown && !editingAnItem()) {
+    // Esc with no help picture or edit to put away goes back to the page on show.
     key = 0;
     backToMainWindow();
   }
+}
+
+// A list's item being edited (a bookmark's note) has the keyboard in an editor on the list's
+// viewport; Esc there puts the edit away.
+bool SideWindow::editingAnItem() const {
+  QWidget* focus = focusWidget();
+  QWidget* viewport = focus ? focus->parentWidget() : nullptr;
+  auto* list = viewport ? qobject_cast<QAbstractItemView*>(viewport->parentWidget()) : nullptr;
+  return list && list->viewport() == viewport;
 }
 
 void SideWindow::backToMainWindow() {

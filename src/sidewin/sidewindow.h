@@ -44,6 +44,7 @@ class SideWindow : public CommandWindow {
   // Esc: the main window comes back in this one's place, on the page it shows; no page is
   // loaded.
   void backToMainWindow();
+  bool editingAnItem() const;
 
  protected:
   // Enter, once the bar's keys are done with it. The index and history windows open the

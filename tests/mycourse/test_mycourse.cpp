@@ -194,6 +194,16 @@ class TestMyCourse : public QObject, ReaderOnFakes {
     QVERIFY(list->model()->flags(note) & Qt::ItemIsEditable);
     QVERIFY(list->model()->setData(note, QStringLiteral("Check the\nseries rule."), Qt::EditRole));
     QCOMPARE(list->model()->index(0, 2).data().toString(), QStringLiteral("Check the series rule."));
+    // F2 opens the note in an editor; Esc there puts the edit away and the window stays.
+    list->setFocus();
+    list->setCurrentIndex(list->model()->index(0, 0));
+    QTest::keyClick(list, Qt::Key_F2);
+    QWidget* editor = course.focusWidget();
+    QVERIFY(editor && editor != list);
+    QTest::keyClicks(editor, QStringLiteral("not kept"));
+    QTest::keyClick(editor, Qt::Key_Escape);
+    QVERIFY(course.isVisible());
+    QCOMPARE(list->model()->index(0, 2).data().toString(), QStringLiteral("Check the series rule."));
 
     const QString exported = dir.filePath("exported.txt");
     fake->fileAnswer = exported;
