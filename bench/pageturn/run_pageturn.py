@@ -144,15 +144,8 @@ def main():
         programs = readers + [(BARE, bare)]
         results = {label: [] for label, _ in programs}
         for run in range(options.runs):
-            started = {}
-            for label, path in programs:
-                program = turning.start_drawn(label, argv(label, path, start_url), screens[label], pixels[label][0],
-                                             options.timeout)
-                running.append(program)
-                started[label] = program
-            for program in started.values():
-                # Past the work that follows a first page (the reader hands freed memory back a second after it).
-                screens[program.label].watch.settle(program.window, 1.5, options.timeout)
+            started = turning.start_all(programs, lambda label, path: argv(label, path, start_url), screens, pixels,
+                                         running, options.timeout)
             for i, turn in enumerate(addresses):
                 shift = (i + run) % len(programs)
                 for label, _ in programs[shift:] + programs[:shift]:

@@ -201,14 +201,8 @@ def main():
             running.remove(program)
 
         # The soak.
-        started = {}
-        for label, path in programs:
-            program = turning.start_drawn(label, argv(label, path, start_url), screens[label], pixels[label][0],
-                                         options.timeout)
-            running.append(program)
-            started[label] = program
-        for program in started.values():
-            screens[program.label].watch.settle(program.window, 1.5, options.timeout)
+        started = turning.start_all(programs, lambda label, path: argv(label, path, start_url), screens, pixels,
+                                     running, options.timeout)
         times = {label: [] for label, _ in programs}
 
         def sample(turn):

@@ -223,15 +223,22 @@ def start(label, argv, screen, timeout, home=None):
         raise
 
 
-def start_drawn(label, argv, screen, start_pixels, timeout):
-    """A program started as start() does, once its window holds its start page as the recording
-    pass drew it."""
-    program = start(label, argv, screen, timeout)
-    shown, seen, _ = screen.watch.wait(program.window, start_pixels, timeout)
-    if not shown:
-        program.stop()
-        raise Failure(f"{label}: its start page is not drawn as in the recording pass ({seen})")
-    return program
+def start_all(programs, argv, screens, pixels, running, timeout):
+    """Starts every (label, path) of `programs` on its own screen (each added to `running` as it
+    starts), waits until its window holds its start page as the recording pass drew it
+    (pixels[label][0]) and then until it keeps still, past the work that follows a first page
+    (the reader hands freed memory back a second after it). The programs by label."""
+    started = {}
+    for label, path in programs:
+        program = start(label, argv(label, path), screens[label], timeout)
+        running.append(program)
+        started[label] = program
+        shown, seen, _ = screens[label].watch.wait(program.window, pixels[label][0], timeout)
+        if not shown:
+            raise Failure(f"{label}: its start page is not drawn as in the recording pass ({seen})")
+    for label, program in started.items():
+        screens[label].watch.settle(program.window, 1.5, timeout)
+    return started
 
 
 # ---- the recording pass ---------------------------------------------------------------

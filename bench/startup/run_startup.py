@@ -142,12 +142,8 @@ def tree(root):
 
 
 def alive(pid):
-    try:
-        with open(f"/proc/{pid}/stat", "rb") as f:
-            stat = f.read()
-    except OSError:
-        return False
-    return stat[stat.rfind(b")") + 2:][:1] != b"Z"
+    fields = stat_fields(pid)
+    return bool(fields) and fields[0] != b"Z"
 
 
 def memory_kb(pid):
