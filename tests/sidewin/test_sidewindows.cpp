@@ -45,9 +45,7 @@ class TestSideWindows : public QObject, ReaderOnFakes {
   QTemporaryDir dir;
 
   frmQX& startReader() {
-    ReaderOnFakes::startReader(dir.filePath("appdata"), dataFilesIn(dir.path(), kFiles, kWords));
-    firstPage(QStringLiteral("qx010005.qx"));
-    return *form;
+    return startOnData(dir.path(), kFiles, kWords, QStringLiteral("qx010005.qx"));
   }
   template <typename Window>
   Window& open(SideWindowKind kind, const char* trigger) {

@@ -49,6 +49,14 @@ struct ReaderOnFakes {
     };
   }
 
+  // A reader whose program folder `folder` holds files.qx and words.qx of these bytes, its
+  // application data in folder/appdata, on its first page `page`.
+  frmQX& startOnData(const QString& folder, const QByteArray& files, const QByteArray& words, const QString& page) {
+    startReader(folder + QStringLiteral("/appdata"), dataFilesIn(folder, files, words));
+    firstPage(page);
+    return *form;
+  }
+
   void closeReader() {
     form.reset();
     fake.reset();

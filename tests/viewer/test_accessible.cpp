@@ -55,9 +55,7 @@ class TestAccessible : public QObject, ReaderOnFakes {
   QTemporaryDir dir;
 
   frmQX& startReader() {
-    ReaderOnFakes::startReader(dir.filePath("appdata"), dataFilesIn(dir.path(), kFiles, kWords));
-    firstPage(QStringLiteral("qx010005.qx"));
-    return *form;
+    return startOnData(dir.path(), kFiles, kWords, QStringLiteral("qx010005.qx"));
   }
   SideWindow& open(int kind) {
     const char* trigger[] = {"search.qx", "index.qx", "hist.qx"};

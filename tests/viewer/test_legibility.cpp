@@ -148,9 +148,7 @@ class TestLegibility : public QObject, ReaderOnFakes {
   void fullSizeWindows() {
     QFETCH(bool, dark);
     useTheme(dark);
-    ReaderOnFakes::startReader(dir.filePath("appdata"), dataFilesIn(dir.path(), kFiles, kWords));
-    firstPage(QStringLiteral("qx010005.qx"));
-    frmQX& w = *form;
+    frmQX& w = startOnData(dir.path(), kFiles, kWords, QStringLiteral("qx010005.qx"));
     w.pageArea().openFindBar();
     w.pageArea().findBar()->input()->setText(QStringLiteral("zzz"));
     emit fake->browser->found(0, 0);
