@@ -149,21 +149,8 @@ def main():
             for i, turn in enumerate(addresses):
                 shift = (i + run) % len(programs)
                 for label, _ in programs[shift:] + programs[:shift]:
-                    program = started[label]
-                    rest = program.last_turn_end + options.gap - time.monotonic()
-                    if rest > 0:
-                        time.sleep(rest)
-                    before = len(program.loads)
-                    shown, seen, seconds, sent = screens[label].watch.turn(program.window, pixels[label][i + 1],
-                                                                           options.timeout)
-                    program.last_turn_end = time.monotonic()
-                    if not shown:
-                        raise Failure(f"{label}: turn {i + 1} ({' '.join(turn)}) not drawn as in the recording pass"
-                                      f" within {options.timeout:.0f} s (pixels {seen})\n---- its stderr ----\n"
-                                      f"{program.output()}")
-                    loads = program.wait_loads(before + len(turn), options.timeout)[before:]
-                    if [url for _, url in loads] != turn:
-                        raise Failure(f"{label}: turn {i + 1} loaded {[url for _, url in loads]}, not {turn}")
+                    seconds, loads, sent = turning.turn_page(started[label], screens[label], pixels[label][i + 1],
+                                                             turn, i + 1, options.gap, options.timeout)
                     results[label].append({"run": run + 1, "turn": i + 1, "pages": len(turn),
                                            "painted_ms": seconds * 1000, "loaded_ms": (loads[-1][0] - sent) * 1000})
                 if (i + 1) % 20 == 0 or i + 1 == len(addresses):

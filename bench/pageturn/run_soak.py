@@ -12,8 +12,8 @@ back to a start page).  As in run_pageturn.py, an unmeasured recording pass of R
 notes what each turn loads and the window's pixels once it has kept still; the course must
 come round within those R turns, so that every later turn's page is known.  In the soak each
 turn is Page Down sent through XTEST and the wait until the window holds that turn's page
-(pixelwatch, through the X DAMAGE extension) and its loads have finished; then --gap seconds
-and the next.
+(pixelwatch, through the X DAMAGE extension) and its loads have finished; the next comes --gap
+seconds after the page was painted at the earliest.
 
 Every K turns (and at the start) the driver takes each process of the reader's tree from
 /proc: the program and its QtWebEngineProcess helpers (renderer, GPU process, utility
@@ -228,21 +228,8 @@ def main():
                 break
             shift = t % len(programs)
             for label, _ in programs[shift:] + programs[:shift]:
-                program = started[label]
-                rest = program.last_turn_end + options.gap - time.monotonic()
-                if rest > 0:
-                    time.sleep(rest)
-                before = len(program.loads)
-                shown, seen, seconds, _ = screens[label].watch.turn(program.window, pixels[label][m + 1],
-                                                                    options.timeout)
-                if not shown:
-                    raise Failure(f"{label}: turn {t + 1} ({' '.join(addresses[m])}) not drawn as in the recording"
-                                  f" pass within {options.timeout:.0f} s (pixels {seen})\n---- its stderr ----\n"
-                                  f"{program.output()}")
-                loads = program.wait_loads(before + len(addresses[m]), options.timeout)[before:]
-                if [url for _, url in loads] != addresses[m]:
-                    raise Failure(f"{label}: turn {t + 1} loaded {[url for _, url in loads]}, not {addresses[m]}")
-                program.last_turn_end = time.monotonic()
+                seconds, _, _ = turning.turn_page(started[label], screens[label], pixels[label][m + 1],
+                                                  addresses[m], t + 1, options.gap, options.timeout)
                 times[label].append(seconds * 1000)
             made = t + 1
             if made % options.every == 0 or made == options.turns:

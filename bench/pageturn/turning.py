@@ -241,6 +241,26 @@ def start_all(programs, argv, screens, pixels, running, timeout):
     return started
 
 
+def turn_page(program, screen, pixels, addresses, number, gap, timeout):
+    """Turn `number` of a program: Page Down at least `gap` seconds after its last page was
+    painted, the wait until its window holds `pixels`, then for the turn's loads, which must be
+    `addresses`. Gives the seconds from the key to the page painted, the turn's loads as
+    (time, url) and the time the key was sent."""
+    rest = program.last_turn_end + gap - time.monotonic()
+    if rest > 0:
+        time.sleep(rest)
+    before = len(program.loads)
+    shown, seen, seconds, sent = screen.watch.turn(program.window, pixels, timeout)
+    program.last_turn_end = time.monotonic()
+    if not shown:
+        raise Failure(f"{program.label}: turn {number} ({' '.join(addresses)}) not drawn as in the recording pass"
+                      f" within {timeout:.0f} s (pixels {seen})\n---- its stderr ----\n{program.output()}")
+    loads = program.wait_loads(before + len(addresses), timeout)[before:]
+    if [url for _, url in loads] != addresses:
+        raise Failure(f"{program.label}: turn {number} loaded {[url for _, url in loads]}, not {addresses}")
+    return seconds, loads, sent
+
+
 # ---- the recording pass ---------------------------------------------------------------
 
 def record(program, turns, quiet, timeout, progress=None):
