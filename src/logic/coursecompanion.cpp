@@ -43,11 +43,6 @@ QString CourseCompanion::titleOf(const QString& page, const QString& own) const 
   return own.isEmpty() ? page : own;
 }
 
-QString CourseCompanion::placeTitle() const {
-  const std::optional<Place>& place = place_.place();
-  return place ? titleOf(place->page, place->ownTitle) : QString();
-}
-
 Done CourseCompanion::forgetPlaceAndProgress() {
   const Done place = place_.forget();
   const Done progress = pagesRead_.forget();

@@ -43,8 +43,6 @@ class CourseCompanion {
   std::array<ModuleProgress, pages::kModules> progress() const { return pagesRead_.progress(catalogue_); }
   // The title to show for a kept page: the catalogue's, else `own`, else the page's name.
   QString titleOf(const QString& page, const QString& own = {}) const;
-  // The title of the place to resume at; empty when there is none.
-  QString placeTitle() const;
 
   // "Forget my place and progress": the place and the pages read go, the bookmarks stay.
   Done forgetPlaceAndProgress();

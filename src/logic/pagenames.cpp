@@ -120,6 +120,16 @@ bool isModuleClassPage(QStringView name) {
                      [name](const char* prefix) { return name.startsWith(QLatin1String(prefix)); });
 }
 
+std::optional<QString> tablePageOfClassPage(QStringView name) {
+  if (name.size() != 9 || !name.endsWith(u".qx") || name[5] < u'a' || name[5] > u'g') return std::nullopt;
+  const std::optional<int> module = moduleOf(name);
+  if (!module || *module < 1 || *module > kModules) return std::nullopt;
+  if (name.startsWith(u"mod")) return entryPage(*module);
+  if (name.startsWith(u"obj")) return objectivesPage(*module);
+  if (name.startsWith(u"rev")) return reviewPage(*module);
+  return std::nullopt;
+}
+
 bool isCourseClassPage(QStringView name) {
   return std::any_of(kCourseClassPages.begin(), kCourseClassPages.end(), [name](const char* prefix) {
     const QLatin1String p(prefix);

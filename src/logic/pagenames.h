@@ -41,6 +41,9 @@ std::optional<QString> moduleTableKey(QStringView name);
 QString objectivesPage(int module);
 QString reviewPage(int module);
 QString entryPage(int module);
+// The page of the module table whose class page `name` is ("mod07c.qx" -> "qx070001.qx"), by
+// the class pages' exact shape: prefix, module 01 to 24, class letter, ".qx".
+std::optional<QString> tablePageOfClassPage(QStringView name);
 
 // The module number a name carries for the window title: characters 3-4 after "qx",
 // or 4-5 after "mod"/"obj"/"rev", when they are two decimal digits.

@@ -16,29 +16,17 @@ bool isLineBreak(QChar c) {
   return c.category() == QChar::Separator_Line || c.category() == QChar::Separator_Paragraph;
 }
 
-// The page of the module table whose class page `name` is ("mod07c.qx" -> "qx070001.qx"),
-// by the class pages' exact shape: prefix, module 01 to 24, class letter, ".qx".
-std::optional<QString> tablePageOf(QStringView name) {
-  if (name.size() != 9 || !name.endsWith(u".qx") || name[5] < u'a' || name[5] > u'g') return std::nullopt;
-  const std::optional<int> module = pages::moduleOf(name);
-  if (!module || *module < 1 || *module > pages::kModules) return std::nullopt;
-  if (name.startsWith(u"mod")) return pages::entryPage(*module);
-  if (name.startsWith(u"obj")) return pages::objectivesPage(*module);
-  if (name.startsWith(u"rev")) return pages::reviewPage(*module);
-  return std::nullopt;
-}
-
 }  // namespace
 
 QString keptName(QStringView arrived) {
   const qsizetype hash = arrived.indexOf(u'#');
   const QStringView page = hash < 0 ? arrived : arrived.first(hash);
-  if (std::optional<QString> table = tablePageOf(page)) return *table;
+  if (std::optional<QString> table = pages::tablePageOfClassPage(page)) return *table;
   return page.toString();
 }
 
 QString keptName(const QString& arrived) {
-  if (!arrived.contains(u'#') && !tablePageOf(arrived)) return arrived;
+  if (!arrived.contains(u'#') && !pages::tablePageOfClassPage(arrived)) return arrived;
   return keptName(QStringView(arrived));
 }
 

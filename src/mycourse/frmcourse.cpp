@@ -243,18 +243,18 @@ int frmCourse::rowToOpen(QTreeView* list) {
   return current.isValid() ? current.row() : 0;
 }
 
+void frmCourse::openPage(const QString& page) {
+  openAddressInMainWindow(reading::address(services_.fileLocn, page, host_.screenClass()));
+}
+
 void frmCourse::openBookmark() {
-  const reading::BookmarkRow* row = bookmarkRows_->row(rowToOpen(lbBookmarks));
-  if (!row) return;
-  openAddressInMainWindow(reading::address(services_.fileLocn, row->page, host_.screenClass()));
+  if (const reading::BookmarkRow* row = bookmarkRows_->row(rowToOpen(lbBookmarks))) openPage(row->page);
 }
 
 void frmCourse::openModule() {
   const int row = rowToOpen(lbModules);
   if (row < 0) return;
-  const QString page = moduleRows_->module(row).pageToOpen;
-  if (page.isEmpty()) return;
-  openAddressInMainWindow(reading::address(services_.fileLocn, page, host_.screenClass()));
+  if (const QString page = moduleRows_->module(row).pageToOpen; !page.isEmpty()) openPage(page);
 }
 
 void frmCourse::removeBookmark() {
@@ -270,11 +270,17 @@ void frmCourse::removeBookmark() {
   if (rows > 0) lbBookmarks->setCurrentIndex(bookmarkRows_->index(std::min(current, rows - 1), 0));
 }
 
-void frmCourse::exportBookmarks() {
+namespace {
+// Where an export is offered to go and an import looked for first.
+QString documentsFolder() {
   const QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+  return folder.isEmpty() ? QDir::homePath() : folder;
+}
+}  // namespace
+
+void frmCourse::exportBookmarks() {
   const QString path = services_.askForFile(
-      {this, QStringLiteral("Export the bookmarks"),
-       QDir(folder.isEmpty() ? QDir::homePath() : folder).filePath(QStringLiteral("Tavrin bookmarks.txt")),
+      {this, QStringLiteral("Export the bookmarks"), QDir(documentsFolder()).filePath(QStringLiteral("Tavrin bookmarks.txt")),
        QStringLiteral("Text files (*.txt);;All files (*)"), true});
   if (path.isEmpty()) return;
   reading::CourseCompanion& companion = services_.companion;
@@ -285,9 +291,8 @@ void frmCourse::exportBookmarks() {
 }
 
 void frmCourse::importBookmarks() {
-  const QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
   const QString path =
-      services_.askForFile({this, QStringLiteral("Import bookmarks"), folder.isEmpty() ? QDir::homePath() : folder,
+      services_.askForFile({this, QStringLiteral("Import bookmarks"), documentsFolder(),
                             QStringLiteral("Text files (*.txt);;All files (*)"), false});
   if (path.isEmpty()) return;
   const Result<reading::Bookmarks::Merged> merged = services_.companion.bookmarks().importFrom(path);

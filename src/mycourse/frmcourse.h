@@ -46,6 +46,8 @@ class frmCourse : public SideWindow {
  private:
   // The row of `list` that Enter or a double click opens: the current one, else the first.
   static int rowToOpen(QTreeView* list);
+  // A kept page opened in the main window, in the variant for the screen.
+  void openPage(const QString& page);
 
   QLabel* lblBookmarks;
   QTreeView* lbBookmarks;

@@ -411,7 +411,6 @@ void frmQX::resumePlace() {
 void frmQX::toggleBookmark() {
   const QString page = pages_->state().CurrentPage;
   PlaceBar& bar = pageArea_->placeBar();
-  connect(&bar, &PlaceBar::resumeRequested, this, &frmQX::resumePlace, Qt::UniqueConnection);
   const Result<reading::Bookmarks::Toggled> toggled = companion_.bookmarks().toggle(page, Web1->title());
   if (!toggled) {
     bar.tell(QStringLiteral("Not bookmarked: %1.").arg(toggled.error()));
