@@ -106,7 +106,9 @@ QString activeWindow();
 QStringList windowTitles();
 // X window id of the first visible window whose title matches the pattern.
 QString findWindow(const QString& titleRegex);
-// The same, waited for by the clock; "" when none came.
+// The same, waited for by the clock; "" when none came. The reader's window takes its title
+// "Tavrin" as its first page arrives, and the title reaches the X server a moment after the
+// page is in the history log: after waiting for the log, wait for the window too.
 QString waitForWindow(const QString& titleRegex, std::chrono::milliseconds timeout = std::chrono::seconds(20));
 // Whether the window manager shows that window maximised both ways.
 bool isMaximised(const QString& window);

@@ -89,7 +89,7 @@ class TestE2EMedia : public QObject {
     const QString seen = standIn({});
     QVERIFY2(seen.contains(QStringLiteral("/Vendrel/Ampvale/QX_CKTS/lab2.ckt")), qPrintable(seen));
     if (byKey)
-      sendKeys(findWindow(QStringLiteral("^Tavrin$")), {QStringLiteral("ctrl+r")});
+      sendKeys(waitForWindow(QStringLiteral("^Tavrin$")), {QStringLiteral("ctrl+r")});
     else
       click(returnWindow, {80, 30});
     E2E_TRY_COMPARE(activeWindowTitle(), QStringLiteral("Tavrin"), 5000);

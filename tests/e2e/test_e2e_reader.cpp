@@ -28,7 +28,7 @@ class TestE2EReader : public CourseTest {
 
     // Page Down follows the start page's "next" link: the entry page of module 1, which
     // leads on to the class page and is recorded under its own name.
-    sendKeys(findWindow(QStringLiteral("^Tavrin$")), {QStringLiteral("Next")});
+    sendKeys(waitForWindow(QStringLiteral("^Tavrin$")), {QStringLiteral("Next")});
     QTRY_VERIFY_WITH_TIMEOUT(windowTitles().contains(QStringLiteral("Tavrin - Module 1")), 20000);
     QTRY_COMPARE_WITH_TIMEOUT(reader.history(), record + "\"qx010001.qx\"\r\n", 10000);
     const QString classPage = QStringLiteral("/qx_cbt/qx2/mod01%1.qx").arg(*pages::classLetter(cls));
@@ -89,7 +89,7 @@ class TestE2EReader : public CourseTest {
     QTRY_VERIFY_WITH_TIMEOUT(!reader.history().isEmpty(), 30000);
     const QByteArray before = reader.history();
 
-    sendKeys(findWindow(QStringLiteral("^Tavrin$")), {QStringLiteral("alt+s")});
+    sendKeys(waitForWindow(QStringLiteral("^Tavrin$")), {QStringLiteral("alt+s")});
     QTRY_VERIFY_WITH_TIMEOUT(!findWindow(QStringLiteral("^Tavrin - Search$")).isEmpty(), 20000);
     QTRY_VERIFY_WITH_TIMEOUT(!windowTitles().contains(QStringLiteral("Tavrin")), 5000);  // one window at a time
     const QString searchWindow = findWindow(QStringLiteral("^Tavrin - Search$"));
@@ -117,7 +117,7 @@ class TestE2EReader : public CourseTest {
     Reader reader(server->base());
     reader.start();
     QTRY_VERIFY_WITH_TIMEOUT(!reader.history().isEmpty(), 30000);
-    const QString window = findWindow(QStringLiteral("^Tavrin$"));
+    const QString window = waitForWindow(QStringLiteral("^Tavrin$"));
     const QString pid = QString::number(reader.process().processId());
 
     sendKeys(window, {QStringLiteral("alt+q")});

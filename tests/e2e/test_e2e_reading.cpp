@@ -74,7 +74,7 @@ class TestE2EReading : public CourseTest {
     Reader reader(server->base());
     reader.start();
     QTRY_COMPARE_WITH_TIMEOUT(reader.history(), start, 30000);
-    const QString window = findWindow(QStringLiteral("^Tavrin$"));
+    const QString window = waitForWindow(QStringLiteral("^Tavrin$"));
     const QImage ownSize = settledPage();
     const qsizetype requests = server->requests().size();
 
@@ -95,7 +95,7 @@ class TestE2EReading : public CourseTest {
     QTest::qWait(500);
     QVERIFY2(pixelsThatDiffer(settledPage(), zoomed) < 0.002, "the next run does not show the page at the zoom kept");
 
-    sendKeys(findWindow(QStringLiteral("^Tavrin$")), {QStringLiteral("ctrl+0")});
+    sendKeys(waitForWindow(QStringLiteral("^Tavrin$")), {QStringLiteral("ctrl+0")});
     QTRY_VERIFY_WITH_TIMEOUT(pixelsThatDiffer(page(), ownSize) < 0.002, 10000);
     QTest::qWait(500);
     QCOMPARE(reader.history(), start + start);
@@ -139,7 +139,7 @@ class TestE2EReading : public CourseTest {
     reader.setEnvironment(QStringLiteral("QT_LOGGING_RULES"), QStringLiteral("tavrin.browser.debug=true"));
     reader.start();
     QTRY_COMPARE_WITH_TIMEOUT(reader.history(), start, 30000);
-    sendKeys(findWindow(QStringLiteral("^Tavrin$")), {QStringLiteral("Next")});
+    sendKeys(waitForWindow(QStringLiteral("^Tavrin$")), {QStringLiteral("Next")});
     QTRY_VERIFY_WITH_TIMEOUT(reader.output().contains(classPage.toLatin1()), 20000);
     QTest::qWait(500);
     const QString window = findWindow(QStringLiteral("^Tavrin - Module 1$"));
@@ -199,7 +199,7 @@ class TestE2EReading : public CourseTest {
     const QByteArray before = reader.history();
     QCOMPARE(markPixels(settledPage()), 0);
 
-    sendKeys(findWindow(QStringLiteral("^Tavrin$")), {QStringLiteral("alt+s")});
+    sendKeys(waitForWindow(QStringLiteral("^Tavrin$")), {QStringLiteral("alt+s")});
     QTRY_VERIFY_WITH_TIMEOUT(!findWindow(QStringLiteral("^Tavrin - Search$")).isEmpty(), 20000);
     const QString searchWindow = findWindow(QStringLiteral("^Tavrin - Search$"));
     sendKeys(searchWindow, {});

@@ -45,7 +45,7 @@ class TestE2ESideWindows : public CourseTest {
     reader.start();
     QTRY_VERIFY_WITH_TIMEOUT(!reader.history().isEmpty(), 30000);
     const QByteArray before = reader.history();
-    sendKeys(findWindow(QStringLiteral("^Tavrin$")), {QStringLiteral("alt+s")});
+    sendKeys(waitForWindow(QStringLiteral("^Tavrin$")), {QStringLiteral("alt+s")});
     sendKeys(onlyWindow(QStringLiteral("Tavrin - Search")), {QStringLiteral("alt+i")});
     const QString index = onlyWindow(QStringLiteral("Tavrin - Index"));
     QVERIFY(!index.isEmpty());
@@ -70,7 +70,7 @@ class TestE2ESideWindows : public CourseTest {
     reader.start();
     const QByteArray start = record(startPage());
     QTRY_COMPARE_WITH_TIMEOUT(reader.history(), start, 30000);
-    const QString main = findWindow(QStringLiteral("^Tavrin$"));
+    const QString main = waitForWindow(QStringLiteral("^Tavrin$"));
     sendKeys(main, {QStringLiteral("Next")});
     QTRY_COMPARE_WITH_TIMEOUT(reader.history(), start + record("qx010001.qx"), 20000);
     QTest::qWait(1000);
@@ -98,7 +98,7 @@ class TestE2ESideWindows : public CourseTest {
     Reader reader(server->base());
     reader.start();
     QTRY_VERIFY_WITH_TIMEOUT(!reader.history().isEmpty(), 30000);
-    sendKeys(findWindow(QStringLiteral("^Tavrin$")), {QStringLiteral("alt+t")});
+    sendKeys(waitForWindow(QStringLiteral("^Tavrin$")), {QStringLiteral("alt+t")});
     const QString history = onlyWindow(QStringLiteral("Tavrin - History"));
     sendKeys(history, {QStringLiteral("alt+q")});
     QTRY_VERIFY_WITH_TIMEOUT(windowTitles().contains(QStringLiteral("Quit Tavrin?")), 10000);
